@@ -92,7 +92,7 @@ class Result {
   // Values of the current row by column name.
   QVariant value(const QString& column) const;
   QString asString(const QString& column) const;  // null -> ""
-  qint64 asInt(const QString& column) const;      // null -> 0
+  qint64 asInt(const QString& column) const;      // null -> 0; a fraction rounds to the nearest
   double asFloat(const QString& column) const;    // null -> 0
   QDateTime asDateTime(const QString& column) const;  // null -> invalid
   bool isNull(const QString& column) const;

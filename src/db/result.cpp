@@ -1,0 +1,217 @@
+#include "db.h"
+
+namespace db {
+
+// ---- Params ---------------------------------------------------------------------------------
+
+Param& Params::operator[](const QString& name) {
+  for (auto& p : list_)
+    if (p.name.compare(name, Qt::CaseInsensitive) == 0) return p;
+  list_.push_back(Param{name, ParamType::Unknown, QVariant()});
+  return list_.back();
+}
+
+const Param* Params::find(const QString& name) const {
+  for (const auto& p : list_)
+    if (p.name.compare(name, Qt::CaseInsensitive) == 0) return &p;
+  return nullptr;
+}
+
+void Params::set(const QString& name, const QVariant& value, ParamType type) {
+  Param& p = (*this)[name];
+  p.value = value;
+  if (type != ParamType::Unknown || p.type == ParamType::Unknown) p.type = type;
+}
+
+QVariant Params::typedValue(const Param& p) {
+  if (p.value.isNull() || !p.value.isValid()) return QVariant();
+  switch (p.type) {
+    case ParamType::Text:
+      if (p.value.typeId() == QMetaType::QDateTime) return p.value.toDateTime().toString("yyyy-MM-dd HH:mm:ss");
+      return p.value.toString();
+    case ParamType::Integer: {
+      bool ok = false;
+      qint64 v = p.value.toLongLong(&ok);
+      if (!ok) {
+        double d = p.value.toDouble(&ok);
+        if (!ok) throw Error(QStringLiteral("'%1' is not a valid integer value for parameter %2").arg(p.value.toString(), p.name));
+        v = qint64(d);
+      }
+      return v;
+    }
+    case ParamType::Float: {
+      bool ok = false;
+      double v = p.value.toDouble(&ok);
+      if (!ok) throw Error(QStringLiteral("'%1' is not a valid floating point value for parameter %2").arg(p.value.toString(), p.name));
+      return v;
+    }
+    case ParamType::DateTime: {
+      QDateTime dt = toDateTime(p.value);
+      if (!dt.isValid()) throw Error(QStringLiteral("'%1' is not a valid date and time for parameter %2").arg(p.value.toString(), p.name));
+      return dt;
+    }
+    case ParamType::Unknown:
+      break;
+  }
+  return p.value;
+}
+
+// ---- Result ---------------------------------------------------------------------------------
+
+Result::Result(QStringList columns, QVector<QVector<QVariant>> rows) : columns_(std::move(columns)), rows_(std::move(rows)) {
+  for (int i = 0; i < columns_.size(); ++i) {
+    const QString key = columns_[i].toUpper();
+    if (!index_.contains(key)) index_.insert(key, i);  // the first of equal names wins
+  }
+}
+
+int Result::columnIndex(const QString& name) const { return index_.value(name.toUpper(), -1); }
+
+int Result::findColumn(const QString& name) const {
+  int i = columnIndex(name);
+  if (i < 0) throw Error(QStringLiteral("Field '%1' not found").arg(name));
+  return i;
+}
+
+QVariant Result::value(const QString& column) const {
+  int c = findColumn(column);
+  if (pos_ < 0 || pos_ >= rows_.size()) return QVariant();
+  return rows_[pos_][c];
+}
+
+QString Result::asString(const QString& column) const {
+  QVariant v = value(column);
+  if (v.isNull()) return QString();
+  if (v.typeId() == QMetaType::QDateTime) {
+    QDateTime dt = v.toDateTime();
+    return dt.time() == QTime(0, 0) ? dt.toString("dd/MM/yyyy") : dt.toString("dd/MM/yyyy HH:mm:ss");
+  }
+  if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+  return v.toString();
+}
+
+qint64 Result::asInt(const QString& column) const {
+  QVariant v = value(column);
+  if (v.isNull()) return 0;
+  bool ok = false;
+  if (v.typeId() == QMetaType::Double) return qRound64(v.toDouble());
+  qint64 i = v.toLongLong(&ok);
+  if (ok) return i;
+  double d = v.toDouble(&ok);
+  if (ok) return qRound64(d);
+  const QString t = v.toString().trimmed();
+  if (t.isEmpty()) return 0;
+  throw Error(QStringLiteral("'%1' is not a valid integer value").arg(t));
+}
+
+double Result::asFloat(const QString& column) const {
+  QVariant v = value(column);
+  if (v.isNull()) return 0;
+  bool ok = false;
+  double d = v.toDouble(&ok);
+  if (ok) return d;
+  const QString t = v.toString().trimmed();
+  if (t.isEmpty()) return 0;
+  throw Error(QStringLiteral("'%1' is not a valid floating point value").arg(t));
+}
+
+QDateTime Result::asDateTime(const QString& column) const { return toDateTime(value(column)); }
+
+bool Result::isNull(const QString& column) const { return value(column).isNull(); }
+
+void Result::setValue(const QString& column, const QVariant& v) {
+  int c = findColumn(column);
+  if (pos_ < 0 || pos_ >= rows_.size()) throw Error(QStringLiteral("No current row to set '%1'").arg(column));
+  rows_[pos_][c] = v;
+}
+
+int Result::append() {
+  rows_.push_back(QVector<QVariant>(columns_.size()));
+  pos_ = rows_.size() - 1;
+  return pos_;
+}
+
+int Result::insert(int row) {
+  row = std::clamp(row, 0, int(rows_.size()));
+  rows_.insert(row, QVector<QVariant>(columns_.size()));
+  pos_ = row;
+  return row;
+}
+
+void Result::deleteRow() {
+  if (pos_ >= 0 && pos_ < rows_.size()) rows_.removeAt(pos_);
+}
+
+void Result::removeRow(int row) {
+  if (row < 0 || row >= rows_.size()) return;
+  rows_.removeAt(row);
+  if (pos_ > row) --pos_;
+}
+
+int Result::addColumn(const QString& name) {
+  int existing = columnIndex(name);
+  if (existing >= 0) return existing;
+  columns_.push_back(name);
+  index_.insert(name.toUpper(), columns_.size() - 1);
+  for (auto& r : rows_) r.push_back(QVariant());
+  return columns_.size() - 1;
+}
+
+// ---- helpers --------------------------------------------------------------------------------
+
+QString quoted(const QString& text) {
+  QString s = text;
+  s.replace(QLatin1Char('\''), QLatin1String("''"));
+  return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+QString likeEscaped(const QString& text) {
+  QString out;
+  out.reserve(text.size() + 8);
+  for (QChar c : text) {
+    if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('['))
+      out += QLatin1Char('\\');
+    out += c;
+    if (c == QLatin1Char('\'')) out += QLatin1Char('\'');
+  }
+  return out;
+}
+
+QString likeContains(const QString& text) {
+  // Used as a bound parameter: quotes need no doubling there.
+  QString out = QStringLiteral("%");
+  for (QChar c : text) {
+    if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('['))
+      out += QLatin1Char('\\');
+    out += c;
+  }
+  return out + QLatin1Char('%');
+}
+
+QDateTime toDateTime(const QVariant& v) {
+  if (v.isNull() || !v.isValid()) return QDateTime();
+  switch (v.typeId()) {
+    case QMetaType::QDateTime: return v.toDateTime();
+    case QMetaType::QDate: return QDateTime(v.toDate(), QTime(0, 0));
+    case QMetaType::Double:
+    case QMetaType::Int:
+    case QMetaType::LongLong: {
+      // A day number counted from 30/12/1899, as the suite's clients exchange it.
+      double d = v.toDouble();
+      QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
+      return base.addMSecs(qint64(d * 86400000.0 + (d >= 0 ? 0.5 : -0.5)));
+    }
+    default: break;
+  }
+  const QString s = v.toString().trimmed();
+  if (s.isEmpty()) return QDateTime();
+  static const char* formats[] = {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss.zzz",
+                                  "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"};
+  for (const char* f : formats) {
+    QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(f));
+    if (dt.isValid()) return dt;
+  }
+  return QDateTime();
+}
+
+}  // namespace db

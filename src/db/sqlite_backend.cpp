@@ -1,0 +1,238 @@
+// The embedded backend: one SQLite file per database name in the server's folder.
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+
+#include "backend.h"
+
+namespace db {
+
+namespace {
+
+QMutex& registryMutex() {
+  static QMutex m;
+  return m;
+}
+QHash<QString, EmbeddedProcedure>& procedures() {
+  static QHash<QString, EmbeddedProcedure> p;
+  return p;
+}
+QVector<SqliteOpenHook>& openHooks() {
+  static QVector<SqliteOpenHook> h;
+  return h;
+}
+
+class SqliteBackend final : public Backend {
+ public:
+  SqliteBackend(sqlite3* h, QString name) : db_(h), name_(std::move(name)) {}
+  ~SqliteBackend() override { sqlite3_close_v2(db_); }
+
+  Dialect dialect() const override { return Dialect::Sqlite; }
+
+  Result run(const QString& sql, const Params& params, int* changes) override {
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = utf8.constData();
+    const char* end = tail + utf8.size();
+    Result last;
+    int changed = 0;
+    while (tail < end) {
+      sqlite3_stmt* st = nullptr;
+      const char* next = nullptr;
+      if (sqlite3_prepare_v2(db_, tail, int(end - tail), &st, &next) != SQLITE_OK) fail();
+      tail = next;
+      if (!st) continue;  // blank or comment
+      StmtGuard guard{st};
+      bind(st, params);
+      const int cols = sqlite3_column_count(st);
+      QVector<QVector<QVariant>> rows;
+      QVector<bool> isDate(cols, false);
+      QStringList names;
+      for (int c = 0; c < cols; ++c) {
+        names << QString::fromUtf8(sqlite3_column_name(st, c));
+        const char* decl = sqlite3_column_decltype(st, c);
+        if (decl) {
+          QByteArray d = QByteArray(decl).toUpper();
+          isDate[c] = d.contains("DATE") || d.contains("TIME");
+        }
+      }
+      int rc;
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVector<QVariant> row(cols);
+        for (int c = 0; c < cols; ++c) row[c] = column(st, c, isDate[c]);
+        rows.push_back(std::move(row));
+      }
+      if (rc != SQLITE_DONE) fail();
+      if (cols > 0) {
+        last = Result(names, std::move(rows));
+      } else if (!sqlite3_stmt_readonly(st)) {
+        changed = sqlite3_changes(db_);
+      }
+    }
+    if (changes) *changes = changed;
+    return last;
+  }
+
+  void begin() override { exec("BEGIN IMMEDIATE"); }
+  void commit() override { exec("COMMIT"); }
+  void rollback() override {
+    if (!sqlite3_get_autocommit(db_)) exec("ROLLBACK");
+  }
+
+  void callProcedure(Connection& conn, const QString& name, Params& params, const QStringList&) override {
+    QString key = name.toUpper();
+    if (key.startsWith(QLatin1String("DBO."))) key = key.mid(4);
+    EmbeddedProcedure proc;
+    {
+      QMutexLocker lock(&registryMutex());
+      proc = procedures().value(key);
+    }
+    if (!proc) throw Error(QStringLiteral("Could not find stored procedure '%1'.").arg(name));
+    proc(conn, params);
+  }
+
+ private:
+  struct StmtGuard {
+    sqlite3_stmt* st;
+    ~StmtGuard() { sqlite3_finalize(st); }
+  };
+
+  [[noreturn]] void fail() { throw Error(QString::fromUtf8(sqlite3_errmsg(db_))); }
+
+  void exec(const char* sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+      QString m = QString::fromUtf8(err ? err : sqlite3_errmsg(db_));
+      sqlite3_free(err);
+      throw Error(m);
+    }
+  }
+
+  void bind(sqlite3_stmt* st, const Params& params) {
+    const int count = sqlite3_bind_parameter_count(st);
+    for (int i = 1; i <= count; ++i) {
+      const char* raw = sqlite3_bind_parameter_name(st, i);
+      if (!raw) throw Error(QStringLiteral("Unnamed parameter in statement"));
+      const QString name = QString::fromUtf8(raw + 1);
+      const QVariant v = boundValue(params, name);
+      int rc = SQLITE_OK;
+      if (v.isNull() || !v.isValid()) {
+        rc = sqlite3_bind_null(st, i);
+      } else {
+        switch (v.typeId()) {
+          case QMetaType::Bool: rc = sqlite3_bind_int(st, i, v.toBool() ? 1 : 0); break;
+          case QMetaType::Int:
+          case QMetaType::UInt:
+          case QMetaType::LongLong:
+          case QMetaType::ULongLong:
+          case QMetaType::Short:
+          case QMetaType::UShort: rc = sqlite3_bind_int64(st, i, v.toLongLong()); break;
+          case QMetaType::Double:
+          case QMetaType::Float: rc = sqlite3_bind_double(st, i, v.toDouble()); break;
+          case QMetaType::QDateTime:
+          case QMetaType::QDate: {
+            QByteArray t = toDateTime(v).toString("yyyy-MM-dd HH:mm:ss").toUtf8();
+            rc = sqlite3_bind_text(st, i, t.constData(), t.size(), SQLITE_TRANSIENT);
+            break;
+          }
+          case QMetaType::QByteArray: {
+            QByteArray b = v.toByteArray();
+            rc = sqlite3_bind_blob(st, i, b.constData(), b.size(), SQLITE_TRANSIENT);
+            break;
+          }
+          default: {
+            QByteArray t = v.toString().toUtf8();
+            rc = sqlite3_bind_text(st, i, t.constData(), t.size(), SQLITE_TRANSIENT);
+          }
+        }
+      }
+      if (rc != SQLITE_OK) fail();
+    }
+  }
+
+  static QVariant column(sqlite3_stmt* st, int c, bool isDate) {
+    switch (sqlite3_column_type(st, c)) {
+      case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(st, c)));
+      case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, c));
+      case SQLITE_TEXT: {
+        QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)), sqlite3_column_bytes(st, c));
+        if (isDate) {
+          QDateTime dt = toDateTime(s);
+          if (dt.isValid()) return dt;
+        }
+        return s;
+      }
+      case SQLITE_BLOB:
+        return QByteArray(reinterpret_cast<const char*>(sqlite3_column_blob(st, c)), sqlite3_column_bytes(st, c));
+      default: return QVariant();
+    }
+  }
+
+  sqlite3* db_;
+  QString name_;
+};
+
+}  // namespace
+
+void registerEmbeddedProcedure(const QString& name, EmbeddedProcedure proc) {
+  QMutexLocker lock(&registryMutex());
+  procedures().insert(name.toUpper(), std::move(proc));
+}
+
+bool hasEmbeddedProcedure(const QString& name) {
+  QMutexLocker lock(&registryMutex());
+  return procedures().contains(name.toUpper());
+}
+
+void addSqliteOpenHook(SqliteOpenHook hook) {
+  QMutexLocker lock(&registryMutex());
+  openHooks().push_back(std::move(hook));
+}
+
+QString embeddedFolder(const QString& serverName) {
+  const QString s = serverName.trimmed();
+  if (s.isEmpty()) return QStringLiteral(".");
+  if (s.startsWith(QLatin1String("embedded:"), Qt::CaseInsensitive)) {
+    QString f = s.mid(9);
+    return f.isEmpty() ? QStringLiteral(".") : f;
+  }
+  return QString();
+}
+
+QString embeddedDatabaseFile(const QString& folder, const QString& databaseName) {
+  return QDir(folder).filePath(databaseName.trimmed().toUpper() + QStringLiteral(".sqlite"));
+}
+
+std::unique_ptr<Backend> openSqliteBackend(const Connection& conn, const QString& folder) {
+  const QString dbName = conn.paramValue(QStringLiteral("DATABASE NAME")).trimmed();
+  if (dbName.isEmpty()) throw Error(QStringLiteral("No database name given for connection '%1'").arg(conn.alias()));
+  const QString file = embeddedDatabaseFile(folder, dbName);
+  const bool create = conn.paramValue(QStringLiteral("CREATE DATABASE")).compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
+  if (!create && !QFileInfo::exists(file))
+    throw Error(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed. (no file %2)")
+                    .arg(dbName, QDir::cleanPath(QFileInfo(file).absoluteFilePath())));
+  sqlite3* h = nullptr;
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(file.toUtf8().constData(), &h, flags, nullptr) != SQLITE_OK) {
+    QString m = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QStringLiteral("out of memory");
+    sqlite3_close_v2(h);
+    throw Error(QStringLiteral("%1 (%2)").arg(m, file));
+  }
+  auto backend = std::make_unique<SqliteBackend>(h, dbName);
+  bool ok = false;
+  int timeout = conn.paramValue(QStringLiteral("BUSY TIMEOUT")).toInt(&ok);
+  sqlite3_busy_timeout(h, ok ? timeout : 15000);
+  sqlite3_extended_result_codes(h, 0);
+  int changes = 0;
+  backend->run(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"), {}, &changes);
+  QVector<SqliteOpenHook> hooks;
+  {
+    QMutexLocker lock(&registryMutex());
+    hooks = openHooks();
+  }
+  for (auto& hook : hooks) hook(h, dbName.toUpper());
+  return backend;
+}
+
+}  // namespace db

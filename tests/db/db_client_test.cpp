@@ -1,0 +1,222 @@
+// The database client on both of its backends: the embedded SQLite files, and a real ODBC driver
+// manager with the SQLite ODBC driver (the path that serves SQL Server in production).
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "db.h"
+
+namespace {
+
+enum class Kind { Embedded, Odbc };
+
+class Client : public ::testing::TestWithParam<Kind> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    // Both backends work on the same file: FOLDER/TESTDB.sqlite.
+    db::Connection creator("creator");
+    creator.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=TESTDB", "CREATE DATABASE=TRUE"};
+    creator.execute("Create Table Item (Id Integer Primary Key Autoincrement, Code VarChar(20), Qty Real, Made DateTime)");
+    creator.close();
+    conn = std::make_unique<db::Connection>("T");
+    conn->beforeConnect = [this](db::Connection& c) {
+      ++connects;
+      c.params.clear();
+      if (GetParam() == Kind::Embedded) {
+        c.params << "SERVER NAME=embedded:" + dir.path() << "DATABASE NAME=TESTDB";
+      } else {
+        c.params << "ODBC DRIVER=SQLite3" << "DATABASE NAME=" + db::embeddedDatabaseFile(dir.path(), "TESTDB");
+      }
+    };
+    conn->afterConnect = [this](db::Connection&) { ++afterConnects; };
+  }
+  QTemporaryDir dir;
+  std::unique_ptr<db::Connection> conn;
+  int connects = 0;
+  int afterConnects = 0;
+};
+
+TEST_P(Client, OpensLazilyAndRebuildsParametersAtEveryConnect) {
+  EXPECT_FALSE(conn->isOpen());
+  EXPECT_EQ(connects, 0);
+  conn->execute("Insert Into Item (Code) Values ('A')");
+  EXPECT_TRUE(conn->isOpen());
+  conn->select("Select * From Item");
+  EXPECT_EQ(connects, 1);
+  conn->close();
+  conn->params << "JUNK=1";
+  conn->select("Select * From Item");
+  EXPECT_EQ(connects, 2);
+  EXPECT_EQ(afterConnects, 2);
+  EXPECT_FALSE(conn->params.join(";").contains("JUNK"));
+}
+
+TEST_P(Client, OneBoundValueFillsEveryOccurrenceOfItsName) {
+  db::Query q(*conn, {"Insert Into Item (Code, Qty) Values (:P, 1);"});
+  q.params.setText("P", "X");
+  q.execSql();
+  db::Query s(*conn, {"Select Count(*) As N From Item", "Where Code = :P And Code = :P And (Code = :P Or Code = :P Or Code = :P)",
+                      "And ':P' <> :P"});
+  s.params.setText("P", "X");
+  s.open();
+  EXPECT_EQ(s.asInt("n"), 1);
+}
+
+TEST_P(Client, TypedParametersAndTypedReads) {
+  db::Query ins(*conn, {"Insert Into Item (Code, Qty, Made) Values (:Code, :Qty, :Made)"});
+  ins.params.setText("Code", "ไทย");
+  ins.params.setFloat("Qty", 2.5);
+  ins.params.setDateTime("Made", QDateTime(QDate(2024, 12, 31), QTime(13, 45, 10)));
+  ins.execSql();
+  ins.params.setText("Code", "NULLS");
+  ins.params.setNull("Qty");
+  ins.params.setNull("Made");
+  ins.execSql();
+  db::Query q(*conn, {"Select Code, Qty, Made From Item Order By Id"});
+  q.open();
+  ASSERT_EQ(q.rowCount(), 2);
+  EXPECT_EQ(q.asString("CODE"), "ไทย");
+  EXPECT_DOUBLE_EQ(q.asFloat("qty"), 2.5);
+  EXPECT_EQ(q.asInt("qty"), 3);  // a fraction read as an integer is rounded to the nearest
+  EXPECT_EQ(q.asDateTime("Made"), QDateTime(QDate(2024, 12, 31), QTime(13, 45, 10)));
+  q.next();
+  EXPECT_FALSE(q.eof());
+  EXPECT_TRUE(q.isNull("Qty"));
+  EXPECT_EQ(q.asString("Qty"), "");
+  EXPECT_EQ(q.asFloat("Qty"), 0.0);
+  EXPECT_FALSE(q.asDateTime("Made").isValid());
+  q.next();
+  EXPECT_TRUE(q.eof());
+  EXPECT_THROW(q.asString("NoSuchColumn"), db::Error);
+
+  db::Params bad;
+  bad.set("Code", "abc", db::ParamType::Integer);
+  EXPECT_THROW(conn->select("Select :Code As C", bad), db::Error);
+  EXPECT_THROW(conn->select("Select :Missing As C"), db::Error);
+}
+
+TEST_P(Client, CachedResultIsEditedInMemoryOnly) {
+  conn->execute("Insert Into Item (Code, Qty) Values ('A', 1)");
+  db::Query q(*conn, {"Select Id, Code, Qty From Item"});
+  q.open();
+  q.setValue("Qty", 99);
+  int row = q.append();
+  EXPECT_EQ(row, 1);
+  q.setValue("Code", "NEW");
+  q.first();
+  EXPECT_EQ(q.asInt("Qty"), 99);
+  q.moveTo(1);
+  q.deleteRow();
+  EXPECT_EQ(q.rowCount(), 1);
+  db::Result fresh = conn->select("Select Count(*) As N, Max(Qty) As M From Item");
+  EXPECT_EQ(fresh.asInt("N"), 1);
+  EXPECT_EQ(fresh.asInt("M"), 1);
+}
+
+TEST_P(Client, ScriptRunsEachStatementAndKeepsWhatRanBeforeAFailure) {
+  db::Script s(*conn);
+  s.sql = {"Insert Into Item (Code) Values (:C)", "/", "Insert Into NoSuchTable Values (1)", "/",
+           "Insert Into Item (Code) Values (:C)"};
+  s.params.setText("C", "S");
+  EXPECT_THROW(s.execute(), db::Error);
+  EXPECT_EQ(conn->select("Select Count(*) As N From Item Where Code = 'S'").asInt("N"), 1);
+}
+
+TEST_P(Client, TransactionsCommitAndRollBack) {
+  conn->startTransaction();
+  conn->execute("Insert Into Item (Code) Values ('R')");
+  conn->rollback();
+  EXPECT_FALSE(conn->inTransaction());
+  conn->startTransaction();
+  conn->execute("Insert Into Item (Code) Values ('C')");
+  conn->commit();
+  db::Result r = conn->select("Select Code From Item");
+  ASSERT_EQ(r.rowCount(), 1);
+  EXPECT_EQ(r.asString("Code"), "C");
+  EXPECT_THROW(conn->commit(), db::Error);
+}
+
+TEST_P(Client, FailureCarriesTheServersOwnMessage) {
+  try {
+    conn->execute("Insert Into NoSuchTable Values (1)");
+    FAIL() << "no exception";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.message().contains("no such table: NoSuchTable")) << e.message().toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Client, ::testing::Values(Kind::Embedded, Kind::Odbc),
+                         [](const auto& info) { return info.param == Kind::Embedded ? "Embedded" : "Odbc"; });
+
+TEST(EmbeddedClient, LastSelectOfASeveralStatementTextIsTheResult) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  db::Result r = c.select(
+      "Create Table T (A Integer); Insert Into T Values (1); Insert Into T Values (2);"
+      "Select 'first' As W; Select Sum(A) As S From T");
+  EXPECT_EQ(r.columns(), QStringList{"S"});
+  EXPECT_EQ(r.asInt("S"), 3);
+  EXPECT_EQ(c.execute("Update T Set A = A + 1"), 2);
+}
+
+TEST(EmbeddedClient, MissingDatabaseAndUnknownServerFailClearly) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=NOPE"};
+  try {
+    c.select("Select 1");
+    FAIL();
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.message().contains("NOPE")) << e.message().toStdString();
+  }
+  EXPECT_FALSE(c.isOpen());
+  // A SQL Server name where nothing listens (loopback, a closed port).
+  db::Connection s("S");
+  s.params = {"SERVER NAME=127.0.0.1,1", "DATABASE NAME=X", "USER NAME=u", "PASSWORD=p"};
+  EXPECT_THROW(s.select("Select 1"), db::Error);
+}
+
+TEST(EmbeddedClient, ProceduresReturnOutputsAndResult) {
+  QTemporaryDir dir;
+  db::registerEmbeddedProcedure("TestDouble", [](db::Connection& c, db::Params& p) {
+    db::Params q;
+    q.set("V", p["In"].value);
+    p.set("Out", c.select("Select :V * 2 As D", q).asInt("D"));
+    p.set("Result", 7);
+  });
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  db::StoredProc sp(c, "dbo.TESTDOUBLE");
+  sp.declare("@In", db::ParamType::Integer, db::ParamDir::Input);
+  sp.declare("@Out", db::ParamType::Integer, db::ParamDir::Output);
+  sp.set("@In", 21);
+  sp.execute();
+  EXPECT_EQ(sp.value("@Out").toInt(), 42);
+  EXPECT_EQ(sp.value("Result").toInt(), 7);
+  db::StoredProc missing(c, "NoSuchProc");
+  EXPECT_THROW(missing.execute(), db::Error);
+}
+
+TEST(SqlText, LiteralsAreNeverTreatedAsParametersOrEscapesLost) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  c.execute("Create Table T (S VarChar(50))");
+  const QStringList typed = {"O'Brien", "100%", "a_b", "[x]", "back\\slash", "'; Drop Table T; --"};
+  for (const QString& t : typed) c.execute("Insert Into T Values (" + db::quoted(t) + ")");
+  c.execute("Insert Into T Values ('100 percent')");
+  c.execute("Insert Into T Values ('axb')");
+  for (const QString& t : typed) {
+    db::Params p;
+    p.setText("P", db::likeContains(t));
+    db::Result r = c.select("Select S From T Where S Like :P Escape '\\'", p);
+    ASSERT_EQ(r.rowCount(), 1) << t.toStdString();
+    EXPECT_EQ(r.asString("S"), t);
+    db::Result lit = c.select("Select S From T Where S Like '%" + db::likeEscaped(t) + "%' Escape '\\'");
+    EXPECT_EQ(lit.rowCount(), 1) << t.toStdString();
+  }
+}
+
+}  // namespace
