@@ -1,0 +1,107 @@
+#include "net/ftp.h"
+
+#include "net/curlsupport.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringList>
+#include <QUrl>
+
+namespace net {
+
+namespace {
+
+size_t writeToFile(char* data, size_t size, size_t count, void* user) {
+  auto* file = static_cast<QSaveFile*>(user);
+  const qint64 n = file->write(data, static_cast<qint64>(size * count));
+  return n < 0 ? 0 : static_cast<size_t>(n);
+}
+
+QString remoteUrl(const FtpSettings& s, const QString& remotePath) {
+  QStringList segments;
+  for (const QString& part : remotePath.split(u'/', Qt::SkipEmptyParts))
+    segments << QString::fromLatin1(QUrl::toPercentEncoding(part));
+  QString path = segments.join(u'/');
+  if (remotePath.startsWith(u'/')) path.prepend(QStringLiteral("%2F"));
+  return QStringLiteral("ftp://%1:%2/%3").arg(detail::urlHost(s.host)).arg(s.port).arg(path);
+}
+
+FtpResult::Stage stageOf(CURLcode code, CURL* easy) {
+  switch (code) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_LOGIN_DENIED:
+      return FtpResult::Stage::Connect;
+    case CURLE_OPERATION_TIMEDOUT: {
+      double connectTime = 0;
+      curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME, &connectTime);
+      return connectTime > 0 ? FtpResult::Stage::Transfer : FtpResult::Stage::Connect;
+    }
+    default:
+      return FtpResult::Stage::Transfer;
+  }
+}
+
+}  // namespace
+
+FtpResult ftpDownload(const FtpSettings& s, const QString& remotePath, const QString& localPath) {
+  FtpResult result;
+  if (s.host.trimmed().isEmpty() || remotePath.trimmed().isEmpty()) {
+    result.stage = FtpResult::Stage::Connect;
+    result.message = QStringLiteral("No FTP host or remote file given");
+    return result;
+  }
+  QSaveFile file(localPath);
+  file.setDirectWriteFallback(false);
+  if (!file.open(QIODevice::WriteOnly)) {
+    result.stage = FtpResult::Stage::Transfer;
+    result.message = QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(localPath), file.errorString());
+    return result;
+  }
+
+  char errorBuffer[CURL_ERROR_SIZE];
+  detail::Easy easy = detail::newEasy(errorBuffer);
+  if (!easy) {
+    file.cancelWriting();
+    result.stage = FtpResult::Stage::Connect;
+    result.message = QStringLiteral("Cannot start the FTP client");
+    return result;
+  }
+  CURL* c = easy.get();
+  const QByteArray url = remoteUrl(s, remotePath).toUtf8();
+  const QByteArray user = s.user.toUtf8();
+  const QByteArray password = s.password.toUtf8();
+  curl_easy_setopt(c, CURLOPT_URL, url.constData());
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
+  curl_easy_setopt(c, CURLOPT_USERNAME, user.constData());
+  curl_easy_setopt(c, CURLOPT_PASSWORD, password.constData());
+  if (!s.passive) curl_easy_setopt(c, CURLOPT_FTPPORT, "-");
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s.connectTimeoutMs));
+  curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>((s.responseTimeoutMs + 999) / 1000));
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>((s.stallTimeoutMs + 999) / 1000));
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &writeToFile);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &file);
+
+  const CURLcode code = curl_easy_perform(c);
+  if (code != CURLE_OK) {
+    file.cancelWriting();
+    result.stage = stageOf(code, c);
+    result.message = detail::curlMessage(code, errorBuffer);
+    return result;
+  }
+  result.bytes = file.size();
+  if (!file.commit()) {
+    result.stage = FtpResult::Stage::Transfer;
+    result.message = QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(localPath), file.errorString());
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+}  // namespace net

@@ -1,0 +1,36 @@
+// FTP download of one remote file to a local path.
+#pragma once
+
+#include <QString>
+
+namespace net {
+
+struct FtpSettings {
+  QString host;
+  int port = 21;
+  QString user;
+  QString password;
+  bool passive = true;            // passive mode (the client opens the data connection)
+  int connectTimeoutMs = 15000;   // reaching the server
+  int responseTimeoutMs = 30000;  // each answer of the server
+  int stallTimeoutMs = 30000;     // a transfer that receives nothing for this long fails
+};
+
+struct FtpResult {
+  enum class Stage {
+    None,      // downloaded
+    Connect,   // the server could not be reached or refused the login
+    Transfer,  // connected, but the file could not be fetched or written
+  };
+  bool ok = false;
+  Stage stage = Stage::None;
+  QString message;  // curl's message (or the local file's) on failure
+  qint64 bytes = 0;
+};
+
+// Downloads `remotePath` (relative to the login folder; a leading "/" makes it absolute) into
+// `localPath`. The local file is replaced only when the whole file arrived; a failed or partial
+// download leaves no file behind and an older local file untouched. Never raises.
+FtpResult ftpDownload(const FtpSettings& settings, const QString& remotePath, const QString& localPath);
+
+}  // namespace net

@@ -1,0 +1,96 @@
+#include "net/http.h"
+
+#include "net/curlsupport.h"
+
+#include <QMutexLocker>
+#include <QRunnable>
+
+namespace net {
+
+namespace {
+
+constexpr qsizetype kMaxBody = 4 * 1024 * 1024;
+constexpr qsizetype kMaxOutcomes = 1000;
+
+size_t collect(char* data, size_t size, size_t count, void* user) {
+  auto* body = static_cast<QByteArray*>(user);
+  const size_t n = size * count;
+  const qsizetype room = kMaxBody - body->size();
+  if (room > 0) body->append(data, std::min<qsizetype>(room, static_cast<qsizetype>(n)));
+  return n;  // the rest of a long answer is read and dropped
+}
+
+}  // namespace
+
+HttpResult httpGet(const QString& url, int timeoutMs) {
+  HttpResult r;
+  try {
+    char errorBuffer[CURL_ERROR_SIZE];
+    detail::Easy easy = detail::newEasy(errorBuffer);
+    if (!easy) {
+      r.message = QStringLiteral("Cannot start the HTTP client");
+      return r;
+    }
+    CURL* c = easy.get();
+    const QByteArray u = url.trimmed().toUtf8();
+    curl_easy_setopt(c, CURLOPT_URL, u.constData());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collect);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &r.body);
+    const CURLcode code = curl_easy_perform(c);
+    long status = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    r.status = static_cast<int>(status);
+    if (code != CURLE_OK) {
+      r.message = detail::curlMessage(code, errorBuffer);
+    } else if (status < 200 || status > 299) {
+      r.message = QStringLiteral("HTTP %1").arg(status);
+    } else {
+      r.ok = true;
+    }
+  } catch (const std::exception& e) {
+    r.ok = false;
+    r.message = QString::fromUtf8(e.what());
+  }
+  return r;
+}
+
+BackgroundGet::BackgroundGet(int timeoutMs, int maxThreads) : timeoutMs_(timeoutMs) {
+  pool_.setMaxThreadCount(std::max(1, maxThreads));
+  pool_.setExpiryTimeout(5000);
+}
+
+BackgroundGet::~BackgroundGet() { pool_.waitForDone(); }
+
+void BackgroundGet::start(const QString& url) {
+  ++pending_;
+  const int timeoutMs = timeoutMs_;
+  pool_.start(QRunnable::create([this, url, timeoutMs] {
+    const HttpResult r = httpGet(url, timeoutMs);
+    record(Outcome{url, r.ok, r.status, r.message});
+  }));
+}
+
+void BackgroundGet::record(Outcome outcome) {
+  {
+    QMutexLocker lock(&mutex_);
+    (outcome.ok ? succeeded_ : failed_)++;
+    outcomes_.append(std::move(outcome));
+    if (outcomes_.size() > kMaxOutcomes) outcomes_.removeFirst();
+  }
+  --pending_;
+}
+
+bool BackgroundGet::waitForDone(int msecs) { return pool_.waitForDone(msecs); }
+
+QList<BackgroundGet::Outcome> BackgroundGet::outcomes() const {
+  QMutexLocker lock(&mutex_);
+  return outcomes_;
+}
+
+}  // namespace net

@@ -1,0 +1,64 @@
+// HTTP GET: a request that is waited for, and background requests that are never waited for by
+// the window that starts them (the order web site's "produce the file" and "line transferred"
+// calls) but always end on their own within their time-out.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QString>
+#include <QThreadPool>
+#include <atomic>
+
+namespace net {
+
+struct HttpResult {
+  bool ok = false;      // an answer with a 2xx status arrived
+  int status = 0;       // the HTTP status, 0 when no answer arrived
+  QByteArray body;      // at most the first 4 MiB of the answer
+  QString message;      // curl's message, or "HTTP <status>", on failure
+};
+
+// GET of an http:// or https:// URL, following up to five redirects, within `timeoutMs` in all.
+// Never raises.
+HttpResult httpGet(const QString& url, int timeoutMs = 10000);
+
+// Fire-and-forget GET requests on worker threads owned by this object. start() returns at once;
+// each request ends by itself within the time-out. The destructor waits for the requests under
+// way (at most one time-out per queued request), so closing the owner never leaves threads behind.
+class BackgroundGet {
+ public:
+  struct Outcome {
+    QString url;
+    bool ok = false;
+    int status = 0;
+    QString message;
+  };
+
+  explicit BackgroundGet(int timeoutMs = 10000, int maxThreads = 2);
+  ~BackgroundGet();
+  BackgroundGet(const BackgroundGet&) = delete;
+  BackgroundGet& operator=(const BackgroundGet&) = delete;
+
+  void start(const QString& url);
+  // Waits until every started request has ended; false when `msecs` passed first (-1: no limit).
+  bool waitForDone(int msecs = -1);
+  int pending() const { return pending_.load(); }
+  int succeeded() const { return succeeded_.load(); }
+  int failed() const { return failed_.load(); }
+  // The most recent outcomes (up to 1000), in the order the requests ended.
+  QList<Outcome> outcomes() const;
+
+ private:
+  void record(Outcome outcome);
+
+  int timeoutMs_;
+  QThreadPool pool_;
+  std::atomic<int> pending_{0};
+  std::atomic<int> succeeded_{0};
+  std::atomic<int> failed_{0};
+  mutable QMutex mutex_;
+  QList<Outcome> outcomes_;
+};
+
+}  // namespace net
