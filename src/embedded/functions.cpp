@@ -1,0 +1,331 @@
+#include "functions.h"
+
+#include <sqlite3.h>
+
+#include <QMutex>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace embedded {
+
+// ---- Clock ----------------------------------------------------------------------------------
+
+namespace {
+
+QMutex& clockMutex() {
+  static QMutex m;
+  return m;
+}
+std::function<QDateTime()>& clockOverride() {
+  static std::function<QDateTime()> f;
+  return f;
+}
+
+qint64 envClockOffsetSecs() {
+  static const qint64 offset = [] {
+    const QString v = qEnvironmentVariable("CONSOLIDATE_SERVER_TIME").trimmed();
+    if (v.isEmpty()) return qint64(0);
+    const QDateTime start = parseIsoDateTime(v);
+    if (!start.isValid()) return qint64(0);
+    return QDateTime::currentDateTime().secsTo(start);
+  }();
+  return offset;
+}
+
+QDateTime truncated(QDateTime t) {
+  t.setTime(QTime(t.time().hour(), t.time().minute(), t.time().second()));
+  return t;
+}
+
+}  // namespace
+
+QDateTime serverNow() {
+  {
+    QMutexLocker lock(&clockMutex());
+    if (clockOverride()) return truncated(clockOverride()());
+  }
+  return truncated(QDateTime::currentDateTime().addSecs(envClockOffsetSecs()));
+}
+
+void setServerClock(std::function<QDateTime()> clock) {
+  QMutexLocker lock(&clockMutex());
+  clockOverride() = std::move(clock);
+}
+
+// ---- Dates ----------------------------------------------------------------------------------
+
+QDateTime parseIsoDateTime(const QString& text) {
+  static const QRegularExpression iso(
+      QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,7}))?)?)?\\s*$"));
+  const auto m = iso.match(text);
+  if (!m.hasMatch()) return QDateTime();
+  const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+  if (!d.isValid()) return QDateTime();
+  QTime t(0, 0);
+  if (m.capturedLength(4) > 0) {
+    int ms = 0;
+    if (m.capturedLength(7) > 0) ms = int(m.captured(7).left(3).leftJustified(3, QLatin1Char('0')).toInt());
+    t = QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.capturedLength(6) > 0 ? m.captured(6).toInt() : 0, ms);
+    if (!t.isValid()) return QDateTime();
+  }
+  return QDateTime(d, t);
+}
+
+QDateTime parseServerDateText(const QString& text) {
+  const QDateTime iso = parseIsoDateTime(text);
+  if (iso.isValid()) return iso;
+  static const QRegularExpression compact(QStringLiteral("^\\s*(\\d{4})(\\d{2})(\\d{2})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?\\s*$"));
+  static const QRegularExpression slashed(
+      QStringLiteral("^\\s*(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?\\s*$"));
+  int y = 0, mo = 0, d = 0;
+  QRegularExpressionMatch m = compact.match(text);
+  if (m.hasMatch()) {
+    y = m.captured(1).toInt();
+    mo = m.captured(2).toInt();
+    d = m.captured(3).toInt();
+  } else {
+    m = slashed.match(text);
+    if (!m.hasMatch()) return QDateTime();
+    mo = m.captured(1).toInt();  // month first, as SQL Server with its default language
+    d = m.captured(2).toInt();
+    y = m.captured(3).toInt();
+  }
+  const QDate date(y, mo, d);
+  if (!date.isValid()) return QDateTime();
+  QTime t(0, 0);
+  if (m.capturedLength(4) > 0) {
+    t = QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.capturedLength(6) > 0 ? m.captured(6).toInt() : 0);
+    if (!t.isValid()) return QDateTime();
+  }
+  return QDateTime(date, t);
+}
+
+// ---- Quantities in units --------------------------------------------------------------------
+
+namespace {
+
+// Digits of v with thousands separators, between minDec and maxDec decimals; with minInt 0 a zero
+// integer part writes no digit (".5"), and 0 itself writes nothing.
+QString grouped(double v, int minDec, int maxDec, int minInt) {
+  QString s = QString::number(std::fabs(v), 'f', maxDec);
+  QString intPart = s, frac;
+  const int dot = s.indexOf(QLatin1Char('.'));
+  if (dot >= 0) {
+    intPart = s.left(dot);
+    frac = s.mid(dot + 1);
+  }
+  while (frac.size() > minDec && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
+  if (intPart == QLatin1String("0") && minInt == 0) intPart.clear();
+  QString g;
+  for (int i = 0; i < intPart.size(); ++i) {
+    if (i > 0 && (intPart.size() - i) % 3 == 0) g += QLatin1Char(',');
+    g += intPart[i];
+  }
+  if (!frac.isEmpty()) g += QLatin1Char('.') + frac;
+  if (v < 0 && !g.isEmpty()) g.prepend(QLatin1Char('-'));
+  return g;
+}
+
+QString quantityFormat(double v, int decimals) {
+  // " #,###,###.###### " or " #,###,##0.00 " (decimals given)
+  return decimals > 0 ? QLatin1Char(' ') + grouped(v, decimals, decimals, 1) + QLatin1Char(' ')
+                      : QLatin1Char(' ') + grouped(v, 0, 6, 0) + QLatin1Char(' ');
+}
+
+}  // namespace
+
+QString quantityInUnits(const UnitText& u, double qty) {
+  QString sign;
+  if (qty < 0) {
+    sign = QStringLiteral("- ");
+    qty = -qty;
+  }
+  if (!u.found) return QString(quantityFormat(qty, u.onhandDecimal) + QStringLiteral("ERROR")).trimmed();
+  const QString large = u.unitLeft + u.largeName + u.unitRight;
+  QString text;
+  if (u.largeFraction == 1) {
+    text = quantityFormat(qty, u.onhandDecimal) + large;
+  } else {
+    const double whole = std::trunc(qty / std::max(u.largeFraction, 1));
+    if (whole != 0) text = grouped(whole, 0, 0, 1) + QLatin1Char(' ') + large;
+    const double rest = qty - whole * u.largeFraction;
+    if (std::fabs(rest) > 1e-9) text += quantityFormat(std::fabs(rest), u.onhandDecimal) + u.unitLeft + u.smallName + u.unitRight;
+  }
+  if (text.isEmpty()) text = QStringLiteral("0 ") + large;
+  return QString(sign + text).trimmed();
+}
+
+// ---- SQL functions --------------------------------------------------------------------------
+
+namespace {
+
+QString argText(sqlite3_value* v) {
+  const unsigned char* t = sqlite3_value_text(v);
+  return t ? QString::fromUtf8(reinterpret_cast<const char*>(t), sqlite3_value_bytes(v)) : QString();
+}
+
+void resultText(sqlite3_context* ctx, const QString& s) {
+  const QByteArray b = s.toUtf8();
+  sqlite3_result_text(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
+}
+
+void resultDate(sqlite3_context* ctx, const QDateTime& d) { resultText(ctx, d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))); }
+
+// The date of an argument; false (with an SQL error set) when the argument is no date. A null
+// argument gives a null result and false.
+bool argDate(sqlite3_context* ctx, sqlite3_value* v, QDateTime* out) {
+  if (sqlite3_value_type(v) == SQLITE_NULL) {
+    sqlite3_result_null(ctx);
+    return false;
+  }
+  *out = parseIsoDateTime(argText(v));
+  if (!out->isValid()) {
+    sqlite3_result_error(ctx, "Conversion failed when converting date and/or time from character string.", -1);
+    return false;
+  }
+  return true;
+}
+
+void fnGetDate(sqlite3_context* ctx, int, sqlite3_value**) { resultDate(ctx, serverNow()); }
+
+void fnYear(sqlite3_context* ctx, int, sqlite3_value** a) {
+  QDateTime d;
+  if (argDate(ctx, a[0], &d)) sqlite3_result_int(ctx, d.date().year());
+}
+void fnMonth(sqlite3_context* ctx, int, sqlite3_value** a) {
+  QDateTime d;
+  if (argDate(ctx, a[0], &d)) sqlite3_result_int(ctx, d.date().month());
+}
+void fnDay(sqlite3_context* ctx, int, sqlite3_value** a) {
+  QDateTime d;
+  if (argDate(ctx, a[0], &d)) sqlite3_result_int(ctx, d.date().day());
+}
+void fnDateOnly(sqlite3_context* ctx, int, sqlite3_value** a) {
+  QDateTime d;
+  if (argDate(ctx, a[0], &d)) resultDate(ctx, QDateTime(d.date(), QTime(0, 0)));
+}
+void fnAddDays(sqlite3_context* ctx, int, sqlite3_value** a) {
+  QDateTime d;
+  if (!argDate(ctx, a[0], &d)) return;
+  if (sqlite3_value_type(a[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  resultDate(ctx, d.addDays(sqlite3_value_int64(a[1])));
+}
+void fnDateKey(sqlite3_context* ctx, int, sqlite3_value** a) {
+  QDateTime d;
+  if (argDate(ctx, a[0], &d)) resultText(ctx, d.toString(QStringLiteral("yyyyMMdd")));
+}
+void fnToDateTime(sqlite3_context* ctx, int, sqlite3_value** a) {
+  if (sqlite3_value_type(a[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  const QDateTime d = parseServerDateText(argText(a[0]));
+  if (!d.isValid()) return sqlite3_result_error(ctx, "Conversion failed when converting date and/or time from character string.", -1);
+  resultDate(ctx, d);
+}
+void fnLen(sqlite3_context* ctx, int, sqlite3_value** a) {
+  if (sqlite3_value_type(a[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  QString s = argText(a[0]);
+  int n = s.size();
+  while (n > 0 && s[n - 1] == QLatin1Char(' ')) --n;
+  sqlite3_result_int(ctx, int(QStringView(s).left(n).toUcs4().size()));
+}
+void fnScopeIdentity(sqlite3_context* ctx, int, sqlite3_value**) {
+  sqlite3_result_int64(ctx, sqlite3_last_insert_rowid(sqlite3_context_db_handle(ctx)));
+}
+
+// Runs a read on the connection of the function; returns false (error set on ctx) on failure.
+struct Stmt {
+  sqlite3_stmt* st = nullptr;
+  ~Stmt() { sqlite3_finalize(st); }
+};
+
+bool prepare(sqlite3_context* ctx, const char* sql, Stmt* s) {
+  sqlite3* db = sqlite3_context_db_handle(ctx);
+  if (sqlite3_prepare_v2(db, sql, -1, &s->st, nullptr) != SQLITE_OK) {
+    sqlite3_result_error(ctx, sqlite3_errmsg(db), -1);
+    return false;
+  }
+  return true;
+}
+
+QString columnText(sqlite3_stmt* st, int c) {
+  const unsigned char* t = sqlite3_column_text(st, c);
+  return t ? QString::fromUtf8(reinterpret_cast<const char*>(t), sqlite3_column_bytes(st, c)) : QString();
+}
+
+void fnShowQtyUnits(sqlite3_context* ctx, int, sqlite3_value** a) {
+  if (sqlite3_value_type(a[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+  const double qty = sqlite3_value_double(a[1]);
+  UnitText u;
+  {
+    Stmt cfg;
+    if (!prepare(ctx, "SELECT OnhandDecimal, UnitLeft, UnitRight FROM Config ORDER BY Id LIMIT 1", &cfg)) return;
+    if (sqlite3_step(cfg.st) == SQLITE_ROW) {
+      u.onhandDecimal = sqlite3_column_int(cfg.st, 0);
+      u.unitLeft = columnText(cfg.st, 1);
+      u.unitRight = columnText(cfg.st, 2);
+    }
+  }
+  {
+    Stmt units;
+    if (!prepare(ctx,
+                 "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 "
+                 "ORDER BY Fraction DESC, Id",
+                 &units))
+      return;
+    sqlite3_bind_value(units.st, 1, a[0]);
+    QString largest, stock, small, fractionOne;
+    int largestFraction = 0, stockFraction = 0;
+    while (sqlite3_step(units.st) == SQLITE_ROW) {
+      const QString name = columnText(units.st, 0);
+      const int fraction = sqlite3_column_int(units.st, 1);
+      const QString smallFlag = columnText(units.st, 2);
+      const QString stockFlag = columnText(units.st, 3);
+      if (!u.found) {
+        largest = name;
+        largestFraction = fraction;
+      }
+      u.found = true;
+      if (stockFlag == QLatin1String("Y") && stock.isEmpty()) {
+        stock = name;
+        stockFraction = fraction;
+      }
+      if (smallFlag == QLatin1String("Y") && small.isEmpty()) small = name;
+      if (fraction == 1 && fractionOne.isEmpty()) fractionOne = name;
+    }
+    // The large unit is the product's stock unit; without one, its largest unit.
+    if (!stock.isEmpty()) {
+      u.largeName = stock;
+      u.largeFraction = stockFraction;
+    } else {
+      u.largeName = largest;
+      u.largeFraction = largestFraction;
+    }
+    u.smallName = !small.isEmpty() ? small : !fractionOne.isEmpty() ? fractionOne : u.largeName;
+  }
+  resultText(ctx, quantityInUnits(u, qty));
+}
+
+}  // namespace
+
+void registerServerFunctions(void* handle) {
+  auto* db = static_cast<sqlite3*>(handle);
+  struct Fn {
+    const char* name;
+    int args;
+    void (*f)(sqlite3_context*, int, sqlite3_value**);
+    bool deterministic;
+  };
+  static const Fn fns[] = {
+      {"GETDATE", 0, fnGetDate, false},         {"YEAR", 1, fnYear, true},
+      {"MONTH", 1, fnMonth, true},              {"DAY", 1, fnDay, true},
+      {"DATEONLY", 1, fnDateOnly, true},        {"ADDDAYS", 2, fnAddDays, true},
+      {"DATEKEY", 1, fnDateKey, true},          {"TODATETIME", 1, fnToDateTime, true},
+      {"LEN", 1, fnLen, true},
+      {"SCOPE_IDENTITY", 0, fnScopeIdentity, false}, {"SHOWQTYUNITS", 2, fnShowQtyUnits, false},
+  };
+  for (const Fn& f : fns) {
+    const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+    sqlite3_create_function_v2(db, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr, nullptr);
+  }
+}
+
+}  // namespace embedded
