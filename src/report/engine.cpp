@@ -651,6 +651,17 @@ class Engine::Impl : public Scope {
     pageOpen_ = true;
     curY_ = tmpl_->page.marginTop;
     resetAggregates(AggScope::Page);
+    const Band* title = tmpl_->band(BandType::ReportTitle);
+    if (pageNo_ == 1 && title) {
+      // The report title opens the first page, above its page header.
+      const Rendered r = render(*title);
+      append(r, curY_);
+      curY_ += r.height;
+      if (title->startNewPage) {
+        newPage();
+        return;
+      }
+    }
     const Band* header = tmpl_->band(BandType::PageHeader);
     if (header && (pageNo_ > 1 || header->onFirstPage)) {
       const Rendered r = render(*header);
@@ -751,7 +762,6 @@ class Engine::Impl : public Scope {
     for (Aggregate& a : aggs_) a.reset();
     for (Dataset& d : datasets_) d.result.first();
     newPage();
-    if (const Band* title = tmpl_->band(BandType::ReportTitle)) placeBand(*title);
     for (int i = 0; i < masters_.size(); ++i) runMaster(i);
     if (const Band* summary = tmpl_->band(BandType::ReportSummary)) {
       band_ = summary;

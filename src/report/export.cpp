@@ -71,6 +71,41 @@ QString csvField(const QString& s) {
   return s;
 }
 
+// Thai fonts reach their lowered and shifted marks through the legacy private-use code points
+// U+F700..U+F71A, and the PDF's text map names those glyphs by them: a reader would drop or garble
+// the marks. Each is mapped back to its Thai character, in place (the same number of bytes).
+const char16_t kThaiPrivateUse[] = {0x0E10, 0x0E34, 0x0E35, 0x0E36, 0x0E37, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B,
+                                    0x0E4C, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x0E0D, 0x0E31, 0x0E4D,
+                                    0x0E47, 0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x0E38, 0x0E39, 0x0E3A};
+
+void mendThaiTextMaps(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadWrite)) return;
+  QByteArray data = f.readAll();
+  bool changed = false;
+  qsizetype from = 0;
+  for (;;) {
+    const qsizetype begin = data.indexOf("begincmap", from);
+    if (begin < 0) break;
+    const qsizetype end = data.indexOf("endcmap", begin);
+    if (end < 0) break;
+    for (qsizetype i = begin; i + 6 <= end; ++i) {
+      if (data[i] != '<' || data[i + 5] != '>') continue;
+      bool ok = false;
+      const uint code = data.mid(i + 1, 4).toUInt(&ok, 16);
+      if (!ok || code < 0xF700 || code > 0xF71A) continue;
+      const QByteArray repl = QByteArray::number(kThaiPrivateUse[code - 0xF700], 16).toUpper().rightJustified(4, '0');
+      data.replace(i + 1, 4, repl);
+      changed = true;
+    }
+    from = end;
+  }
+  if (changed) {
+    f.seek(0);
+    f.write(data);
+  }
+}
+
 }  // namespace
 
 void exportPdf(const PreparedReport& report, const QString& path) {
@@ -90,6 +125,7 @@ void exportPdf(const PreparedReport& report, const QString& path) {
     paintPage(painter, report.pages[i], dpmm);
   }
   painter.end();
+  mendThaiTextMaps(path);
 }
 
 void exportText(const PreparedReport& report, const QString& path, double charWidthMm) {

@@ -292,9 +292,8 @@ class Loader {
       if (bandNames_.contains(b.name.toUpper())) fail(w, QStringLiteral("two bands have the same name"));
     }
     bandNames_.insert(b.name.toUpper());
-    checkKeys(o, {"type", "name", "height", "stretch", "startNewPage", "onFirstPage", "objects", "dataset", "rowCount", "groups"}, w);
+    checkKeys(o, {"type", "name", "height", "startNewPage", "onFirstPage", "objects", "dataset", "rowCount", "groups"}, w);
     b.height = number(o, "height", 0, w);
-    b.stretch = boolean(o, "stretch", false, w);
     b.startNewPage = boolean(o, "startNewPage", false, w);
     b.onFirstPage = boolean(o, "onFirstPage", true, w);
     if (b.type == BandType::MasterData) {

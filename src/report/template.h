@@ -84,9 +84,8 @@ struct Group {
 struct Band {
   BandType type = BandType::MasterData;
   QString name;
-  double height = 0;  // mm
-  bool stretch = false;
-  bool startNewPage = false;
+  double height = 0;  // mm; the band grows to hold its stretched objects
+  bool startNewPage = false;  // title: alone on the first page; master data: each row on a new page
   bool onFirstPage = true;  // page header and footer
   QVector<ReportObject> objects;
   // master data

@@ -1,0 +1,167 @@
+// Output of prepared pages: PDF read back by pdftotext (Thai and English), barcodes decoded by
+// zbarimg from an exported image, plain text, CSV, printing and the preview window.
+#include "fixture.h"
+#include "report/export.h"
+#include "report/preview.h"
+
+#include <QPrinter>
+#include <QToolButton>
+
+using reporttest::run;
+
+namespace {
+
+QByteArray documentTemplate() {
+  return R"({
+    "page": {"size": "A5", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "defaultFont": {"family": "Garuda", "size": 11},
+    "variables": {"DocNo": "'IV-0042'"},
+    "bands": [
+      {"type": "reportTitle", "name": "Title", "height": 60, "objects": [
+        {"kind": "text", "name": "Heading", "width": 120, "height": 8, "text": "ใบส่งของ ก่อนส่งสินค้า [DocNo]", "font": {"size": 14, "bold": true}},
+        {"kind": "text", "name": "English", "y": 9, "width": 120, "height": 7, "text": "Invoice total [FORMATFLOAT('#,##0.00', 1234.5)] baht"},
+        {"kind": "barcode", "name": "Ean", "type": "ean13", "x": 0, "y": 18, "width": 50, "height": 25, "text": "590123412345"},
+        {"kind": "barcode", "name": "Box", "type": "code128", "x": 60, "y": 18, "width": 60, "height": 25, "text": "BOX-[COPY(DocNo, 4, 4)]"},
+        {"kind": "line", "y": 45, "width": 120, "height": 0}]},
+      {"type": "masterData", "name": "Rows", "rowCount": "3", "height": 7, "objects": [
+        {"kind": "text", "name": "Item", "width": 60, "height": 7, "text": "สินค้า [LINE], item"},
+        {"kind": "text", "name": "Qty", "x": 60, "width": 30, "height": 7, "text": "[LINE * 1.5]", "format": "0.00", "align": "right"}]}]})";
+}
+
+struct Prepared {
+  reporttest::Site site;
+  report::Report report;
+  Prepared() {
+    EXPECT_TRUE(report.loadFromFile(site.writeTemplate(QStringLiteral("doc.frf"), documentTemplate())));
+    EXPECT_TRUE(report.prepare());
+  }
+};
+
+QString readAll(const QString& path) {
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+  return QString::fromUtf8(f.readAll());
+}
+
+}  // namespace
+
+TEST(Export, PdfHoldsThaiAndEnglishTextWithEmbeddedFonts) {
+  Prepared p;
+  const QString pdf = p.site.dir.filePath(QStringLiteral("doc.pdf"));
+  p.report.exportPdf(pdf);
+  const auto text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  EXPECT_TRUE(text.out.contains(QStringLiteral("ใบส่งของ ก่อนส่งสินค้า IV-0042"))) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains(QStringLiteral("Invoice total 1,234.50 baht"))) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains(QStringLiteral("สินค้า 3, item"))) << text.out.toStdString();
+  EXPECT_TRUE(text.out.contains(QStringLiteral("4.50"))) << text.out.toStdString();
+  EXPECT_FALSE(text.out.contains(QChar(0xF70A)));  // no legacy private-use marks
+  const auto fonts = run(QStringLiteral("pdffonts"), {pdf});
+  ASSERT_EQ(fonts.exitCode, 0);
+  EXPECT_TRUE(fonts.out.contains(QStringLiteral("Garuda"))) << fonts.out.toStdString();
+  for (const QString& line : fonts.out.split(QLatin1Char('\n')).mid(2)) {
+    if (line.trimmed().isEmpty()) continue;
+    const QStringList cols = line.simplified().split(QLatin1Char(' '));
+    ASSERT_GE(cols.size(), 5);
+    EXPECT_EQ(cols[cols.size() - 5], QStringLiteral("yes")) << "not embedded: " << line.toStdString();
+  }
+  const auto info = run(QStringLiteral("pdfinfo"), {pdf});
+  EXPECT_TRUE(info.out.contains(QStringLiteral("Pages:           1"))) << info.out.toStdString();
+  EXPECT_TRUE(info.out.contains(QStringLiteral("420 x 595 pts"))) << info.out.toStdString();  // A5
+}
+
+TEST(Export, BarcodesDecodeFromAnExportedImage) {
+  Prepared p;
+  const QStringList files = report::exportImages(p.report.prepared(), p.site.dir.filePath(QStringLiteral("doc.png")), 300);
+  ASSERT_EQ(files.size(), 1);
+  const auto decoded = run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), files[0]});
+  ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+  EXPECT_TRUE(decoded.out.contains(QStringLiteral("EAN-13:5901234123457"))) << decoded.out.toStdString();
+  EXPECT_TRUE(decoded.out.contains(QStringLiteral("CODE-128:BOX-0042"))) << decoded.out.toStdString();
+}
+
+TEST(Export, TextAndCsvFollowThePositionsOfTheTexts) {
+  Prepared p;
+  const QString txt = p.site.dir.filePath(QStringLiteral("doc.txt"));
+  const QString csv = p.site.dir.filePath(QStringLiteral("doc.csv"));
+  p.report.exportText(txt);
+  p.report.exportCsv(csv);
+  const QStringList lines = readAll(txt).split(QLatin1Char('\n'));
+  EXPECT_TRUE(lines.contains(QStringLiteral("ใบส่งของ ก่อนส่งสินค้า IV-0042"))) << readAll(txt).toStdString();
+  int itemLine = -1;
+  for (int i = 0; i < lines.size(); ++i) {
+    if (lines[i].startsWith(QStringLiteral("สินค้า 2, item"))) itemLine = i;
+  }
+  ASSERT_GE(itemLine, 0) << readAll(txt).toStdString();
+  EXPECT_TRUE(lines[itemLine].endsWith(QLatin1String(" 3.00"))) << lines[itemLine].toStdString();
+  const QString csvText = readAll(csv);
+  EXPECT_TRUE(csvText.contains(QStringLiteral("\"สินค้า 1, item\",1.50\r\n"))) << csvText.toStdString();
+  EXPECT_TRUE(csvText.contains(QStringLiteral("Invoice total 1,234.50 baht"))) << csvText.toStdString();
+}
+
+TEST(Export, PrintingPaintsEveryPageOnce) {
+  reporttest::Site site;
+  report::Report r;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("many.frf"), R"({
+    "page": {"width": 100, "height": 60},
+    "bands": [{"type": "masterData", "name": "Rows", "rowCount": "20", "height": 10, "objects": [
+      {"kind": "text", "width": 50, "height": 6, "text": "Printed row [LINE]"}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 5);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString out = site.dir.filePath(QStringLiteral("printed.pdf"));
+  printer.setOutputFileName(out);
+  r.printPrepared(1, &printer);
+  const auto info = run(QStringLiteral("pdfinfo"), {out});
+  EXPECT_TRUE(info.out.contains(QStringLiteral("Pages:           5"))) << info.out.toStdString();
+  const auto text = run(QStringLiteral("pdftotext"), {out, QStringLiteral("-")});
+  EXPECT_TRUE(text.out.contains(QStringLiteral("Printed row 20"))) << text.out.toStdString();
+}
+
+TEST(Export, UnwritableTargetsAreErrors) {
+  Prepared p;
+  EXPECT_THROW(p.report.exportPdf(QStringLiteral("/nonexistent-folder/doc.pdf")), report::ReportError);
+  EXPECT_THROW(p.report.exportText(QStringLiteral("/nonexistent-folder/doc.txt")), report::ReportError);
+  EXPECT_THROW(p.report.exportCsv(QStringLiteral("/nonexistent-folder/doc.csv")), report::ReportError);
+}
+
+TEST(Preview, ButtonsFollowTheChosenSetAndFindWalksThePages) {
+  reporttest::Site site;
+  report::Report r;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("find.frf"), R"({
+    "page": {"width": 100, "height": 60},
+    "bands": [{"type": "masterData", "name": "Rows", "rowCount": "12", "height": 10, "objects": [
+      {"kind": "text", "width": 50, "height": 6, "text": "[IF(LINE mod 5 = 0, 'needle ' + STR(LINE), 'hay')]"}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 3);  // four rows a page: needles on rows 5 and 10
+
+  using report::PreviewButton;
+  r.setPreviewButtons(PreviewButton::Zoom | PreviewButton::Find | PreviewButton::Help | PreviewButton::Exit);
+  bool shown = false;
+  r.setPreviewHook([&](report::PreviewWindow& w) {
+    shown = true;
+    EXPECT_TRUE(w.button(PreviewButton::Print)->isHidden());
+    EXPECT_TRUE(w.button(PreviewButton::PageSetup)->isHidden());
+    EXPECT_FALSE(w.button(PreviewButton::Find)->isHidden());
+    EXPECT_FALSE(w.button(PreviewButton::Exit)->isHidden());
+    EXPECT_EQ(w.pageCount(), 3);
+    ASSERT_TRUE(w.findNext(QStringLiteral("NEEDLE")));
+    EXPECT_EQ(w.pageIndex(), 1);
+    ASSERT_TRUE(w.findNext(QStringLiteral("NEEDLE")));
+    EXPECT_EQ(w.pageIndex(), 2);
+    EXPECT_FALSE(w.highlight().isEmpty());
+    ASSERT_TRUE(w.findNext(QStringLiteral("NEEDLE")));  // wraps round to the first hit
+    EXPECT_EQ(w.pageIndex(), 1);
+    EXPECT_FALSE(w.findNext(QStringLiteral("straw")));
+    w.setZoom(2.0);
+    EXPECT_DOUBLE_EQ(w.zoom(), 2.0);
+    QMetaObject::invokeMethod(&w, [&w] { w.button(PreviewButton::Exit)->click(); }, Qt::QueuedConnection);
+  });
+  r.showPreview();
+  EXPECT_TRUE(shown);
+
+  report::PreviewWindow all(r.prepared(), report::kAllPreviewButtons);
+  EXPECT_FALSE(all.button(PreviewButton::Print)->isHidden());
+  EXPECT_FALSE(all.button(PreviewButton::PageSetup)->isHidden());
+}

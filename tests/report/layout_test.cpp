@@ -1,0 +1,334 @@
+// Preparing pages: page breaks, headers and footers on every page, page numbers and totals,
+// groups, datasets with parameters, the parameter dialog and the failures of preparation.
+#include "fixture.h"
+#include "report/page.h"
+
+#include <QRegularExpression>
+
+using report::Primitive;
+
+namespace {
+
+// Page 100 x 100 mm, margins 10; page header 10 mm and footer 10 mm leave 60 mm for 6 mm rows:
+// exactly ten rows a page.
+QByteArray pagedTemplate(const QByteArray& masterExtra = QByteArray(), const QByteArray& summary = QByteArray()) {
+  return R"({
+    "page": {"width": 100, "height": 100, "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "datasets": [{"name": "Lines", "sql": "select Id, Cust, Name, Amount from Lines where Id <= :MaxId order by Id"}],
+    "variables": {"MaxId": "25"},
+    "bands": [
+      {"type": "pageHeader", "name": "Head", "height": 10, "objects": [
+        {"kind": "text", "name": "HeadText", "width": 80, "height": 6, "text": "Header [PAGE]"}]},
+      {"type": "masterData", "name": "Rows", "dataset": "Lines", "height": 6, )" + masterExtra + R"( "objects": [
+        {"kind": "text", "name": "RowText", "width": 50, "height": 6, "text": "[Name]"},
+        {"kind": "text", "name": "RowAmount", "x": 50, "width": 30, "height": 6, "text": "[Amount]", "format": "#,##0.00", "align": "right"}]},
+      {"type": "pageFooter", "name": "Foot", "height": 10, "objects": [
+        {"kind": "text", "name": "FootText", "width": 80, "height": 6, "text": "Page [PAGE] of [TOTALPAGES] sum [SUM(Amount)]"}]}
+      )" + summary + R"(
+    ]})";
+}
+
+// The texts of a page with the top of their line boxes (mm).
+QVector<QPair<QString, double>> texts(const report::PreparedPage& page) {
+  QVector<QPair<QString, double>> out;
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Text) out.push_back({p.text, p.box.top()});
+  }
+  return out;
+}
+
+const Primitive* findText(const report::PreparedPage& page, const QString& text) {
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Text && p.text == text) return &p;
+  }
+  return nullptr;
+}
+
+QStringList textsStartingWith(const report::PreparedPage& page, const QString& prefix) {
+  QStringList out;
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Text && p.text.startsWith(prefix)) out << p.text;
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Layout, MasterBandBreaksOntoThreePages) {
+  reporttest::Site site;
+  site.addLines(25);
+  report::Report r;
+  r.setConnection(*site.conn);
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("paged.frf"), pagedTemplate())));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 3);
+  const auto& pages = r.prepared().pages;
+  for (int p = 0; p < 3; ++p) {
+    SCOPED_TRACE(p + 1);
+    // Header and footer on every page; the footer at the bottom margin minus its height.
+    const Primitive* head = findText(pages[p], QStringLiteral("Header %1").arg(p + 1));
+    ASSERT_NE(head, nullptr);
+    EXPECT_NEAR(head->box.top(), 10, 0.01);
+    // Rows 10p+1 .. 10p+10 lie one under the other from 20 mm on.
+    const int first = p * 10 + 1;
+    const int last = std::min(25, first + 9);
+    EXPECT_EQ(textsStartingWith(pages[p], QStringLiteral("Row ")).size(), last - first + 1);
+    for (int row = first; row <= last; ++row) {
+      const Primitive* t = findText(pages[p], QStringLiteral("Row %1").arg(row));
+      ASSERT_NE(t, nullptr) << "Row " << row;
+      EXPECT_NEAR(t->box.top(), 20 + 6 * (row - first), 0.01) << "Row " << row;
+    }
+    // Page totals: rows of this page only.
+    double sum = 0;
+    for (int row = first; row <= last; ++row) sum += row * 10.0;
+    const QString foot = QStringLiteral("Page %1 of 3 sum %2").arg(p + 1).arg(sum);
+    const Primitive* f = findText(pages[p], foot);
+    ASSERT_NE(f, nullptr) << foot.toStdString();
+    EXPECT_NEAR(f->box.top(), 80, 0.01);
+  }
+  // The display format of the amount column.
+  EXPECT_NE(findText(pages[2], QStringLiteral("250.00")), nullptr);
+  EXPECT_NE(findText(pages[0], QStringLiteral("100.00")), nullptr);
+}
+
+TEST(Layout, SummaryThatDoesNotFitMovesToANewPage) {
+  reporttest::Site site;
+  site.addLines(30);
+  report::Report r;
+  r.setConnection(*site.conn);
+  const QByteArray summary = R"(, {"type": "reportSummary", "name": "Total", "height": 8, "objects": [
+        {"kind": "text", "name": "TotalText", "width": 80, "height": 8, "text": "Total [SUM(Amount)] of [COUNT()]"}]})";
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("summary.frf"), pagedTemplate(QByteArray(), summary))));
+  r.setVariable(QStringLiteral("MaxId"), QStringLiteral("30"));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 4);  // 3 full pages, the summary alone on the fourth
+  const Primitive* total = findText(r.prepared().pages[3], QStringLiteral("Total 4650 of 30"));
+  ASSERT_NE(total, nullptr);
+  EXPECT_NEAR(total->box.top(), 20, 0.01);
+  EXPECT_NE(findText(r.prepared().pages[3], QStringLiteral("Page 4 of 4 sum 0")), nullptr);
+  EXPECT_NE(findText(r.prepared().pages[3], QStringLiteral("Header 4")), nullptr);
+}
+
+TEST(Layout, GroupsHeadAndSumTheirRows) {
+  reporttest::Site site;
+  site.addLines(7, 3);  // C01: 1-3, C02: 4-6, C03: 7
+  report::Report r;
+  r.setConnection(*site.conn);
+  const QByteArray groups = R"("groups": [{"expression": "Cust",
+      "header": {"type": "groupHeader", "name": "CustHead", "height": 6, "objects": [
+        {"kind": "text", "name": "CustName", "width": 80, "height": 6, "text": "Customer [Lines.Cust]"}]},
+      "footer": {"type": "groupFooter", "name": "CustFoot", "height": 6, "objects": [
+        {"kind": "text", "name": "CustSum", "width": 80, "height": 6,
+         "text": "[Cust] [COUNT()] rows [SUM(Amount)] max [MAX(Amount)] last [Name]"}]}}],)";
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("groups.frf"), pagedTemplate(groups))));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 2);
+  QStringList order;
+  for (const auto& page : r.prepared().pages) {
+    for (const auto& t : texts(page)) {
+      if (!t.first.startsWith(QLatin1String("Header")) && !t.first.startsWith(QLatin1String("Page")) && !t.first.contains(QLatin1Char('.'))) {
+        order << t.first;
+      }
+    }
+  }
+  EXPECT_EQ(order, QStringList({"Customer C01", "Row 1", "Row 2", "Row 3", "C01 3 rows 60 max 30 last Row 3",
+                                "Customer C02", "Row 4", "Row 5", "Row 6", "C02 3 rows 150 max 60 last Row 6",
+                                "Customer C03", "Row 7", "C03 1 rows 70 max 70 last Row 7"}));
+}
+
+TEST(Layout, StretchedTextGrowsItsBandAndMovesItToTheNextPage) {
+  report::Report r;
+  reporttest::Site site;
+  // Nine 8 mm rows fill 10..82 mm; row 10 wraps onto several lines and no longer fits above 90 mm.
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("stretch.frf"), R"({
+    "page": {"width": 100, "height": 100, "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "bands": [{"type": "masterData", "name": "Rows", "rowCount": "12", "height": 8, "objects": [
+      {"kind": "text", "name": "Body", "width": 30, "height": 8, "stretch": true, "font": {"family": "Loma", "size": 10},
+       "text": "[IF(LINE = 10, 'one two three four five six seven eight nine ten eleven twelve', 'Line ' + STR(LINE))]"},
+      {"kind": "text", "name": "Mark", "x": 40, "width": 20, "height": 6, "text": "#[LINE]"}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 2);
+  const auto& p1 = r.prepared().pages[0];
+  const auto& p2 = r.prepared().pages[1];
+  ASSERT_NE(findText(p1, QStringLiteral("#9")), nullptr);
+  EXPECT_NEAR(findText(p1, QStringLiteral("#9"))->box.top(), 74, 0.01);
+  EXPECT_EQ(findText(p1, QStringLiteral("#10")), nullptr);
+  const Primitive* ten = findText(p2, QStringLiteral("#10"));
+  ASSERT_NE(ten, nullptr);
+  EXPECT_NEAR(ten->box.top(), 10, 0.01);
+  const Primitive* eleven = findText(p2, QStringLiteral("#11"));
+  ASSERT_NE(eleven, nullptr);
+  EXPECT_GT(eleven->box.top(), 10 + 8 + 4);  // the tenth band grew to hold its lines
+  int bodyLines = 0;
+  double lastBottom = 0;
+  for (const Primitive& p : p2.items) {
+    if (p.type == Primitive::Type::Text && p.box.top() < eleven->box.top() && !p.text.startsWith(QLatin1Char('#'))) {
+      ++bodyLines;
+      lastBottom = std::max(lastBottom, p.box.bottom());
+    }
+  }
+  EXPECT_GE(bodyLines, 3);
+  EXPECT_LE(lastBottom, eleven->box.top() + 0.01);  // the next row starts below the last line
+}
+
+TEST(Layout, ThaiTextWrapsAtWordBoundaries) {
+  const QStringList words{QStringLiteral("ข้าว"), QStringLiteral("หอม"), QStringLiteral("ส่ง"), QStringLiteral("สินค้า"),
+                          QStringLiteral("ราคา"), QStringLiteral("ถูก"), QStringLiteral("ลูกค้า"), QStringLiteral("ใหม่")};
+  QString text;
+  QSet<int> boundaries{0};
+  for (int i = 0; i < 12; ++i) {
+    text += words[i % words.size()];
+    boundaries.insert(static_cast<int>(text.size()));
+  }
+  report::FontSpec font;
+  font.family = QStringLiteral("Garuda");
+  font.size = 12;
+  const auto lines = report::layoutText(text, font, 30, report::HAlign::Left, true);
+  ASSERT_GT(lines.size(), 2);
+  QString joined;
+  for (const auto& l : lines) {
+    EXPECT_LE(l.width, 30.01);
+    joined += l.text;
+    EXPECT_TRUE(boundaries.contains(static_cast<int>(joined.size()))) << "line ends inside a word: " << l.text.toStdString();
+  }
+  EXPECT_EQ(joined, text);
+}
+
+TEST(Layout, DatasetParametersComeFromReportVariables) {
+  reporttest::Site site;
+  site.addLines(9, 3);
+  report::Report r;
+  r.setConnection(*site.conn);
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("params.frf"), R"({
+    "datasets": [
+      {"name": "Lines", "sql": "select Name from Lines where Cust = :Cust and Id >= :FromId order by Id",
+       "params": {"FromId": "FirstId + 1"}},
+      {"name": "Head", "sql": "select count(*) as N from Lines where Cust = :Cust"}],
+    "variables": {"Cust": "'C01'", "FirstId": "0"},
+    "bands": [
+      {"type": "reportTitle", "height": 8, "objects": [{"kind": "text", "width": 80, "height": 6, "text": "[Cust] has [Head.N]"}]},
+      {"type": "masterData", "name": "Rows", "dataset": "Lines", "height": 6, "objects": [
+        {"kind": "text", "width": 50, "height": 6, "text": "[Name]"}]}]})")));
+  r.setVariable(QStringLiteral("Cust"), QStringLiteral("'C02'"));
+  r.setVariable(QStringLiteral("FirstId"), QStringLiteral("4"));
+  ASSERT_TRUE(r.prepare());
+  const auto all = texts(r.prepared().pages[0]);
+  QStringList got;
+  for (const auto& t : all) got << t.first;
+  EXPECT_EQ(got, QStringList({"C02 has 3", "Row 5", "Row 6"}));
+  // After preparing, the evaluator still sees the datasets (their last rows).
+  EXPECT_EQ(r.evaluate(QStringLiteral("Lines.Name + '/' + STR(Head.N)")).toString(), QStringLiteral("Row 6/3"));
+}
+
+TEST(Layout, ParameterDialogFillsVariablesAndCancelStopsPreparation) {
+  reporttest::Site site;
+  report::Report r;
+  r.setConnection(*site.conn);
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("dialog.frf"), R"J({
+    "variables": {"CountNo": "2"},
+    "dialog": {"title": "Stickers", "fields": [
+      {"label": "จำนวน Sticker", "variable": "CountNo", "type": "number"},
+      {"label": "Box", "variable": "BoxName", "default": "'BOX-' + STR(CountNo)"}]},
+    "bands": [{"type": "masterData", "name": "Stickers", "rowCount": "CountNo", "height": 20, "objects": [
+      {"kind": "text", "width": 50, "height": 6, "text": "[BoxName] #[LINE]"}]}]})J")));
+  QStringList offered;
+  r.setDialogAnswerer([&](const report::DialogDef& dlg, QStringList& values) {
+    EXPECT_EQ(dlg.title, QStringLiteral("Stickers"));
+    offered = values;
+    values[0] = QStringLiteral("3");
+    return true;
+  });
+  ASSERT_TRUE(r.prepare());
+  EXPECT_EQ(offered, QStringList({"2", "BOX-2"}));
+  QStringList got;
+  for (const auto& t : texts(r.prepared().pages[0])) got << t.first;
+  EXPECT_EQ(got, QStringList({"BOX-2 #1", "BOX-2 #2", "BOX-2 #3"}));
+
+  r.setDialogAnswerer([](const report::DialogDef&, QStringList&) { return false; });
+  EXPECT_FALSE(r.prepare());
+  EXPECT_EQ(r.pageCount(), 1);  // the pages prepared before stay
+
+  r.setDialogAnswerer([](const report::DialogDef&, QStringList& values) {
+    values[0] = QStringLiteral("three");
+    return true;
+  });
+  try {
+    r.prepare();
+    ADD_FAILURE() << "a text in a number field was accepted";
+  } catch (const report::ReportError& e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("dialog field 'จำนวน Sticker': 'three' is not a number"))) << e.message().toStdString();
+  }
+}
+
+TEST(Layout, PreparationFailuresNameFileBandObjectAndText) {
+  struct Failure {
+    const char* name;
+    QByteArray json;
+    QStringList expected;
+  };
+  const Failure failures[] = {
+      {"failing SQL",
+       R"({"datasets": [{"name": "Lines", "sql": "select Nothing from NoSuchTable"}],
+           "bands": [{"type": "masterData", "name": "Rows", "dataset": "Lines", "height": 6}]})",
+       {QStringLiteral("dataset 'Lines'"), QStringLiteral("the SQL failed"), QStringLiteral("NoSuchTable")}},
+      {"parameter without variable",
+       R"({"datasets": [{"name": "Lines", "sql": "select * from Lines where Id = :Missing"}],
+           "bands": [{"type": "masterData", "name": "Rows", "dataset": "Lines", "height": 6}]})",
+       {QStringLiteral("dataset 'Lines'"), QStringLiteral(":Missing has no report variable")}},
+      {"unknown function",
+       R"({"bands": [{"type": "reportTitle", "name": "Title", "height": 6, "objects": [
+           {"kind": "text", "name": "Memo7", "width": 50, "height": 6, "text": "Total [NOSUCH(1)]"}]}]})",
+       {QStringLiteral("band 'Title', object 'Memo7'"), QStringLiteral("text 'Total [NOSUCH(1)]'"), QStringLiteral("Unknown function 'NOSUCH'")}},
+      {"unknown field",
+       R"({"bands": [{"type": "reportTitle", "name": "Title", "height": 6, "objects": [
+           {"kind": "text", "name": "Memo8", "width": 50, "height": 6, "text": "[Amount]"}]}]})",
+       {QStringLiteral("object 'Memo8'"), QStringLiteral("Unknown variable or field 'Amount'")}},
+      {"aggregate on a data row",
+       R"({"bands": [{"type": "masterData", "name": "Rows", "rowCount": "2", "height": 6, "objects": [
+           {"kind": "text", "name": "Running", "width": 50, "height": 6, "text": "[SUM(LINE)]"}]}]})",
+       {QStringLiteral("object 'Running'"), QStringLiteral("SUM can be used only in group footers")}},
+      {"bad EAN-13",
+       R"({"bands": [{"type": "reportTitle", "name": "Title", "height": 20, "objects": [
+           {"kind": "barcode", "name": "Ean", "type": "ean13", "width": 40, "height": 20, "text": "12345"}]}]})",
+       {QStringLiteral("object 'Ean'"), QStringLiteral("text '12345'"), QStringLiteral("12 digits")}},
+      {"wrong EAN-13 check digit",
+       R"({"bands": [{"type": "reportTitle", "name": "Title", "height": 20, "objects": [
+           {"kind": "barcode", "name": "Ean", "type": "ean13", "width": 40, "height": 20, "text": "5901234123450"}]}]})",
+       {QStringLiteral("object 'Ean'"), QStringLiteral("cannot be encoded")}},
+      {"runaway row count",
+       R"({"bands": [{"type": "masterData", "name": "Rows", "rowCount": "1e12", "height": 6}]})",
+       {QStringLiteral("band 'Rows'"), QStringLiteral("rowCount")}},
+  };
+  reporttest::Site site;
+  site.addLines(2);
+  for (const Failure& f : failures) {
+    report::Report r;
+    r.setConnection(*site.conn);
+    const QString path = site.writeTemplate(QStringLiteral("failing.frf"), f.json);
+    ASSERT_TRUE(r.loadFromFile(path)) << f.name;
+    try {
+      r.prepare();
+      ADD_FAILURE() << f.name << ": prepared";
+    } catch (const report::ReportError& e) {
+      EXPECT_TRUE(e.message().startsWith(path + QLatin1Char(':'))) << f.name << ": " << e.message().toStdString();
+      for (const QString& part : f.expected) EXPECT_TRUE(e.message().contains(part)) << f.name << ": " << e.message().toStdString();
+    }
+  }
+}
+
+TEST(Layout, AggregatesReachTheArgumentTextsOfUserFunctions) {
+  report::Report r;
+  reporttest::Site site;
+  // The user function evaluates its argument text, which holds a SUM of the summary.
+  r.setUserFunction([&r](const QString& name, const QString& p1, const QString&, const QString&, report::Value& result) {
+    if (name.toUpper() == QLatin1String("WORDS")) result = report::Value::string(QStringLiteral("words:") + r.evaluate(p1).toString());
+  });
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("agg.frf"), R"({
+    "bands": [
+      {"type": "masterData", "name": "Rows", "rowCount": "4", "height": 6, "objects": [
+        {"kind": "text", "width": 50, "height": 6, "text": "[LINE]"}]},
+      {"type": "reportSummary", "height": 6, "objects": [
+        {"kind": "text", "width": 80, "height": 6, "text": "[WORDS(SUM(LINE * 10))] avg [AVG(LINE)]"}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  EXPECT_NE(findText(r.prepared().pages[0], QStringLiteral("words:100 avg 2.5")), nullptr);
+}
