@@ -3,9 +3,25 @@
 #include <QFile>
 #include <QTextStream>
 
+#include "embedded/embedded.h"
+#include "error_reporter.h"
+#include "net/smtp.h"
 #include "prompts.h"
+#include "textutil/helpers.h"
+#include "upgrade.h"
 
 TDMConfig* DMConfig = nullptr;
+
+namespace {
+// SQLUpdate of the configuration database: every menu entry carries the version of its program.
+const QVector<data::UpgradeStep>& menuVersionUpgrade() {
+  static const QVector<data::UpgradeStep> steps{
+      data::AddColumnIfMissing(QStringLiteral("Menu"), QStringLiteral("Version"), QStringLiteral("Integer")),
+      data::Statement(QStringLiteral("Update Menu Set Version = 3 Where Version Is Null And Command Is Not Null")),
+  };
+  return steps;
+}
+}  // namespace
 
 namespace data {
 namespace {
@@ -19,8 +35,10 @@ QString ServerNameOverride() { return serverOverride(); }
 }  // namespace data
 
 TDMConfig::TDMConfig() {
+  embedded::install();  // the embedded server's functions and procedures, for a site on it
   DmCfg.beforeConnect = [this](db::Connection& c) { DmCfgBeforeConnect(c); };
   DmCfg.afterConnect = [this](db::Connection& c) { DmCfgAfterConnect(c); };
+  SQLUpdate.sql = data::ScriptLines(menuVersionUpgrade());
 
   QCompanyConfig.sql = QStringList{
       QStringLiteral("Select C.Company, C.PicturePath, C.Public_Price_IE, C.DefaultWh, C.POS1_Wh, C.POS1_TaxCode,"),
@@ -125,9 +143,7 @@ void TDMConfig::DmCfgBeforeConnect(db::Connection& c) {
   c.params = ConnectionParams(QStringLiteral("TALVIK_CONFIG"), ServerNameForConnect());
 }
 
-void TDMConfig::DmCfgAfterConnect(db::Connection&) {
-  // Filled in with the Menu.Version step.
-}
+void TDMConfig::DmCfgAfterConnect(db::Connection& c) { data::RunUpgrade(c, SQLUpdate, menuVersionUpgrade()); }
 
 bool TDMConfig::GetCompanyConfig(const QString& name) {
   const QString upper = name.toUpper();
@@ -168,5 +184,28 @@ void TDMConfig::CheckRight(int menuId, int userId) {
   }
 }
 
-void TDMConfig::AddErrorLog(const QString&) {}
-void TDMConfig::SendErrorMail(const QString&, const QString&) {}
+void TDMConfig::AddErrorLog(const QString& message) {
+  SpErrorLog.set(QStringLiteral("@CompName"), textutil::GetComputerNameText());
+  SpErrorLog.set(QStringLiteral("@LogName"), textutil::GetLogonUserName());
+  SpErrorLog.set(QStringLiteral("@UserId"), UserId);
+  SpErrorLog.set(QStringLiteral("@MenuId"), MenuId);
+  SpErrorLog.set(QStringLiteral("@ErrorMsg"), message);
+  SpErrorLog.execute();
+}
+
+void TDMConfig::SendErrorMail(const QString& subject, const QString& body) {
+  try {
+    const data::MailSettings settings = data::SupportMailSettings();
+    if (settings.host.isEmpty() || settings.to.isEmpty()) return;
+    net::MailMessage mail;
+    mail.host = settings.host;
+    mail.port = settings.port;
+    mail.sender = settings.from;
+    mail.recipient = settings.to;
+    mail.subject = subject;
+    mail.body = body;
+    // The user gets no confirmation either way; a failure is dropped.
+    net::sendMail(mail, 15000);
+  } catch (...) {
+  }
+}
