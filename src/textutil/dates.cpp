@@ -23,7 +23,7 @@ int windowedYear(int twoDigitYear, int currentYear) {
 }  // namespace
 
 QString dateToText(const QDate& date) {
-  return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+  return date.isValid() ? date.toString(QLatin1String(kShortDateFormatQt)) : QString();
 }
 
 QString dateTimeToText(const QDateTime& dateTime) {

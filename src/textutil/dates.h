@@ -22,8 +22,10 @@ class ConvertError : public std::runtime_error {
   QString message_;
 };
 
-// The short date format in the run-time's notation, for display in settings and docs.
+// The short date format in the run-time's notation ("mm" the month, "nn" the minutes), and the
+// same format in Qt's notation for date edits and QDate::toString.
 inline constexpr char kShortDateFormat[] = "dd/mm/yyyy";
+inline constexpr char kShortDateFormatQt[] = "dd/MM/yyyy";
 // Two-digit years fall within 50 years before and 49 years after the current year.
 inline constexpr int kTwoDigitYearWindow = 50;
 

@@ -67,7 +67,9 @@ TEST_F(ShellFolders, DownloadFolderThatCannotBeCreatedFails) {
 TEST_F(ShellFolders, EveryKindIsEmptyOrAFolderPath) {
   for (int kind = 0; kind <= 26; ++kind) {
     const QString path = ShellFolderPath(kind);
-    if (!path.isEmpty()) EXPECT_TRUE(path.endsWith(u'/')) << kind << " " << path.toStdString();
+    if (!path.isEmpty()) {
+      EXPECT_TRUE(path.endsWith(u'/')) << kind << " " << path.toStdString();
+    }
   }
   EXPECT_EQ(ShellFolderPath(SfTempDir), QDir::tempPath() + u'/');
   EXPECT_EQ(ShellFolderPath(SfSendTo), QString());

@@ -122,7 +122,9 @@ TEST_P(MalformedDocuments, FailWithLineAndColumn) {
     FAIL() << "no error for " << c.what;
   } catch (const XmlError& e) {
     EXPECT_EQ(e.line(), c.line) << e.message().toStdString();
-    if (c.column >= 0) EXPECT_EQ(e.column(), c.column) << e.message().toStdString();
+    if (c.column >= 0) {
+      EXPECT_EQ(e.column(), c.column) << e.message().toStdString();
+    }
     EXPECT_TRUE(e.message().startsWith(QStringLiteral("orders.xml: line %1, column ").arg(c.line)))
         << e.message().toStdString();
   }
