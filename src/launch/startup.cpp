@@ -1,0 +1,125 @@
+#include "startup.h"
+
+#include <QApplication>
+
+#include "dispatch.h"
+#include "dm.h"
+#include "dmconfig.h"
+#include "error_reporter.h"
+#include "prompts.h"
+#include "prompts_seam.h"
+#include "splash.h"
+#include "textutil/dates.h"
+
+namespace launch {
+
+QString RefusalMessage(int menuOption) { return QStringLiteral("No User Right Access !") + QString::number(menuOption); }
+
+Startup::Startup(QStringList arguments) : args_(std::move(arguments)) {}
+
+Startup::~Startup() {
+  delete window_.data();
+  delete splash_.data();
+  config_.reset();
+  dm_.reset();
+}
+
+QString Startup::arg(int position) const { return position <= args_.size() ? args_[position - 1] : QString(); }
+
+TFormLogo* Startup::Splash() const { return static_cast<TFormLogo*>(splash_.data()); }
+
+int Startup::ExitCode() const { return outcome_ == Outcome::Failed ? 1 : 0; }
+
+Outcome Startup::Run(const StartOptions& options) {
+  try {
+    outcome_ = runSteps(options);
+  } catch (...) {
+    // The run-time's box for an error outside the event loop: its own text, then exit code 1.
+    failure_ = data::ErrorMessageOf(std::current_exception());
+    outcome_ = Outcome::Failed;
+    try {
+      prompts::current().message(failure_, prompts::Style::Error, QStringLiteral("Error"));
+    } catch (...) {
+    }
+  }
+  return outcome_;
+}
+
+Outcome Startup::runSteps(const StartOptions& options) {
+  // 3. The splash window, painted at once; the data module frees it when the connection opens.
+  if (options.showSplash) {
+    auto* logo = new TFormLogo();
+    splash_ = logo;
+    logo->show();
+    logo->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  // 4. The short date format "dd/mm/yyyy" is the one of every date conversion (textutil/dates.h).
+
+  // 5. The data module (which installs the error handler), then the configuration module.
+  dm_ = std::make_unique<TDM>();
+  dm_->SetSplash(splash_.data());
+  config_ = std::make_unique<TDMConfig>();
+
+  // 6. Arguments, in this order: work date, menu option, menu entry, user.
+  config_->WorkDate = QDateTime(textutil::textToDate(arg(6)), QTime(0, 0));
+  config_->MenuOption = textutil::textToInt(arg(5));
+  config_->MenuId = textutil::textToInt(arg(1));
+  config_->UserId = textutil::textToInt(arg(2));
+
+  // 7. The company of the database.
+  if (!config_->GetCompanyConfig(arg(3))) return Outcome::CompanyNotFound;
+  // 8. Caption, user and rights.
+  config_->CheckRight(config_->MenuId, config_->UserId);
+  // 9. Schema upgrade and version gate; opens the data connection.
+  const bool current = dm_->CheckVersionProgramEXE(QString::fromLatin1(kProgramExe), kProgramVersion);
+
+  // 10./11. The version is checked first; the access right only when the version passes.
+  if (!current || !config_->AccessRight) {
+    prompts::current().message(RefusalMessage(config_->MenuOption), prompts::Style::Info);
+    return Outcome::Refused;
+  }
+  if (!options.dispatch) return Outcome::Ready;
+
+  const data::WindowFactory factory = data::WindowFactoryFor(config_->MenuOption);
+  if (!factory) return Outcome::NoWindow;
+  // Errors of the window's creation and show handlers go to the error reporter.
+  try {
+    window_ = factory();
+  } catch (...) {
+    data::HandleException(nullptr, std::current_exception());
+  }
+  if (!window_) return Outcome::NoWindow;
+  window_->show();
+  return window_ ? Outcome::WindowShown : Outcome::NoWindow;
+}
+
+int Main(int argc, char** argv) {
+  // 1. No argument at all: end at once, nothing shown.
+  if (argc <= 1) return 0;
+  // The arguments are taken before the application object exists: it removes the options it knows
+  // ("-style", "-reverse", ...) from argv, which would move the later arguments to other positions.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+  // 2. The application object; errors escaping event handlers are caught by its notify().
+  TApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("consolidate"));
+  InstallPromptsFromEnvironment();
+
+  int code = 0;
+  {
+    Startup startup(arguments);
+    const Outcome outcome = startup.Run();
+    code = startup.ExitCode();
+    if (outcome == Outcome::WindowShown && startup.Window()) {
+      QObject::connect(startup.Window(), &QObject::destroyed, &app, &QCoreApplication::quit);
+      app.exec();
+      code = 0;
+    }
+  }
+  // 12. The data modules are gone with the start-up object; both connections are closed.
+  return code;
+}
+
+}  // namespace launch

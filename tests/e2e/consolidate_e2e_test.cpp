@@ -1,0 +1,239 @@
+// The real `consolidate` program started against real embedded sites made by `consolidate-db`.
+// The boxes it would show are written to a file through CONSOLIDATE_PROMPTS_LOG (docs/launch.md).
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "db.h"
+#include "embedded.h"
+
+namespace {
+
+const QString kOutdated = QStringLiteral("โปรแกรม CONSOLIDATE.EXE เป็นตัวเก่า กรุณา Update Program ด้วย");
+
+struct Box {
+  QString kind, style, text;
+};
+
+struct RunResult {
+  int exitCode = -1;
+  bool finished = false;
+  QList<Box> boxes;
+  bool logWritten = false;
+  QString stderrText;
+};
+
+class Site {
+ public:
+  explicit Site(bool baseSchema = false) {
+    folder_ = dir_.filePath(QStringLiteral("site"));
+    QStringList args{QStringLiteral("init"), folder_, QStringLiteral("--quiet")};
+    if (baseSchema) args << QStringLiteral("--base-schema");
+    QProcess p;
+    p.start(QStringLiteral(CONSOLIDATE_DB_EXE), args);
+    ok_ = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok_) error_ = QString::fromLocal8Bit(p.readAllStandardError());
+  }
+  bool ok() const { return ok_; }
+  QString error() const { return error_; }
+  QString folder() const { return folder_; }
+  QString path(const QString& name) const { return dir_.filePath(name); }
+
+  std::unique_ptr<db::Connection> open(const QString& database) const {
+    auto c = std::make_unique<db::Connection>(QStringLiteral("E2E"));
+    embedded::setConnectionParams(*c, folder_, database);
+    return c;
+  }
+  std::unique_ptr<db::Connection> config() const { return open(QStringLiteral("TALVIK_CONFIG")); }
+  std::unique_ptr<db::Connection> company() const { return open(QStringLiteral("DEMO")); }
+
+  // Runs the program with the given arguments from `workDir` (the site folder by default).
+  RunResult run(const QStringList& args, QString workDir = QString()) const {
+    RunResult r;
+    const QString log = dir_.filePath(QStringLiteral("boxes-%1.jsonl").arg(++runs_));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_LOG"), log);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(workDir.isEmpty() ? folder_ : workDir);
+    p.start(QStringLiteral(CONSOLIDATE_EXE), args);
+    r.finished = p.waitForFinished(60000);
+    if (!r.finished) {
+      p.kill();
+      p.waitForFinished();
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.stderrText = QString::fromLocal8Bit(p.readAllStandardError());
+    QFile f(log);
+    r.logWritten = f.exists();
+    if (f.open(QIODevice::ReadOnly))
+      for (const QByteArray& line : f.readAll().split('\n'))
+        if (!line.trimmed().isEmpty()) {
+          const QJsonObject o = QJsonDocument::fromJson(line).object();
+          r.boxes << Box{o.value("kind").toString(), o.value("style").toString(), o.value("text").toString()};
+        }
+    return r;
+  }
+
+ private:
+  QTemporaryDir dir_;
+  QString folder_;
+  bool ok_ = false;
+  QString error_;
+  mutable int runs_ = 0;
+};
+
+QStringList texts(const RunResult& r) {
+  QStringList t;
+  for (const Box& b : r.boxes) t << b.text;
+  return t;
+}
+
+QStringList args(const QString& user = QStringLiteral("1"), const QString& option = QStringLiteral("999"),
+                 const QString& date = QStringLiteral("31/12/2024"), const QString& database = QStringLiteral("demo")) {
+  return {QStringLiteral("200"), user, database, QStringLiteral("-"), option, date};
+}
+
+class ConsolidateProgram : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { embedded::install(); }
+};
+
+TEST_F(ConsolidateProgram, NoArgumentEndsAtOnceShowingNothing) {
+  Site site;
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  const RunResult r = site.run({});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_FALSE(r.logWritten);
+  // Nothing was connected: the version table is still empty.
+  EXPECT_EQ(site.company()->select(QStringLiteral("Select Count(*) n From CheckVersionProgramEXE")).asInt("n"), 0);
+}
+
+TEST_F(ConsolidateProgram, Refusals) {
+  Site site;
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  site.config()->execute(QStringLiteral("Insert Into UserName (Id, Code, FullName, LanguageNo) Values (8, 'LOWERY', 'x', 1)"));
+  site.config()->execute(QStringLiteral("Insert Into UserRight (UserName, Menu, Access_R) Values (8, 200, 'y')"));
+
+  struct Case {
+    const char* name;
+    QStringList args;
+    int registered;  // the version row before the run; 0: none
+    QStringList texts;
+  } cases[] = {
+      {"unknown database", args("1", "200", "31/12/2024", "nosuch"), 0, {QStringLiteral("Not Found Database : NOSUCH")}},
+      {"outdated version", args("1", "200"), 4, {kOutdated, QStringLiteral("No User Right Access !200")}},
+      {"no access right", args("3", "200"), 0, {QStringLiteral("No User Right Access !200")}},
+      {"lower-case y", args("8", "200"), 0, {QStringLiteral("No User Right Access !200")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto company = site.company();
+    company->execute(QStringLiteral("Delete From CheckVersionProgramEXE"));
+    if (c.registered)
+      company->execute(QStringLiteral("Insert Into CheckVersionProgramEXE (ProgramEXE, Version) Values ('CONSOLIDATE.EXE', %1)").arg(c.registered));
+    company.reset();
+    const RunResult r = site.run(c.args);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    EXPECT_EQ(texts(r), c.texts);
+    if (c.registered)
+      EXPECT_EQ(site.company()->select(QStringLiteral("Select Version From CheckVersionProgramEXE")).asInt("Version"), c.registered);
+  }
+}
+
+TEST_F(ConsolidateProgram, ConversionErrorsEndWithExitCodeOne) {
+  Site site(true);
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  struct Case {
+    QStringList args;
+    const char* text;
+  } cases[] = {
+      {args("1", "200", "2024-12-31"), "'2024-12-31' is not a valid date"},
+      {args("x1", "200"), "'x1' is not a valid integer value"},
+      {{"200", "1", "demo"}, "'' is not a valid date"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const RunResult r = site.run(c.args);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(r.boxes.size(), 1);
+    EXPECT_EQ(r.boxes[0].text, QString::fromLatin1(c.text));
+    EXPECT_EQ(r.boxes[0].style, QStringLiteral("Error"));
+  }
+  // The error reporter never saw them, and no connection was opened: nothing was upgraded.
+  auto config = site.config();
+  EXPECT_EQ(config->select(QStringLiteral("Select Count(*) n From ErrorLog")).asInt("n"), 0);
+  EXPECT_TRUE(config->select(QStringLiteral("Select name From pragma_table_info('Menu') Where Upper(name) = 'VERSION'")).isEmpty());
+  EXPECT_TRUE(site.company()->select(QStringLiteral("Select name From sqlite_master Where name = 'CheckVersionProgramEXE'")).isEmpty());
+}
+
+TEST_F(ConsolidateProgram, UnknownOptionUpgradesAnOldSiteAndEndsQuietly) {
+  Site site(true);
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  const RunResult r = site.run(args("1", "999"));
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+  EXPECT_TRUE(r.boxes.isEmpty()) << texts(r).join(QLatin1Char('|')).toStdString();
+
+  auto company = site.company();
+  const db::Result version = company->select(QStringLiteral("Select ProgramEXE, Version, LastUpdate From CheckVersionProgramEXE"));
+  ASSERT_EQ(version.rowCount(), 1);
+  EXPECT_EQ(version.asString("ProgramEXE"), QStringLiteral("CONSOLIDATE.EXE"));
+  EXPECT_EQ(version.asInt("Version"), 3);
+  EXPECT_FALSE(version.isNull("LastUpdate"));
+  auto columns = [&](db::Connection& c, const char* table) {
+    QStringList names;
+    const db::Result r = c.select(QStringLiteral("Select Upper(name) n From pragma_table_info('%1')").arg(QLatin1String(table)));
+    for (const auto& row : r.rows()) names << row[0].toString();
+    return names;
+  };
+  EXPECT_TRUE(columns(*company, "Config").contains(QStringLiteral("CHECKUSERSUBTYPEFLAG")));
+  EXPECT_TRUE(columns(*company, "Product").contains(QStringLiteral("PRODUCTFREE")));
+  EXPECT_TRUE(columns(*company, "SystemForm").contains(QStringLiteral("SUBTYPE")));
+  auto config = site.config();
+  EXPECT_TRUE(columns(*config, "Menu").contains(QStringLiteral("VERSION")));
+  EXPECT_EQ(config->select(QStringLiteral("Select Count(*) n From Menu Where Version = 3")).asInt("n"), 5);
+  EXPECT_EQ(config->select(QStringLiteral("Select Count(*) n From ErrorLog")).asInt("n"), 0);
+}
+
+TEST_F(ConsolidateProgram, ArgumentsKeepTheirPositionsWhateverTheirText) {
+  Site site;
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  // The unused fourth argument looks like an option of the GUI toolkit; it must not be taken away.
+  const RunResult r = site.run({QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("demo"), QStringLiteral("-reverse"),
+                          QStringLiteral("999"), QStringLiteral("31/12/2024"), QStringLiteral("extra"), QStringLiteral("-style")});
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0) << texts(r).join(QLatin1Char('|')).toStdString();
+  EXPECT_TRUE(r.boxes.isEmpty());
+}
+
+TEST_F(ConsolidateProgram, ServerDatNamesTheSite) {
+  Site site;
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  const QString elsewhere = site.path(QStringLiteral("elsewhere"));
+  ASSERT_TRUE(QDir().mkpath(elsewhere));
+  // From a folder without a site and without "Server.Dat": the default server (this folder) has no
+  // configuration database, a connection error: exit code 1.
+  RunResult r = site.run(args("1", "999"), elsewhere);
+  EXPECT_EQ(r.exitCode, 1);
+  ASSERT_EQ(r.boxes.size(), 1);
+  EXPECT_EQ(r.boxes[0].style, QStringLiteral("Error"));
+  // With "Server.Dat" naming the site, the same start runs.
+  QFile dat(QDir(elsewhere).filePath(QStringLiteral("Server.Dat")));
+  ASSERT_TRUE(dat.open(QIODevice::WriteOnly));
+  dat.write(("embedded:" + site.folder() + "\r\n").toUtf8());
+  dat.close();
+  r = site.run(args("1", "999"), elsewhere);
+  EXPECT_EQ(r.exitCode, 0) << texts(r).join(QLatin1Char('|')).toStdString();
+  EXPECT_TRUE(r.boxes.isEmpty());
+}
+
+}  // namespace
