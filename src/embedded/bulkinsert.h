@@ -16,7 +16,7 @@ namespace embedded {
 
 class BulkInsert {
  public:
-  BulkInsert(db::Connection& conn, const QString& table, const QStringList& columns, int batch = 200);
+  BulkInsert(db::Connection& conn, const QString& table, const QStringList& columns, int batch = 50);
   ~BulkInsert();  // rows not flushed are dropped; call flush()
   BulkInsert(const BulkInsert&) = delete;
   BulkInsert& operator=(const BulkInsert&) = delete;

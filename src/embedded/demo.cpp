@@ -342,8 +342,8 @@ class Demo {
                   {"Id", "Code", "ThaiName", "EngName", "Subtype", "Negative", "UseSerial", "Blocked", "CheckSerialPurc",
                    "CheckSerialSale", "CheckSerialStock", "CheckSerialOnhand", "ProductFree"});
     BulkInsert un(c_, QStringLiteral("ProductUnits"),
-                  {"Id", "Product", "UnitName", "Fraction", "SmallUnitFlag", "StockUnitFlag", "VolumnFraction", "Barcode", "Price"}, 300);
-    BulkInsert oh(c_, QStringLiteral("ProductOnhand"), {"Product", "Warehouse", "BalanceYear", "Quantity"}, 300);
+                  {"Id", "Product", "UnitName", "Fraction", "SmallUnitFlag", "StockUnitFlag", "VolumnFraction", "Barcode", "Price"});
+    BulkInsert oh(c_, QStringLiteral("ProductOnhand"), {"Product", "Warehouse", "BalanceYear", "Quantity"});
     qint64 unitId = 0;
     products_.reserve(productCount_);
     for (int i = 0; i < productCount_; ++i) {
@@ -405,13 +405,11 @@ class Demo {
                                {"Id", "SoNo", "SoType", "DelFlag", "DelRemark", "Price_IE", "SoDate", "Department", "ShipDate",
                                 "Customer", "Salesman", "TaxCode", "TaxRate", "DueDays", "Warehouse", "Transportation", "Reference",
                                 "Remark", "NoTaxAmt", "TaxAmt", "TaxTotal", "TaxCal", "Total", "Clear", "Posted", "Printed",
-                                "Imported", "Approved", "MerchandisingSystems", "ConsoNo", "ConsoDate"},
-                               100));
+                                "Imported", "Approved", "MerchandisingSystems", "ConsoNo", "ConsoDate"}));
     soDt_.reset(new BulkInsert(c_, QStringLiteral("SoDt"),
                                {"Id", "SoHd", "SoRecNo", "SoDate", "ShipDate", "Warehouse", "TaxCode", "TaxRate", "Product",
                                 "ProductUnits", "Fraction", "Quantity", "Send", "BackOrder", "Price", "Total", "ProductAmount",
-                                "Clear", "WebOrderId"},
-                               300));
+                                "Clear", "WebOrderId"}));
   }
 
   // Adds an order; the ids of its lines are appended to lineIds when given.
@@ -527,12 +525,10 @@ class Demo {
     ivHd_.reset(new BulkInsert(c_, QStringLiteral("IvHd"),
                                {"Id", "IvNo", "IvType", "IvDate", "DueDate", "Customer", "Salesman", "Department", "TaxCode", "TaxRate",
                                 "Warehouse", "Price_IE", "Reference", "Remark", "NoTaxAmt", "TaxAmt", "TaxTotal", "Total",
-                                "RcptAmount", "DelFlag", "DelRemark", "Clear", "Posted", "Printed", "Imported", "BoxNoId"},
-                               100));
+                                "RcptAmount", "DelFlag", "DelRemark", "Clear", "Posted", "Printed", "Imported", "BoxNoId"}));
     ivDt_.reset(new BulkInsert(c_, QStringLiteral("IvDt"),
                                {"Id", "IvHd", "IvRecNo", "Product", "ProductUnits", "Fraction", "Quantity", "Price", "Total",
-                                "Warehouse", "SoHd", "SoDt", "ProductUnitsPrice"},
-                               300));
+                                "Warehouse", "SoHd", "SoDt", "ProductUnitsPrice"}));
   }
 
   struct Invoice {
