@@ -7,12 +7,16 @@
 #include <QVariantMap>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 
 #include "app_fixture.h"
 #include "db.h"
 #include "dialog_support.h"
 #include "dm.h"
 #include "modal.h"
+
+// Readable values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace mdtest {
 
