@@ -1,0 +1,7 @@
+// Linked into consolidate-report: every report the tool creates answers the print dialog's functions.
+#include "report/toolhooks.h"
+#include "report_functions_setup.h"
+
+namespace {
+const report::ToolSetupRegistrar registrar(&printing::setupReportFunctions);
+}  // namespace
