@@ -27,48 +27,37 @@ QVector<SqliteOpenHook>& openHooks() {
 class SqliteBackend final : public Backend {
  public:
   SqliteBackend(sqlite3* h, QString name) : db_(h), name_(std::move(name)) {}
-  ~SqliteBackend() override { sqlite3_close_v2(db_); }
+  ~SqliteBackend() override {
+    for (auto& c : cache_) sqlite3_finalize(c.second);
+    sqlite3_close_v2(db_);
+  }
 
   Dialect dialect() const override { return Dialect::Sqlite; }
 
   Result run(const QString& sql, const Params& params, int* changes) override {
     const QByteArray utf8 = sql.toUtf8();
-    const char* tail = utf8.constData();
-    const char* end = tail + utf8.size();
     Result last;
     int changed = 0;
+    // A text of one statement keeps its prepared statement for the next call with the same text.
+    if (sqlite3_stmt* cached = takeCached(utf8)) {
+      StmtGuard guard{this, cached, utf8};
+      step(cached, params, &last, &changed);
+      if (changes) *changes = changed;
+      return last;
+    }
+    const char* tail = utf8.constData();
+    const char* end = tail + utf8.size();
+    bool firstStatement = true;
     while (tail < end) {
       sqlite3_stmt* st = nullptr;
       const char* next = nullptr;
       if (sqlite3_prepare_v2(db_, tail, int(end - tail), &st, &next) != SQLITE_OK) fail();
       tail = next;
       if (!st) continue;  // blank or comment
-      StmtGuard guard{st};
-      bind(st, params);
-      const int cols = sqlite3_column_count(st);
-      QVector<QVector<QVariant>> rows;
-      QVector<bool> isDate(cols, false);
-      QStringList names;
-      for (int c = 0; c < cols; ++c) {
-        names << QString::fromUtf8(sqlite3_column_name(st, c));
-        const char* decl = sqlite3_column_decltype(st, c);
-        if (decl) {
-          QByteArray d = QByteArray(decl).toUpper();
-          isDate[c] = d.contains("DATE") || d.contains("TIME");
-        }
-      }
-      int rc;
-      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        QVector<QVariant> row(cols);
-        for (int c = 0; c < cols; ++c) row[c] = column(st, c, isDate[c]);
-        rows.push_back(std::move(row));
-      }
-      if (rc != SQLITE_DONE) fail();
-      if (cols > 0) {
-        last = Result(names, std::move(rows));
-      } else if (!sqlite3_stmt_readonly(st)) {
-        changed = sqlite3_changes(db_);
-      }
+      const bool single = firstStatement && onlyBlank(tail, end);
+      firstStatement = false;
+      StmtGuard guard{this, st, single ? utf8 : QByteArray()};
+      step(st, params, &last, &changed);
     }
     if (changes) *changes = changed;
     return last;
@@ -93,10 +82,68 @@ class SqliteBackend final : public Backend {
   }
 
  private:
+  // Finalizes a statement, or hands it back to the cache when it was the whole text.
   struct StmtGuard {
+    SqliteBackend* owner;
     sqlite3_stmt* st;
-    ~StmtGuard() { sqlite3_finalize(st); }
+    QByteArray key;
+    ~StmtGuard() {
+      if (key.isEmpty()) sqlite3_finalize(st);
+      else owner->putCached(key, st);
+    }
   };
+
+  static bool onlyBlank(const char* p, const char* end) {
+    for (; p < end; ++p)
+      if (!(*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t' || *p == ';')) return false;
+    return true;
+  }
+
+  void step(sqlite3_stmt* st, const Params& params, Result* last, int* changed) {
+    bind(st, params);
+    const int cols = sqlite3_column_count(st);
+    QVector<QVector<QVariant>> rows;
+    QVector<bool> isDate(cols, false);
+    QStringList names;
+    for (int c = 0; c < cols; ++c) {
+      names << QString::fromUtf8(sqlite3_column_name(st, c));
+      const char* decl = sqlite3_column_decltype(st, c);
+      if (decl) {
+        QByteArray d = QByteArray(decl).toUpper();
+        isDate[c] = d.contains("DATE") || d.contains("TIME");
+      }
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      QVector<QVariant> row(cols);
+      for (int c = 0; c < cols; ++c) row[c] = column(st, c, isDate[c]);
+      rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) fail();
+    if (cols > 0) *last = Result(names, std::move(rows));
+    else if (!sqlite3_stmt_readonly(st)) *changed = sqlite3_changes(db_);
+  }
+
+  sqlite3_stmt* takeCached(const QByteArray& key) {
+    for (auto it = cache_.begin(); it != cache_.end(); ++it) {
+      if (it->first == key) {
+        sqlite3_stmt* st = it->second;
+        cache_.erase(it);
+        return st;
+      }
+    }
+    return nullptr;
+  }
+
+  void putCached(const QByteArray& key, sqlite3_stmt* st) {
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    cache_.insert(cache_.begin(), {key, st});  // most recent first
+    while (cache_.size() > kCacheSize) {
+      sqlite3_finalize(cache_.back().second);
+      cache_.pop_back();
+    }
+  }
 
   [[noreturn]] void fail() { throw Error(QString::fromUtf8(sqlite3_errmsg(db_))); }
 
@@ -169,8 +216,10 @@ class SqliteBackend final : public Backend {
     }
   }
 
+  static constexpr size_t kCacheSize = 48;
   sqlite3* db_;
   QString name_;
+  std::vector<std::pair<QByteArray, sqlite3_stmt*>> cache_;
 };
 
 }  // namespace

@@ -161,6 +161,24 @@ TEST(EmbeddedClient, LastSelectOfASeveralStatementTextIsTheResult) {
   EXPECT_EQ(c.execute("Update T Set A = A + 1"), 2);
 }
 
+TEST(EmbeddedClient, RepeatedTextsSeeNewValuesAndSchemaChanges) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  c.execute("Create Table T (A Integer)");
+  for (int i = 1; i <= 3; ++i) {
+    db::Params p;
+    p.setInt("A", i);
+    c.execute("Insert Into T Values (:A)", p);
+    EXPECT_EQ(c.select("Select Max(A) As M, Count(*) As N From T").asInt("N"), i);
+  }
+  EXPECT_EQ(c.select("Select * From T").columns().size(), 1);
+  c.execute("Alter Table T Add B Integer");
+  EXPECT_EQ(c.select("Select * From T").columns().size(), 2);
+  EXPECT_THROW(c.execute("Insert Into T Values ('x', 1, 2)"), db::Error);
+  EXPECT_THROW(c.execute("Insert Into T Values ('x', 1, 2)"), db::Error);
+}
+
 TEST(EmbeddedClient, MissingDatabaseAndUnknownServerFailClearly) {
   QTemporaryDir dir;
   db::Connection c("X");
