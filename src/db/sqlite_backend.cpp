@@ -101,6 +101,9 @@ class SqliteBackend final : public Backend {
 
   void step(sqlite3_stmt* st, const Params& params, Result* last, int* changed) {
     bind(st, params);
+    // The first step comes before the column list is read: a statement prepared before a schema
+    // change is prepared again inside it, and "Select *" then names the new columns.
+    int rc = sqlite3_step(st);
     const int cols = sqlite3_column_count(st);
     QVector<QVector<QVariant>> rows;
     QVector<bool> isDate(cols, false);
@@ -113,8 +116,7 @@ class SqliteBackend final : public Backend {
         isDate[c] = d.contains("DATE") || d.contains("TIME");
       }
     }
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
       QVector<QVariant> row(cols);
       for (int c = 0; c < cols; ++c) row[c] = column(st, c, isDate[c]);
       rows.push_back(std::move(row));
