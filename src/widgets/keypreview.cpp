@@ -41,7 +41,7 @@ bool KeyPreview::alreadyDispatched(const QEvent* e) { return e && e == g_dispatc
 // A key press travels from the control it was sent to up through the control's parents while they
 // ignore it; the preview handles it once, at the first of these deliveries.
 bool KeyPreview::firstDelivery(QWidget* w, QEvent* e) {
-  if (e == lastHandled_ && lastReceiver_ && w->isAncestorOf(lastReceiver_)) return false;
+  if (e == lastHandled_ && lastReceiver_ && w != lastReceiver_ && w->isAncestorOf(lastReceiver_)) return false;
   lastHandled_ = e;
   lastReceiver_ = w;
   return true;

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <deque>
+#include <functional>
+#include <memory>
 
 namespace widgets {
 
@@ -22,11 +24,29 @@ int ShowModal(QDialog& dialog) {
     ModalDriver driver = std::move(drivers().front());
     drivers().pop_front();
     QPointer<QDialog> d(&dialog);
-    QTimer::singleShot(0, &dialog, [d, driver] {
+    auto run = [d, driver] {
       if (!d) return;
       driver(*d);
       if (d && d->isVisible()) d->done(QDialog::Rejected);
       if (d && d->isVisible()) d->QDialog::done(QDialog::Rejected);
+    };
+    // The driver starts once the dialog is the active window (its focus is then real), or after two
+    // seconds at the latest.
+    auto waitActive = std::make_shared<std::function<void(int)>>();
+    *waitActive = [d, run, waitActive](int triesLeft) {
+      if (!d) return;
+      if (d->isActiveWindow() || triesLeft <= 0) {
+        run();
+        *waitActive = nullptr;  // ends the self-reference
+        return;
+      }
+      d->activateWindow();
+      QTimer::singleShot(10, d, [waitActive, triesLeft] {
+        if (*waitActive) (*waitActive)(triesLeft - 1);
+      });
+    };
+    QTimer::singleShot(0, &dialog, [waitActive] {
+      if (*waitActive) (*waitActive)(200);
     });
   }
   return dialog.exec();
