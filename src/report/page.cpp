@@ -1,6 +1,7 @@
 #include "report/page.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QTextLayout>
 #include <QTextOption>
@@ -8,7 +9,14 @@
 
 namespace report {
 
-QFont layoutFont(const FontSpec& f) {
+namespace {
+
+QString fontKey(const FontSpec& f) {
+  return f.family + QLatin1Char('|') + QString::number(f.size) + QLatin1Char('|') + QLatin1Char(f.bold ? 'b' : '-') +
+         QLatin1Char(f.italic ? 'i' : '-') + QLatin1Char(f.underline ? 'u' : '-');
+}
+
+QFont makeLayoutFont(const FontSpec& f) {
   QFont font(f.family);
   font.setPixelSize(std::max(1, static_cast<int>(std::lround(f.size * kLayoutDpi / 72.0))));
   font.setBold(f.bold);
@@ -19,11 +27,25 @@ QFont layoutFont(const FontSpec& f) {
   return font;
 }
 
+}  // namespace
+
+QFont layoutFont(const FontSpec& f) {
+  // Kept for the whole process (never destroyed: fonts must not outlive the application object).
+  static auto* cache = new QHash<QString, QFont>;
+  const QString key = fontKey(f);
+  auto it = cache->constFind(key);
+  if (it != cache->constEnd()) return it.value();
+  if (cache->size() > 256) cache->clear();
+  return cache->insert(key, makeLayoutFont(f)).value();
+}
+
 double lineHeightMm(const FontSpec& font) {
   return QFontMetricsF(layoutFont(font)).lineSpacing() / kLayoutUnitsPerMm;
 }
 
-QVector<LaidOutLine> layoutText(const QString& input, const FontSpec& fontSpec, double widthMm, HAlign align, bool wrap) {
+namespace {
+
+QVector<LaidOutLine> layoutTextUncached(const QString& input, const FontSpec& fontSpec, double widthMm, HAlign align, bool wrap) {
   QVector<LaidOutLine> out;
   const QFont font = layoutFont(fontSpec);
   QString text = input;
@@ -68,45 +90,90 @@ QVector<LaidOutLine> layoutText(const QString& input, const FontSpec& fontSpec, 
   return out;
 }
 
+}  // namespace
+
+QVector<LaidOutLine> layoutText(const QString& input, const FontSpec& fontSpec, double widthMm, HAlign align, bool wrap) {
+  // Reports repeat the same texts (titles, codes, amounts): each is laid out once.
+  static auto* cache = new QHash<QString, QVector<LaidOutLine>>;
+  QString key = fontKey(fontSpec);
+  key += QLatin1Char('|') + QString::number(widthMm, 'g', 10) + QLatin1Char('|') + QChar(u'0' + static_cast<int>(align)) +
+         QLatin1Char(wrap ? 'w' : '-') + QLatin1Char('|') + input;
+  auto it = cache->constFind(key);
+  if (it != cache->constEnd()) return it.value();
+  if (cache->size() > 20000) cache->clear();
+  return cache->insert(key, layoutTextUncached(input, fontSpec, widthMm, align, wrap)).value();
+}
+
 void paintPage(QPainter& painter, const PreparedPage& page, double dotsPerMm) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  painter.scale(dotsPerMm, dotsPerMm);  // one unit = one millimetre
+  // Shapes are drawn in millimetres, texts in layout units (on a 1200 dpi device: device pixels).
+  const QTransform base = painter.transform();
+  QTransform mm = base;
+  mm.scale(dotsPerMm, dotsPerMm);
+  QTransform units = base;
+  units.scale(dotsPerMm / kLayoutUnitsPerMm, dotsPerMm / kLayoutUnitsPerMm);
+  enum class Space { None, Mm, Units } space = Space::None;
+  const auto use = [&](Space wanted) {
+    if (space == wanted) return;
+    painter.setTransform(wanted == Space::Mm ? mm : units);
+    space = wanted;
+  };
+  const FontSpec* currentFont = nullptr;
+  QColor currentColor;
   for (const Primitive& p : page.items) {
     switch (p.type) {
       case Primitive::Type::Rect: {
+        use(Space::Mm);
         if (p.fill.isValid()) painter.fillRect(p.box, p.fill);
         if (p.penWidth > 0) {
           QPen pen(p.color, p.penWidth);
           pen.setJoinStyle(Qt::MiterJoin);
           painter.setPen(pen);
           painter.setBrush(Qt::NoBrush);
+          currentColor = QColor();
           painter.drawRect(p.box);
         }
         break;
       }
       case Primitive::Type::Line: {
+        use(Space::Mm);
         QPen pen(p.color, std::max(p.penWidth, 0.05));
         pen.setCapStyle(Qt::FlatCap);
         painter.setPen(pen);
+        currentColor = QColor();
         painter.drawLine(p.line);
         break;
       }
       case Primitive::Type::Image: {
+        use(Space::Mm);
         painter.drawImage(p.box, p.image);
         break;
       }
       case Primitive::Type::Text: {
-        painter.save();
-        if (!p.clip.isEmpty()) painter.setClipRect(p.clip, Qt::IntersectClip);
-        painter.translate(p.origin);
-        painter.scale(1.0 / kLayoutUnitsPerMm, 1.0 / kLayoutUnitsPerMm);
-        painter.setFont(layoutFont(p.font));
-        painter.setPen(p.color);
-        painter.drawText(QPointF(0, 0), p.text);
-        painter.restore();
+        use(Space::Units);
+        const bool clipped = !p.clip.isEmpty();
+        if (clipped) {
+          painter.save();
+          const QRectF c = p.clip;
+          painter.setClipRect(QRectF(c.x() * kLayoutUnitsPerMm, c.y() * kLayoutUnitsPerMm, c.width() * kLayoutUnitsPerMm,
+                                     c.height() * kLayoutUnitsPerMm), Qt::IntersectClip);
+        }
+        const bool sameFont = currentFont && currentFont->family == p.font.family && currentFont->size == p.font.size &&
+                              currentFont->bold == p.font.bold && currentFont->italic == p.font.italic &&
+                              currentFont->underline == p.font.underline;
+        if (!sameFont) painter.setFont(layoutFont(p.font));
+        if (p.color != currentColor || !sameFont) painter.setPen(p.color);
+        currentFont = &p.font;
+        currentColor = p.color;
+        painter.drawText(QPointF(p.origin.x() * kLayoutUnitsPerMm, p.origin.y() * kLayoutUnitsPerMm), p.text);
+        if (clipped) {
+          painter.restore();  // the font and pen of before the clip come back
+          space = Space::Units;
+          currentFont = nullptr;
+        }
         break;
       }
     }
