@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "embedded.h"
+#include "shipped_forms.h"  // printing: the report forms shipped with every site
 
 namespace {
 
@@ -72,6 +73,7 @@ int init(QStringList args) {
   if (!quiet)
     o.progress = [&](const QString& s) { err(QStringLiteral("[%1 s] %2\n").arg(timer.elapsed() / 1000.0, 0, 'f', 1).arg(s)); };
   const embedded::SiteInfo info = embedded::createSite(args[0], o);
+  printing::installShippedForms(info);  // printing: templates and SystemForm rows of the shipped forms
   auto size = [&](const QString& db) { return QFileInfo(db::embeddedDatabaseFile(info.folder, db)).size(); };
   out(QStringLiteral("Site %1 created in %2 s: %3 (%4 bytes), %5 (%6 bytes)\n")
           .arg(info.folder)
