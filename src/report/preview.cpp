@@ -160,6 +160,13 @@ double PreviewWindow::zoom() const { return view_->zoom; }
 
 void PreviewWindow::setZoom(double factor) {
   view_->zoom = std::clamp(factor, 0.1, 8.0);
+  const int percent = static_cast<int>(std::lround(view_->zoom * 100));
+  int index = zoomBox_->findData(percent / 100.0);
+  if (index < 0) {
+    zoomBox_->addItem(QStringLiteral("%1 %").arg(percent), percent / 100.0);
+    index = zoomBox_->count() - 1;
+  }
+  zoomBox_->setCurrentIndex(index);
   view_->resizeToPage();
 }
 

@@ -156,6 +156,20 @@ TEST(Preview, ButtonsFollowTheChosenSetAndFindWalksThePages) {
     EXPECT_FALSE(w.findNext(QStringLiteral("straw")));
     w.setZoom(2.0);
     EXPECT_DOUBLE_EQ(w.zoom(), 2.0);
+    // The page is painted: dark text pixels on the white sheet.
+    w.resize(900, 700);
+    const QImage shot = w.grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("REPORT_PREVIEW_SHOT")) shot.save(qEnvironmentVariable("REPORT_PREVIEW_SHOT"));
+    int dark = 0, white = 0;
+    for (int y = 0; y < shot.height(); y += 2) {
+      for (int x = 0; x < shot.width(); x += 2) {
+        const QRgb c = shot.pixel(x, y);
+        if (qGray(c) < 80) ++dark;
+        if (qGray(c) == 255) ++white;
+      }
+    }
+    EXPECT_GT(white, shot.width() * shot.height() / 40);
+    EXPECT_GT(dark, 20);
     QMetaObject::invokeMethod(&w, [&w] { w.button(PreviewButton::Exit)->click(); }, Qt::QueuedConnection);
   });
   r.showPreview();
