@@ -258,8 +258,22 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, w);
     return;
   }
-  opt.features &= ~QStyleOptionViewItem::HasCheckIndicator;
-  style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, w);
+  // Background by the style, text drawn directly: a cell holds one line, so the style's general
+  // text layout (wrapping, several lines) is not needed and would cost most of the repaint.
+  style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, w);
+  if (opt.text.isEmpty()) return;
+  const QRect textRect = opt.rect.adjusted(3, 0, -3, 0);
+  const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                     : (opt.state & QStyle::State_Active) ? QPalette::Normal
+                                                                          : QPalette::Inactive;
+  painter->save();
+  painter->setFont(opt.font);
+  painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+  const QString shown = opt.fontMetrics.horizontalAdvance(opt.text) > textRect.width()
+                            ? opt.fontMetrics.elidedText(opt.text, Qt::ElideRight, textRect.width())
+                            : opt.text;
+  painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, shown);
+  painter->restore();
 }
 
 QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const {
