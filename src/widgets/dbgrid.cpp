@@ -388,7 +388,7 @@ void DbGrid::setColumns(const QVector<GridColumn>& cs) {
 
 GridColumn* DbGrid::column(const QString& field) {
   const int i = model_->columnOf(field);
-  return i < 0 ? nullptr : const_cast<GridColumn*>(&model_->columns()[i]);
+  return i < 0 ? nullptr : &model_->columnAt(i);
 }
 
 void DbGrid::applyColumns() {

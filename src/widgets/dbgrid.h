@@ -49,6 +49,7 @@ class ResultModel : public QAbstractTableModel {
 
   void setColumns(QVector<GridColumn> columns);
   const QVector<GridColumn>& columns() const { return columns_; }
+  GridColumn& columnAt(int i) { return columns_[i]; }
   int columnOf(const QString& field) const;  // -1 when no grid column shows the field
   void setReadOnly(bool ro) { readOnly_ = ro; }
   bool isReadOnly() const { return readOnly_; }

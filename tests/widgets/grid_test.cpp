@@ -96,6 +96,14 @@ TEST_F(GridFixture, ShowsTheCachedRowsWithTitlesWidthsAndFormats) {
   EXPECT_TRUE(m->flags(cell(0, "SendQnty")) & Qt::ItemIsEditable);
   EXPECT_TRUE(m->flags(cell(0, "ToConso")) & Qt::ItemIsUserCheckable);
   EXPECT_FALSE(m->flags(cell(0, "ToConso")) & Qt::ItemIsEditable);
+  // A column's own display and edit texts.
+  GridColumn* qty = grid->column("SendQnty");
+  ASSERT_NE(qty, nullptr);
+  qty->displayText = [](const QVariant& v) { return QString::number(v.toDouble(), 'f', 2); };
+  qty->editText = [](const QVariant& v) { return QString::number(v.toDouble(), 'f', 1); };
+  EXPECT_EQ(m->data(cell(2, "SendQnty")).toString(), "4.50");
+  EXPECT_EQ(m->data(cell(2, "SendQnty"), Qt::EditRole).toString(), "4.5");
+  EXPECT_EQ(grid->column("Nothing"), nullptr);
 }
 
 TEST_F(GridFixture, CheckBoxTogglesOnOneClickAndOnSpaceAndReportsTheOldValue) {
