@@ -253,14 +253,15 @@ void TFrSearch::DgSearchTitleBtnClick(QObject*, const QString& field) {
   if (!hasOrderLine) return;
 
   // The direction is decided once per click, whatever the number of ordering lines.
+  const SortMemory memory = SortMemoryOf();
   bool descending = false;
-  if (upper == LastSortField) {
-    descending = SortDescending;
-    SortDescending = !SortDescending;
+  if (upper == *memory.lastSortField) {
+    descending = *memory.sortDescending;
+    *memory.sortDescending = !*memory.sortDescending;
   } else {
-    SortDescending = true;
+    *memory.sortDescending = true;
   }
-  LastSortField = upper;
+  *memory.lastSortField = upper;
 
   const QString order = QStringLiteral("Order By ") + QString::number(position + 1) +
                         (descending ? QStringLiteral(" Desc") : QString());

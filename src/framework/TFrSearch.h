@@ -58,6 +58,13 @@ class TFrSearch : public QDialog {
   // The sort memory of every search dialog of this class, kept for the whole run.
   static inline QString LastSortField;
   static inline bool SortDescending = false;
+  // Where title sorting keeps its memory. A derived dialog class with a memory of its own declares
+  // its own two statics and returns them here.
+  struct SortMemory {
+    QString* lastSortField;
+    bool* sortDescending;
+  };
+  virtual SortMemory SortMemoryOf() { return {&LastSortField, &SortDescending}; }
 
   // The modal result being decided while the dialog closes (Accepted or Rejected).
   int ModalResult = QDialog::Rejected;

@@ -270,6 +270,31 @@ TEST_F(SearchFixture, TitleClicksToggleTheOrderAndTheMemoryOutlivesTheDialog) {
   EXPECT_EQ(again.QSearch.sql[3], "Order By 2");
 }
 
+// A dialog class with a sort memory of its own.
+class TFrSearchOwnMemory : public TFrSearchTestSo {
+ public:
+  static inline QString LastSortField;
+  static inline bool SortDescending = false;
+  SortMemory SortMemoryOf() override { return {&LastSortField, &SortDescending}; }
+};
+
+TEST_F(SearchFixture, ADialogClassMayKeepASortMemoryOfItsOwn) {
+  TFrSearchOwnMemory::LastSortField.clear();
+  TFrSearchOwnMemory::SortDescending = false;
+  TFrSearchTestSo base;
+  base.show();
+  base.BtSearchClick(&base);
+  clickTitle(base, 1);  // the base class now remembers SoDate
+  TFrSearchOwnMemory own;
+  own.show();
+  own.BtSearchClick(&own);
+  clickTitle(own, 1);
+  EXPECT_EQ(own.QSearch.sql[3], "Order By 3");  // its own memory: ascending first
+  EXPECT_EQ(TFrSearchOwnMemory::LastSortField, "SODATE");
+  clickTitle(base, 1);
+  EXPECT_EQ(base.QSearch.sql[3], "Order By 3 Desc");
+}
+
 TEST_F(SearchFixture, PurgeOnlyOnCtrlShiftRightClickOfACancelledRowAfterTwoYes) {
   const qint64 cancelled = idOf("ZZT-0002");
   const qint64 open = idOf("ZZT-0001");
