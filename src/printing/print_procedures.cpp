@@ -54,7 +54,7 @@ void checkDocumentToPrint(db::Connection& company, const QString& docNo, const Q
   if (code == QLatin1String("CONSOTOIV")) {
     const db::Result iv = company.select(
         QStringLiteral("Select Count(*) As Invoices From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd\n"
-                       "Where H.DocNo = :No And H.Delflag <> 'Y' And D.ToConso = 'Y' And Coalesce(D.IvNo, '') <> ''"),
+                       "Where H.DocNo = :No And Coalesce(H.Delflag, 'N') <> 'Y' And D.ToConso = 'Y' And Coalesce(D.IvNo, '') <> ''"),
         params);
     if (iv.asInt(QStringLiteral("Invoices")) == 0)
       throw db::Error(QStringLiteral("ใบจัดสินค้าเลขที่ ") + shown + QStringLiteral(" ยังไม่ได้ออกใบส่งของ"));

@@ -521,6 +521,49 @@ TEST_F(DocPrintForm, EveryShippedFormPrintsTheDemoDocuments) {
   EXPECT_EQ(formsPrinted, printing::shippedForms().size());
 }
 
+// The voucher template for the documents of this program: balanced entries where the document has
+// any, a notice where it has none.
+TEST_F(DocPrintForm, TheVoucherOfEveryDocumentKind) {
+  const QString conso = one("Select DocNo As V From ConsolidateHd Where Confirm = 'Y' And Delflag = 'N'");
+  const QString boxInvoice = one("Select IvNo As V From BoxNo Where BarCode = 'BOX900001'");
+  const QString transfer = one("Select TrNo As V From BoxNo Where BarCode = 'BOX900002'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  const QString none = QString::fromUtf8("ไม่มีรายการบันทึกบัญชีสำหรับเอกสารนี้");
+  const QString unbalanced = QString::fromUtf8("ยอดเดบิตและเครดิตไม่เท่ากัน");
+  const struct {
+    const char* printCode;
+    QString docNo;
+    const char* kind;
+    QStringList facts;
+    bool entries;
+  } cases[] = {
+      {"IV-A", boxInvoice, "A-SALE", {"1130-01", "4110-01", "2150-01", boxInvoice}, true},
+      {"CONSOTOIV", conso, "CONSOTOIV", {"1130-01", "4110-01", "2150-01"}, true},
+      {"STOCKTRFCONV2", transfer, "STOCKTRFCONV2", {"1160-01", "1150-01", transfer}, true},
+      {"MONEYBILL", bill, "MONEYBILL", {bill}, false},
+      {"CONSOLIDAT", conso, "CONSOLIDAT", {conso}, false},
+      {"IV-A", "NO-SUCH-INVOICE", "A-SALE", {}, false},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.printCode) + " " + c.docNo.toStdString());
+    TFrDocPrintFormGLAuto v;
+    v.DocNo = c.docNo;
+    v.DocYear = 2026;
+    v.PrintCode = c.printCode;
+    const QString file = out.filePath(QStringLiteral("voucher%1.pdf").arg(++n));
+    v.Printer().setOutputFormat(QPrinter::PdfFormat);
+    v.Printer().setOutputFileName(file);
+    v.BPrintClick();
+    EXPECT_EQ(v.PrintCode, c.kind);
+    const QString text = pdfText(file);
+    EXPECT_TRUE(text.contains(c.kind));
+    for (const QString& fact : c.facts) EXPECT_TRUE(text.contains(fact)) << fact.toStdString();
+    EXPECT_EQ(text.contains(comparable(none)), !c.entries);
+    EXPECT_FALSE(text.contains(comparable(unbalanced)));
+  }
+}
+
 TEST_F(DocPrintForm, TheCheckProcedureRefusesMissingAndCancelledDocuments) {
   const QString open = one("Select DocNo As V From ConsolidateHd Where Confirm = 'N' And Delflag = 'N'");
   const QString finished = one("Select DocNo As V From ConsolidateHd Where Confirm = 'Y' And Delflag = 'N'");
