@@ -127,6 +127,9 @@ int main(int argc, char** argv) {
       }
       for (const auto& v : o.vars) rep.setVariable(v.first, v.second);
       if (!rep.prepare()) return 1;
+      bool empty = true;
+      for (const report::PreparedPage& page : rep.prepared().pages) empty = empty && page.items.isEmpty();
+      if (empty) err() << o.templ << ": warning: the report is empty (its datasets returned no rows)\n";
       if (!o.pdf.isEmpty()) rep.exportPdf(o.pdf);
       if (!o.text.isEmpty()) rep.exportText(o.text);
       if (!o.csv.isEmpty()) rep.exportCsv(o.csv);
