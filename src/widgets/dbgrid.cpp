@@ -269,10 +269,8 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
   painter->save();
   painter->setFont(opt.font);
   painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
-  const QString shown = opt.fontMetrics.horizontalAdvance(opt.text) > textRect.width()
-                            ? opt.fontMetrics.elidedText(opt.text, Qt::ElideRight, textRect.width())
-                            : opt.text;
-  painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, shown);
+  // A text wider than its cell is cut at the cell's edge.
+  painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, opt.text);
   painter->restore();
 }
 
