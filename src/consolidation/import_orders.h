@@ -1,0 +1,121 @@
+// The web-order import without its window: reading an order file, storing its lines as approved
+// sales orders in one transaction, and stamping a zone's open sales orders with a consolidation
+// number.
+//
+// Storing a line (OrderImporter::Import), in file order:
+//   - a line whose web id (`id`) is stored already, by an earlier import or earlier in this file, is
+//     not stored again; it is listed for a new acknowledgement (the site keeps offering a line
+//     until an acknowledgement reaches it);
+//   - a line that cannot be stored is skipped with its reason (no web id, a barcode that matches
+//     no product unit, an unknown salesman or customer, a header or line the database refuses);
+//     it is not acknowledged, so the site keeps it pending;
+//   - otherwise the line joins the sales-order header of its web order number, salesman and
+//     customer imported today (a header is created the first time) with the next line number.
+// Any other failure (a date the server cannot convert, a lost connection) rolls the whole import
+// back and is raised; nothing is then to be acknowledged.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <stdexcept>
+
+#include "db.h"
+
+namespace xml {
+class TXmlScanner;
+}
+
+namespace weborder {
+
+// An order file that cannot be read as order lines (a web id or quantity that is not a whole
+// number).
+class ImportError : public std::runtime_error {
+ public:
+  explicit ImportError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+  const QString& message() const { return message_; }
+
+ private:
+  QString message_;
+};
+
+// One `order` element of an order file, with the values carried over from the elements before it.
+struct OrderLine {
+  QString salesmanCode;
+  QString customerCode;
+  QString orderNo;
+  QString orderDate;  // as written; the database server converts it
+  QString barcode;
+  qint64 webId = 0;  // 0: no `id` so far in the file
+  qint64 quantity = 0;
+};
+
+// The order lines of an order file: the text of the elements salesmancode, customercode, orderno,
+// orderdate, id, barcode and quantity, taken at each end tag of `order`; an element missing from
+// an `order` keeps the value of the one before. ImportError for an id or quantity that is not a
+// decimal whole number; xml::XmlError for a file that is not well-formed XML or cannot be read.
+QVector<OrderLine> ReadOrderFile(const QString& path);
+QVector<OrderLine> ReadOrderLines(xml::TXmlScanner& scanner);
+
+struct SkippedLine {
+  QString orderNo;
+  QString barcode;
+  qint64 webId = 0;
+  QString reason;
+};
+
+struct ImportResult {
+  int lines = 0;                // order lines read
+  QList<qint64> stored;         // web ids of the lines stored now
+  QList<qint64> alreadyStored;  // web ids of lines found stored already (not stored again)
+  QVector<SkippedLine> skipped; // lines not stored, with their reason
+  int headersCreated = 0;
+
+  // The web ids to acknowledge: the lines stored now and those stored before, each once, in file
+  // order.
+  QList<qint64> toAcknowledge() const;
+  // The end-of-import message (CR LF between lines); empty when every line was stored now.
+  QString reportText() const;
+};
+
+// Draws a document number for a code and a date (the data module's NewDocumentNo).
+using NumberSource = std::function<QString(const QString& docCode, const QDate& date)>;
+
+class OrderImporter {
+ public:
+  OrderImporter(db::Connection& conn, NumberSource numbers);
+
+  // Called before each line is stored (the window's status line).
+  std::function<void(const OrderLine&)> onLine;
+  // The sales-order type of the headers.
+  QString soType = QStringLiteral("A");
+
+  // Stores the lines in one transaction on the connection. On failure the transaction is rolled
+  // back and the failure raised.
+  ImportResult Import(const QVector<OrderLine>& lines);
+
+  // The document code of a sales-order number for an order date: "SO" + month (01..12) + "-" + type
+  // when autoRunDocMonth (trimmed) is "Y", else "SO-" + type.
+  static QString SoDocCode(const QString& autoRunDocMonth, const QString& soType, const QDate& orderDate);
+
+ private:
+  struct Header;
+  struct Customer;
+  struct Unit;
+  class Run;
+
+  db::Connection& conn_;
+  NumberSource numbers_;
+};
+
+// Gives every sales order of the zone (by zone code) that has no consolidation number one new
+// number and returns it; empty (and no number drawn) when the zone has no such order. The number
+// is drawn and the orders stamped in one transaction: a failure stamps none.
+// `drawNumber` draws the number (NewDocumentNo of "CONSOLIDAT" for the server's time).
+QString ConsolidateZone(db::Connection& conn, const QString& zoneCode, const std::function<QString()>& drawNumber,
+                        int* ordersStamped = nullptr);
+
+}  // namespace weborder

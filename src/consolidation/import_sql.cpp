@@ -1,0 +1,106 @@
+#include "import_sql.h"
+
+namespace weborder::sql {
+
+const db::SqlText QZone{
+    QStringLiteral("Select Code, Description, Convert(Char(8), GetDate(), 112) FileDate\n"
+                   "From Misc\n"
+                   "Where GroupCode = 'ZONE'\n"
+                   "Order By Code"),
+    QStringLiteral("Select Code, Description, DateKey(GetDate()) FileDate\n"
+                   "From Misc\n"
+                   "Where GroupCode = 'ZONE'\n"
+                   "Order By Code")};
+
+const db::SqlText QChkSoHd{
+    QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
+                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo\n"
+                   "From SoHd H\n"
+                   "  Inner Join SalesMan S On S.Id = H.Salesman\n"
+                   "  Inner Join Customer C On C.Id = H.Customer\n"
+                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode And H.Reference = :OrderNo\n"
+                   "  And H.Remark = 'Web Order ' + Convert(Char(8), GetDate(), 112) And H.Imported = 'Y'\n"
+                   "Order By H.Id"),
+    QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
+                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo\n"
+                   "From SoHd H\n"
+                   "  Inner Join SalesMan S On S.Id = H.Salesman\n"
+                   "  Inner Join Customer C On C.Id = H.Customer\n"
+                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode And H.Reference = :OrderNo\n"
+                   "  And H.Remark = 'Web Order ' || DateKey(GetDate()) And H.Imported = 'Y'\n"
+                   "Order By H.Id")};
+
+const db::SqlText QOrderDate{QStringLiteral("Select Convert(DateTime, :StOrderDate) OrderDate"),
+                             QStringLiteral("Select ToDateTime(:StOrderDate) OrderDate")};
+
+const db::SqlText QAutoRunDocMonth{
+    QStringLiteral("Select Coalesce(AutoRunDocMonth, 'N') AutoRunDocMonth From Misc\n"
+                   "Where GroupCode = 'SUBTYPE' And Code = :SoType"),
+    {}};
+
+const db::SqlText QGet{
+    QStringLiteral("Select S.Id SalesmanId, S.Department, C.Id CustomerId, C.TaxCode, C.DueDays, C.Transport,\n"
+                   "  Convert(Int, Coalesce(T.Rate, 0)) TaxRate, G.Default_IE, G.DefaultWH\n"
+                   "From SalesMan S\n"
+                   "  Cross Join Customer C\n"
+                   "  Left Join Tax T On T.Id = C.TaxCode\n"
+                   "  Cross Join Config G\n"
+                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode"),
+    QStringLiteral("Select S.Id SalesmanId, S.Department, C.Id CustomerId, C.TaxCode, C.DueDays, C.Transport,\n"
+                   "  Cast(Coalesce(T.Rate, 0) As Integer) TaxRate, G.Default_IE, G.DefaultWH\n"
+                   "From SalesMan S\n"
+                   "  Cross Join Customer C\n"
+                   "  Left Join Tax T On T.Id = C.TaxCode\n"
+                   "  Cross Join Config G\n"
+                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode")};
+
+const db::SqlText QSalesmanExists{QStringLiteral("Select Id From SalesMan Where Code = :SalesmanCode"), {}};
+
+const db::SqlText SQLInsertSoHd{
+    QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
+                   "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
+                   "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
+                   "Values (:SoNo, :SoType, 'N', :Price_IE, :SoDate, :Department, :ShipDate, :Customer, :Salesman,\n"
+                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference,\n"
+                   "  'Web Order ' + Convert(Char(8), GetDate(), 112),\n"
+                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')"),
+    QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
+                   "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
+                   "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
+                   "Values (:SoNo, :SoType, 'N', :Price_IE, :SoDate, :Department, :ShipDate, :Customer, :Salesman,\n"
+                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference,\n"
+                   "  'Web Order ' || DateKey(GetDate()),\n"
+                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')")};
+
+const db::SqlText SQLInsertSoDt{
+    QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
+                   "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
+                   "Select :SoHd, :SoRecNo, :SoDate, :ShipDate, :Warehouse, :TaxCode, :TaxRate, :Product, :ProductUnits,\n"
+                   "  :Fraction, :Quantity, 0, :BackOrder, 0, 0, 0, 'N', :WebOrderId\n"
+                   "Where Not Exists (Select Id From SoDt Where WebOrderId = :WebOrderId)"),
+    {}};
+
+const db::SqlText QStoredWebIdsHead{QStringLiteral("Select Distinct WebOrderId From SoDt Where WebOrderId In ("), {}};
+
+const db::SqlText QProductUnitsHead{
+    QStringLiteral("Select PU.Id ProductUnits, PU.Product, PU.Fraction, PU.Barcode\n"
+                   "From ProductUnits PU\n"
+                   "  Inner Join Product P On P.Id = PU.Product\n"
+                   "Where PU.Barcode In ("),
+    {}};
+
+const db::SqlText QSoConso{
+    QStringLiteral("Select H.Id\n"
+                   "From SoHd H\n"
+                   "  Inner Join Customer C On C.Id = H.Customer\n"
+                   "  Inner Join Misc M On M.Id = C.Zone And M.GroupCode = 'ZONE'\n"
+                   "Where M.Code = :Zone And Coalesce(RTrim(H.ConsoNo), '') = ''\n"
+                   "Order By H.Id"),
+    {}};
+
+const db::SqlText SQLUpdateConso{
+    QStringLiteral("Update SoHd Set ConsoNo = :ConsoNo, ConsoDate = GetDate(), Clear = 'Y'\n"
+                   "Where Id = :Id And Coalesce(RTrim(ConsoNo), '') = ''"),
+    {}};
+
+}  // namespace weborder::sql

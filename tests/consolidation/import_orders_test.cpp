@@ -1,0 +1,238 @@
+// Storing web order lines and consolidating a zone, on a copy of the demo site.
+#include "import_fixture.h"
+
+using importtest::bottle;
+using importtest::caseOf12;
+using importtest::ImportDbTest;
+using importtest::Order;
+using importtest::orderXml;
+
+namespace {
+
+class ImportOrders : public ImportDbTest {};
+
+QString isoDate(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+
+}  // namespace
+
+TEST_F(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
+  const QDate orderDate = QDate::currentDate().addDays(-1);
+  const auto r = import(orderXml({
+      {"S01", "C00001", "W900", isoDate(orderDate), "9001", caseOf12(), "2"},
+      {{}, {}, {}, {}, "9002", bottle(), "7"},
+  }));
+  EXPECT_EQ(r.stored, (QList<qint64>{9001, 9002}));
+  EXPECT_TRUE(r.skipped.isEmpty());
+  EXPECT_EQ(r.headersCreated, 1);
+  EXPECT_EQ(drawnCodes, QStringList{"SO-A"}) << "AutoRunDocMonth of sub-type A is N on the demo site";
+
+  const QStringList headers = headersOf("W900");
+  ASSERT_EQ(headers.size(), 1);
+  const qint64 soHd = headers[0].toLongLong();
+  const qint64 c = idOf("Customer", "C00001");
+  const qint64 s = idOf("SalesMan", "S01");
+  db::Params p;
+  p.setInt("H", soHd);
+  // Every column the header is written with, against the customer, salesman, tax and company rows.
+  EXPECT_EQ(rows("Select H.SoType, H.DelFlag, H.Price_IE, H.SoDate, Coalesce(H.Department, -1) - Coalesce(S.Department, -1), H.ShipDate,"
+                 " H.Customer, H.Salesman, Coalesce(H.TaxCode, -1) - Coalesce(C.TaxCode, -1), H.TaxRate,"
+                 " Coalesce(H.DueDays, -1) - Coalesce(C.DueDays, -1),"
+                 " H.Warehouse, Coalesce(H.Transportation, -1) - Coalesce(C.Transport, -1), H.Reference, H.Remark,"
+                 " H.NoTaxAmt + H.TaxAmt + H.TaxTotal + H.TaxCal + H.Total, H.Clear, H.Posted, H.Printed, H.Imported,"
+                 " H.Approved, Substr(H.SoNo, 1, 5)"
+                 " From SoHd H Inner Join Customer C On C.Id = H.Customer Inner Join SalesMan S On S.Id = H.Salesman"
+                 " Where H.Id = :H",
+                 p),
+            QStringList{QStringLiteral("A|N|E|%1|0|%2|%3|%4|0|7|0|1|0|W900|Web Order %5|0|N|N|N|Y|Y|SOA%6")
+                            .arg(isoDate(orderDate))
+                            .arg(isoDate(orderDate.addDays(int(scalar("Select DueDays From Customer Where Code = 'C00001'").toLongLong()))))
+                            .arg(c)
+                            .arg(s)
+                            .arg(today)
+                            .arg(QDate::currentDate().toString("yy"))});
+  // Lines: numbered 1, 2; unit, fraction, back order in base units; dates, warehouse and tax copied.
+  EXPECT_EQ(rows("Select D.SoRecNo, D.WebOrderId, D.Quantity, D.ProductUnits, D.Product, D.Fraction, D.BackOrder, D.Send,"
+                 " D.Price + D.Total + D.ProductAmount, D.Clear,"
+                 " Case When D.SoDate = H.SoDate And D.ShipDate = H.ShipDate And D.Warehouse = H.Warehouse"
+                 "  And D.TaxCode = H.TaxCode And D.TaxRate = H.TaxRate Then 'same' Else 'differs' End"
+                 " From SoDt D Inner Join SoHd H On H.Id = D.SoHd Where D.SoHd = :H Order By D.SoRecNo",
+                 p),
+            (QStringList{QStringLiteral("1|9001|2|%1|1|12|24|0|0|N|same").arg(unitOf(caseOf12())),
+                         QStringLiteral("2|9002|7|%1|1|1|7|0|0|N|same").arg(unitOf(bottle()))}));
+  EXPECT_FALSE(conn().inTransaction());
+}
+
+TEST_F(ImportOrders, ASecondImportTheSameDayAppendsAndALaterDayStartsANewHeader) {
+  import(orderXml({{"S01", "C00001", "W901", "2016-03-05", "9101", bottle(), "1"}, {{}, {}, {}, {}, "9102", bottle(), "2"}}));
+  const auto again = import(orderXml({{"S01", "C00001", "W901", "2016-03-05", "9103", caseOf12(), "3"}}));
+  EXPECT_EQ(again.headersCreated, 0);
+  QStringList headers = headersOf("W901");
+  ASSERT_EQ(headers.size(), 1);
+  EXPECT_EQ(linesOf(headers[0].toLongLong()),
+            (QStringList{QStringLiteral("1|9101|1|%1").arg(unitOf(bottle())), QStringLiteral("2|9102|2|%1").arg(unitOf(bottle())),
+                         QStringLiteral("3|9103|3|%1").arg(unitOf(caseOf12()))}));
+
+  // The next day the same web order is a new sales order.
+  const QDateTime tomorrow = QDateTime::currentDateTime().addDays(1);
+  embedded::setServerClock([tomorrow] { return tomorrow; });
+  const auto nextDay = import(orderXml({{"S01", "C00001", "W901", "2016-03-05", "9104", bottle(), "4"}}));
+  EXPECT_EQ(nextDay.headersCreated, 1);
+  headers = headersOf("W901");
+  ASSERT_EQ(headers.size(), 2);
+  EXPECT_EQ(linesOf(headers[1].toLongLong()), QStringList{QStringLiteral("1|9104|4|%1").arg(unitOf(bottle()))});
+}
+
+TEST_F(ImportOrders, SalesOrderNumberFollowsTheSubTypesMonthlyNumbering) {
+  EXPECT_EQ(weborder::OrderImporter::SoDocCode("Y", "A", QDate(2016, 3, 5)), "SO03-A");
+  EXPECT_EQ(weborder::OrderImporter::SoDocCode(" Y ", "A", QDate(2016, 12, 31)), "SO12-A");
+  EXPECT_EQ(weborder::OrderImporter::SoDocCode("N", "A", QDate(2016, 3, 5)), "SO-A");
+  EXPECT_EQ(weborder::OrderImporter::SoDocCode("y", "A", QDate(2016, 3, 5)), "SO-A") << "only Y counts as yes";
+
+  const QString march = isoDate(QDate(QDate::currentDate().year(), 3, 5));
+  const QString yy = QDate::currentDate().toString("yy");
+  struct Case {
+    const char* setup;
+    const char* orderNo;
+    const char* code;
+    QString prefix;
+  } cases[] = {
+      {"Update Misc Set AutoRunDocMonth = 'Y' Where GroupCode = 'SUBTYPE' And Code = 'A'", "W902", "SO03-A", "SA" + yy + "03"},
+      {"Update Misc Set AutoRunDocMonth = Null Where GroupCode = 'SUBTYPE' And Code = 'A'", "W903", "SO-A", "SOA" + yy},
+      {"Delete From Misc Where GroupCode = 'SUBTYPE' And Code = 'A'", "W904", "SO-A", "SOA" + yy},
+  };
+  int id = 9200;
+  for (const Case& c : cases) {
+    conn().execute(c.setup);
+    drawnCodes.clear();
+    import(orderXml({{"S01", "C00001", c.orderNo, march, QString::number(++id), bottle(), "1"}}));
+    EXPECT_EQ(drawnCodes, QStringList{c.code}) << c.setup;
+    db::Params p;
+    p.setText("R", c.orderNo);
+    EXPECT_TRUE(scalar("Select SoNo From SoHd Where Reference = :R", p).toString().startsWith(c.prefix)) << c.setup;
+  }
+}
+
+TEST_F(ImportOrders, LinesWithoutHeaderOrUnitAreSkippedAndNotAcknowledged) {
+  const int headersBefore = count("SoHd");
+  const int linesBefore = count("SoDt");
+  const auto r = import(orderXml({
+      {"S01", "C00001", "W905", "2016-03-05", "9301", bottle(), "1"},
+      {{}, {}, {}, {}, "9302", "0000000000000", "1"},          // no such barcode
+      {{}, "C99999", "W906", {}, "9303", bottle(), "1"},       // no such customer
+      {"S99", "C00001", "W907", {}, "9304", bottle(), "1"},    // no such salesman
+      {"S01", "C00002", "W908", {}, "9305", "0000000000001", "1"},  // header would be fine, the unit is not
+  }));
+  EXPECT_EQ(r.stored, QList<qint64>{9301});
+  EXPECT_EQ(r.toAcknowledge(), QList<qint64>{9301});
+  ASSERT_EQ(r.skipped.size(), 4);
+  const QString reasons[] = {"ไม่พบ Barcode สินค้า", "ไม่พบรหัสลูกค้า C99999", "ไม่พบรหัสพนักงานขาย S99", "ไม่พบ Barcode สินค้า"};
+  const qint64 ids[] = {9302, 9303, 9304, 9305};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(r.skipped[i].reason, reasons[i]);
+    EXPECT_EQ(r.skipped[i].webId, ids[i]);
+  }
+  EXPECT_EQ(count("SoHd"), headersBefore + 1) << "no header for lines that are not stored";
+  EXPECT_EQ(count("SoDt"), linesBefore + 1);
+  EXPECT_EQ(count("SoDt", "SoHd = 0 Or Product = 0 Or ProductUnits = 0 Or Fraction = 0"), 0);
+
+  const QString report = r.reportText();
+  EXPECT_TRUE(report.startsWith("บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่ไม่ได้บันทึก 4 รายการ")) << report.toStdString();
+  EXPECT_TRUE(report.contains("OrderNo : W906 Barcode : " + bottle() + " : ไม่พบรหัสลูกค้า C99999")) << report.toStdString();
+  EXPECT_TRUE(report.contains("OrderNo : W905 Barcode : 0000000000000 : ไม่พบ Barcode สินค้า")) << report.toStdString();
+}
+
+TEST_F(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
+  const qint64 demoWebId = scalar("Select Min(WebOrderId) From SoDt").toLongLong();
+  ASSERT_GT(demoWebId, 0);
+  const int linesBefore = count("SoDt");
+  const auto r = import(orderXml({
+      {"S01", "C00001", "W909", "2016-03-05", QString::number(demoWebId), bottle(), "1"},
+      {{}, {}, {}, {}, "9401", bottle(), "2"},
+      {{}, {}, {}, {}, "9401", bottle(), "2"},  // twice in one file
+      {{}, {}, {}, {}, "9402", bottle(), "3"},
+  }));
+  EXPECT_EQ(r.stored, (QList<qint64>{9401, 9402}));
+  EXPECT_EQ(r.alreadyStored, (QList<qint64>{demoWebId, 9401}));
+  EXPECT_EQ(r.toAcknowledge(), (QList<qint64>{9401, 9402, demoWebId}));
+  EXPECT_EQ(count("SoDt"), linesBefore + 2);
+  EXPECT_EQ(count("SoDt", QStringLiteral("WebOrderId = %1").arg(demoWebId)), 1);
+  EXPECT_EQ(linesOf(headersOf("W909")[0].toLongLong()).size(), 2) << "the lines stored are numbered without gaps";
+  EXPECT_TRUE(r.reportText().contains("รายการที่เคยบันทึกไว้แล้ว 2 รายการ")) << r.reportText().toStdString();
+
+  // A file read again the next day stores nothing twice either.
+  const auto again = import(orderXml({{"S01", "C00001", "W909", "2016-03-05", "9401", bottle(), "2"}}));
+  EXPECT_TRUE(again.stored.isEmpty());
+  EXPECT_EQ(again.toAcknowledge(), QList<qint64>{9401});
+  EXPECT_EQ(count("SoDt"), linesBefore + 2);
+}
+
+TEST_F(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
+  const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'");
+  const int headersBefore = count("SoHd");
+  const int linesBefore = count("SoDt");
+  try {
+    import(orderXml({{"S01", "C00001", "W910", "2016-03-05", "9501", bottle(), "1"},
+                     {{}, {}, "W911", "not a date", "9502", bottle(), "1"}}));
+    ADD_FAILURE() << "an order date the server cannot convert stops the import";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.message().contains("Conversion failed")) << e.message().toStdString();
+  }
+  EXPECT_FALSE(conn().inTransaction());
+  EXPECT_EQ(count("SoHd"), headersBefore);
+  EXPECT_EQ(count("SoDt"), linesBefore);
+  EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'"), lastNo);
+}
+
+TEST_F(ImportOrders, ConsolidationStampsEveryOpenOrderOfTheZoneOnly) {
+  const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                       " Inner Join Misc M On M.Id = C.Zone Where M.Code = '%1')";
+  const int z01Open = count("SoHd", open.arg("Z01"));
+  const int z02Open = count("SoHd", open.arg("Z02"));
+  ASSERT_GT(z01Open, 0);
+  ASSERT_GT(count("SoHd", open.arg("Z01") + " And (DelFlag = 'Y' Or Approved <> 'Y')"), 0)
+      << "the demo has deleted or unapproved open orders in Z01";
+
+  int stamped = 0;
+  const QString no = weborder::ConsolidateZone(
+      conn(), "Z01", [this] { return app.dm().NewDocumentNo("CONSOLIDAT", app.dm().ServerTime()); }, &stamped);
+  EXPECT_TRUE(no.startsWith("Con")) << no.toStdString();
+  EXPECT_EQ(stamped, z01Open);
+  db::Params p;
+  p.setText("N", no);
+  EXPECT_EQ(rows("Select Count(*), Min(Clear), Max(Clear), Min(DateKey(ConsoDate)) From SoHd Where ConsoNo = :N", p),
+            QStringList{QStringLiteral("%1|Y|Y|%2").arg(z01Open).arg(today)});
+  EXPECT_EQ(count("SoHd", open.arg("Z01")), 0);
+  EXPECT_EQ(count("SoHd", open.arg("Z02")), z02Open);
+
+  // Nothing left to stamp: no number is drawn.
+  const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'CONSOLIDAT'");
+  bool drawn = false;
+  EXPECT_EQ(weborder::ConsolidateZone(conn(), "Z01", [&drawn] { drawn = true; return QStringLiteral("X"); }), QString());
+  EXPECT_FALSE(drawn);
+  EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'CONSOLIDAT'"), lastNo);
+}
+
+TEST_F(ImportOrders, AFailedConsolidationStampsNothing) {
+  const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                       " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')";
+  const int z01Open = count("SoHd", open);
+  // The server refuses the second stamp, after the first order was stamped.
+  conn().execute("Create Trigger RefuseSecondStamp Before Update Of ConsoNo On SoHd"
+                 " When (Select Count(*) From SoHd Where ConsoNo = 'Con-test') >= 1"
+                 " Begin Select Raise(Abort, 'stamp refused'); End");
+  EXPECT_THROW(weborder::ConsolidateZone(conn(), "Z01", [] { return QStringLiteral("Con-test"); }), db::Error);
+  EXPECT_FALSE(conn().inTransaction());
+  EXPECT_EQ(count("SoHd", open), z01Open) << "the orders stamped before the failure are rolled back";
+}
+
+TEST(ImportReport, ListsAtMostThirtySkippedLines) {
+  weborder::ImportResult r;
+  r.stored = {1, 2};
+  for (int i = 0; i < 32; ++i) r.skipped.push_back({QStringLiteral("W%1").arg(i), QStringLiteral("B%1").arg(i), 100 + i, "why"});
+  const QStringList lines = r.reportText().split("\r\n");
+  ASSERT_EQ(lines.size(), 2 + 30 + 1);
+  EXPECT_EQ(lines[1], "รายการที่ไม่ได้บันทึก 32 รายการ (ยังค้างอยู่ที่เว็บไซต์) :");
+  EXPECT_EQ(lines[2], "OrderNo : W0 Barcode : B0 : why");
+  EXPECT_EQ(lines.last(), "... และอีก 2 รายการ");
+  EXPECT_EQ(weborder::ImportResult{}.reportText(), QString()) << "nothing to report when every line was stored";
+}
