@@ -205,13 +205,40 @@ QDateTime toDateTime(const QVariant& v) {
   }
   const QString s = v.toString().trimmed();
   if (s.isEmpty()) return QDateTime();
-  static const char* formats[] = {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss.zzz",
-                                  "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"};
-  for (const char* f : formats) {
-    QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(f));
-    if (dt.isValid()) return dt;
+  // "yyyy-MM-dd[( |T)HH:mm[:ss[.zzz]]]", the form the embedded backend stores, read by hand: it is
+  // read for every date cell of every result and QDateTime::fromString is slow.
+  auto digits = [&](int at, int n, int* out) {
+    if (at + n > s.size()) return false;
+    int v2 = 0;
+    for (int i = at; i < at + n; ++i) {
+      const char16_t c = s[i].unicode();
+      if (c < u'0' || c > u'9') return false;
+      v2 = v2 * 10 + (c - u'0');
+    }
+    *out = v2;
+    return true;
+  };
+  int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+  if (!digits(0, 4, &y) || s.size() < 10 || s[4] != u'-' || !digits(5, 2, &mo) || s[7] != u'-' || !digits(8, 2, &d))
+    return QDateTime();
+  if (s.size() > 10) {
+    if ((s[10] != u' ' && s[10] != u'T') || !digits(11, 2, &h) || s.size() < 16 || s[13] != u':' || !digits(14, 2, &mi))
+      return QDateTime();
+    if (s.size() > 16) {
+      if (s[16] != u':' || !digits(17, 2, &sec)) return QDateTime();
+      if (s.size() > 19) {
+        if (s[19] != u'.' || s.size() < 21) return QDateTime();
+        int frac = 0, n = qMin(3, int(s.size()) - 20);
+        if (!digits(20, n, &frac)) return QDateTime();
+        for (int i = n; i < 3; ++i) frac *= 10;
+        ms = frac;
+      }
+    }
   }
-  return QDateTime();
+  const QDate date(y, mo, d);
+  const QTime time(h, mi, sec, ms);
+  if (!date.isValid() || !time.isValid()) return QDateTime();
+  return QDateTime(date, time);
 }
 
 }  // namespace db

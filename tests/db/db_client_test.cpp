@@ -238,3 +238,24 @@ TEST(SqlText, LiteralsAreNeverTreatedAsParametersOrEscapesLost) {
 }
 
 }  // namespace
+
+namespace {
+TEST(StoredDates, IsoTextsAreReadAndEverythingElseIsNoDate) {
+  struct Case {
+    const char* text;
+    QDateTime expected;
+  } cases[] = {
+      {"2024-12-31", QDateTime(QDate(2024, 12, 31), QTime(0, 0))},
+      {"2024-12-31 13:45:10", QDateTime(QDate(2024, 12, 31), QTime(13, 45, 10))},
+      {"2024-12-31T13:45:10.5", QDateTime(QDate(2024, 12, 31), QTime(13, 45, 10, 500))},
+      {"2024-12-31 13:45", QDateTime(QDate(2024, 12, 31), QTime(13, 45))},
+      {"2024-02-30", QDateTime()},
+      {"2024-12-31 25:00:00", QDateTime()},
+      {"31/12/2024", QDateTime()},
+      {"2024-12-31x", QDateTime()},
+      {"2024-1-5", QDateTime()},
+      {"", QDateTime()},
+  };
+  for (const auto& c : cases) EXPECT_EQ(db::toDateTime(QString::fromLatin1(c.text)), c.expected) << c.text;
+}
+}  // namespace
