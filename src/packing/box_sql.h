@@ -1,0 +1,28 @@
+// The statements of the box packing window (TFrProductInBoxNo). Every text runs unchanged on the
+// production server and on the embedded server.
+#pragma once
+
+#include <QStringList>
+
+namespace packing::sql {
+
+// The box record by its number (parameter BarCode): Id, Delflag, BarCode, Customer, SendDate.
+QStringList boxByNumber();
+// A unit by its barcode (parameter BarCode): Product, ProductUnits (the unit's Id), ProdCode,
+// Barcode, ProdName, UnitName. Used for the product barcode and for the price barcode.
+QStringList unitByBarcode();
+// The consignment warehouse of a customer (parameter WHCode, the customer's code): Id.
+QStringList consignmentWarehouse();
+// The box's lines (parameter BoxNo, the box's Id), ordered by barcode and numbered by RecNo. Lines
+// without a price unit are listed too (BarCodePrice and ProdPriceName empty), so that a box shows
+// every piece it holds and a save, which writes the list back, keeps them.
+QStringList boxContents();
+// The document numbers of a box after the save (parameter BoxNo, the box number): IvNo, TrNo.
+QStringList documentNumbers();
+
+// The save, inside one transaction.
+QStringList updateBox();    // Customer, SendDate, Id
+QStringList deleteLines();  // BoxNo (the box's Id)
+QStringList insertLine();   // BoxNo, ProductUnits, Quantity, ProductUnitsPrice; LastUpdate is the server's time
+
+}  // namespace packing::sql
