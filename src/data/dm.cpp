@@ -35,8 +35,26 @@ const QVector<UpgradeStep>& configUpgrade() {
   return steps;
 }
 
+// Steps 6 to 9 copy the product's UseSerial into each of the four serial flags still null. On the
+// embedded server the first of them does all four in one pass over the products (same effect, a
+// quarter of the reading at start-up); the other three have nothing left to do there.
+const char* const kSerialFlags[] = {"CheckSerialPurc", "CheckSerialSale", "CheckSerialStock", "CheckSerialOnhand"};
+
 UpgradeStep copyUseSerial(const char* column) {
-  return Statement(QStringLiteral("Update Product Set %1 = UseSerial Where %1 Is Null").arg(QLatin1String(column)));
+  UpgradeStep step = Statement(QStringLiteral("Update Product Set %1 = UseSerial Where %1 Is Null").arg(QLatin1String(column)));
+  if (qstrcmp(column, kSerialFlags[0]) == 0) {
+    QStringList set, anyNull;
+    for (const char* flag : kSerialFlags) {
+      set << QStringLiteral("%1 = Coalesce(%1, UseSerial)").arg(QLatin1String(flag));
+      anyNull << QStringLiteral("%1 Is Null").arg(QLatin1String(flag));
+    }
+    const QString all = QStringLiteral("Update Product Set ") + set.join(QStringLiteral(", ")) + QStringLiteral(" Where ") +
+                        anyNull.join(QStringLiteral(" Or "));
+    step.embedded = [all](db::Connection& c) { c.execute(all); };
+  } else {
+    step.embedded = [](db::Connection&) {};
+  }
+  return step;
 }
 
 // SQLUpdate: the program's own tables and columns of the company database.

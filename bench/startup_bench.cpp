@@ -1,0 +1,117 @@
+// Time from process start to the working window shown: the real `consolidate` program on the
+// scale-1 and scale-100 demo sites, beside a minimal Qt Widgets program that shows one empty window.
+// Each run is a new process (CONSOLIDATE_QUIT_WHEN_SHOWN: it reports the moment and ends); the
+// counter "x_empty_window" is the run's median time divided by the yardstick's (goal: at most 1.5).
+//
+//   Dispatch/<scale>:  menu option 999 (no window): start-up up to the dispatch, then the end.
+//   Window200/<scale>: menu option 200, the zone consolidation window, ended once shown.
+#include <benchmark/benchmark.h>
+
+#include <QDate>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "embedded.h"
+#include "textutil/dates.h"
+
+namespace {
+
+struct Site {
+  QTemporaryDir dir;
+  embedded::SiteInfo info;
+};
+
+// One demo site per scale for the whole run.
+Site& site(int scale) {
+  static std::map<int, std::unique_ptr<Site>> sites;
+  auto& s = sites[scale];
+  if (!s) {
+    s = std::make_unique<Site>();
+    embedded::SiteOptions o;
+    o.demo = true;
+    o.scale = scale;
+    s->info = embedded::createSite(s->dir.filePath(QStringLiteral("site")), o);
+  }
+  return *s;
+}
+
+// Milliseconds from starting the process to the line it writes when its window is shown (or, for
+// menu option 999, when the dispatch found no window); the end of the process is not counted.
+// -1 when it failed.
+double runOnce(const QString& program, const QStringList& args, const QString& workDir) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  if (!env.contains(QStringLiteral("QT_QPA_PLATFORM"))) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("CONSOLIDATE_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
+  p.setProcessEnvironment(env);
+  p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  QElapsedTimer t;
+  t.start();
+  p.start(program, args);
+  double ms = -1;
+  while (p.waitForReadyRead(120000)) {
+    if (!p.canReadLine()) continue;
+    const QByteArray line = p.readLine().trimmed();
+    if (line == "shown" || line == "dispatch") ms = double(t.nsecsElapsed()) / 1e6;
+    break;
+  }
+  if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return -1;
+  return ms;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Each iteration runs the yardstick and then the program, so that both see the same load of the
+// machine; the ratio is taken between their medians.
+void measure(benchmark::State& state, const QStringList& args, int scale) {
+  Site& s = site(scale);
+  std::vector<double> program, yardstick;
+  for (auto _ : state) {
+    const double empty = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {}, QString());
+    const double ms = runOnce(QStringLiteral(CONSOLIDATE_EXE), args, s.info.folder);
+    if (ms < 0 || empty < 0) {
+      state.SkipWithError("a program failed");
+      return;
+    }
+    state.SetIterationTime(ms / 1000.0);
+    program.push_back(ms);
+    yardstick.push_back(empty);
+  }
+  state.counters["median_ms"] = median(program);
+  state.counters["empty_window_median_ms"] = median(yardstick);
+  state.counters["x_empty_window"] = median(program) / median(yardstick);
+}
+
+QStringList arguments(int option) {
+  return {QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("DEMO"), QStringLiteral("-"), QString::number(option),
+          textutil::dateToText(QDate::currentDate())};
+}
+
+void BM_EmptyQtWindow(benchmark::State& state) {
+  for (auto _ : state) {
+    const double ms = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {}, QString());
+    if (ms < 0) {
+      state.SkipWithError("the program failed");
+      return;
+    }
+    state.SetIterationTime(ms / 1000.0);
+  }
+}
+BENCHMARK(BM_EmptyQtWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
+
+void BM_Dispatch(benchmark::State& state) { measure(state, arguments(999), int(state.range(0))); }
+BENCHMARK(BM_Dispatch)->Arg(1)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
+
+void BM_Window200(benchmark::State& state) { measure(state, arguments(200), int(state.range(0))); }
+BENCHMARK(BM_Window200)->Arg(1)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
+
+}  // namespace
