@@ -77,6 +77,10 @@ TFrProductInBoxNo::TFrProductInBoxNo(QWidget* parent)
     QPalette p = LCount->palette();
     p.setColor(QPalette::WindowText, Qt::blue);
     LCount->setPalette(p);
+    // A fixed size with room for a box full of pieces: a new count repaints the label alone and
+    // never lays the window out again.
+    const QFontMetrics fm(f);
+    LCount->setFixedSize(fm.horizontalAdvance(CountText(99999)) + 8, fm.height() + 6);
   }
   wwDBGrid1 = new packing::LineGrid(Client);
   wwDBGrid1->setObjectName(QStringLiteral("wwDBGrid1"));
@@ -159,6 +163,14 @@ void TFrProductInBoxNo::FormShow(QObject* sender) {
   AcNewExecute(this);
 }
 
+void TFrProductInBoxNo::FormKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift) {
+  // The Enter of a scan stays with the scanner field, whose handler ends with the focus back on it:
+  // the focus does not pass through the grid on every scan (a grid repaints all its rows when it
+  // gains and loses the focus).
+  if (sender == EBarCode && isEnter(key) && !EBarCode->text().isEmpty()) return;
+  TFrForm::FormKeyDown(sender, key, shift);
+}
+
 void TFrProductInBoxNo::AcNewExecute(QObject* sender) {
   TFrForm::AcNewExecute(sender);
   ConsignmentFlag = false;
@@ -201,7 +213,6 @@ void TFrProductInBoxNo::DocNoExit(QObject*) {
   QBoxDt.open();
   QBoxDt.last();
   wwDBGrid1->reload();
-  if (!QBoxDt.isEmpty()) wwDBGrid1->selectRow(QBoxDt.rowCount() - 1);
   SetCount(QBoxDt.rowCount());
   DBoxNo.reset();
 }

@@ -67,6 +67,7 @@ class TFrProductInBoxNo : public TFrForm {
   void FormShow(QObject* sender) override;
   void AcNewExecute(QObject* sender) override;
   void AcSaveExecute(QObject* sender) override;
+  void FormKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift) override;
   virtual void DocNoExit(QObject* sender);
   virtual void FaGetCustomer1CustomerExit(QObject* sender);
   virtual void EBarCodePriceKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift);

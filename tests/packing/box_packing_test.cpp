@@ -2,6 +2,7 @@
 // server procedures and the print hand-off, and a save that fails.
 #include <QDate>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include "box_procedures.h"
 #include "embedded/embedded.h"
@@ -31,8 +32,8 @@ TEST_F(BoxPackingTest, ThreeScansOfOneBarcodeGiveThreeRowsNumberedInScanOrder) {
   EXPECT_EQ(accepted, 3);
   EXPECT_EQ(refused, 0);
   // The grid shows the rows and follows the last one; the scanner field is ready again.
-  EXPECT_EQ(w->wwDBGrid1->model()->rowCount(), 3);
-  EXPECT_EQ(w->wwDBGrid1->currentIndex().row(), 2);
+  EXPECT_EQ(w->wwDBGrid1->rowCount(), 3);
+  EXPECT_EQ(w->wwDBGrid1->currentRow(), 2);
   EXPECT_EQ(w->wwDBGrid1->cellText(2, QStringLiteral("Barcode")), kBottle);
   EXPECT_EQ(w->EBarCode->text(), QString());
   EXPECT_EQ(w->focusWidget(), w->EBarCode);
@@ -68,15 +69,36 @@ TEST_F(BoxPackingTest, OpenedBoxShowsItsLinesAndTheNextScanCountsFromOne) {
   }
   openBox(QStringLiteral("BOX000002"));
   EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 5")) << "every piece is listed, with a price barcode or without";
-  EXPECT_EQ(w->wwDBGrid1->model()->rowCount(), 5);
+  EXPECT_EQ(w->wwDBGrid1->rowCount(), 5);
   EXPECT_EQ(lines(QStringLiteral("RecNo")), (QStringList{"1", "2", "3", "4", "5"}));
   EXPECT_EQ(lines(QStringLiteral("BarCodePrice")).count(embedded::demoBarcode(1, 2)), 3);
 
   scan(embedded::demoBarcode(2, 1));
   EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 1")) << "the counter starts from the last reset, not from the box";
   EXPECT_EQ(lines(QStringLiteral("RecNo")).last(), QStringLiteral("1"));
-  EXPECT_EQ(w->wwDBGrid1->model()->rowCount(), 6);
-  EXPECT_EQ(w->wwDBGrid1->currentIndex().row(), 5);
+  EXPECT_EQ(w->wwDBGrid1->rowCount(), 6);
+  EXPECT_EQ(w->wwDBGrid1->currentRow(), 5);
+}
+
+TEST_F(BoxPackingTest, ScanIntoAFullBoxPaintsTheNewRowNotTheWholeGrid) {
+  // Forty pieces already in the box: more than the grid shows at once.
+  conn().execute("Insert Into BoxNoProductUnits (BoxNo, ProductUnits, Quantity, ProductUnitsPrice, LastUpdate) "
+                 "Select 9, U.Id, 1, 0, GetDate() From ProductUnits U Where U.SmallUnitFlag = 'Y' And U.Product <= 40");
+  openBox(QStringLiteral("BOX000009"));
+  ASSERT_EQ(w->wwDBGrid1->rowCount(), 40);
+  QApplication::processEvents();
+  QScrollBar* bar = w->wwDBGrid1->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0) << "the grid must be too small for the box";
+  EXPECT_EQ(bar->value(), bar->maximum()) << "an opened box shows its last rows";
+  w->wwDBGrid1->takePaintedRows();
+
+  scan(kBottle);
+  QApplication::processEvents();
+  EXPECT_EQ(w->wwDBGrid1->currentRow(), 40);
+  EXPECT_EQ(bar->value(), bar->maximum()) << "the grid follows the new row";
+  const int painted = w->wwDBGrid1->takePaintedRows();
+  EXPECT_GE(painted, 1) << "the new row is painted";
+  EXPECT_LE(painted, 2) << "the rows on screen are moved, not painted again";
 }
 
 TEST_F(BoxPackingTest, BoxesOpenEditableOnlyWhenTheyCanBePacked) {
@@ -96,7 +118,7 @@ TEST_F(BoxPackingTest, BoxesOpenEditableOnlyWhenTheyCanBePacked) {
     openBox(QString::fromLatin1(c.box));
     ASSERT_FALSE(w->DocNo->isEnabled());
     EXPECT_EQ(w->AcSave->isEnabled(), c.saveEnabled);
-    EXPECT_EQ(w->wwDBGrid1->model()->rowCount(), c.rows);
+    EXPECT_EQ(w->wwDBGrid1->rowCount(), c.rows);
     EXPECT_EQ(w->LCount->text(), TFrProductInBoxNo::CountText(c.rows));
     if (!c.saveEnabled) {
       pressSave();

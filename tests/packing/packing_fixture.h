@@ -144,7 +144,7 @@ class BoxPackingTest : public ::testing::Test {
     EXPECT_EQ(w->DocNo->text(), QString());
     EXPECT_FALSE(w->AcSave->isEnabled());
     EXPECT_FALSE(w->QBoxDt.active());
-    EXPECT_EQ(w->wwDBGrid1->model()->rowCount(), 0);
+    EXPECT_EQ(w->wwDBGrid1->rowCount(), 0);
     EXPECT_EQ(w->LCount->text(), QString());
     EXPECT_EQ(w->ScanCount, 0);
     EXPECT_FALSE(w->ConsignmentFlag);
