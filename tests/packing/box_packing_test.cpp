@@ -37,7 +37,7 @@ TEST_F(BoxPackingTest, ThreeScansOfOneBarcodeGiveThreeRowsNumberedInScanOrder) {
   EXPECT_EQ(w->wwDBGrid1->cellText(2, QStringLiteral("Barcode")), kBottle);
   EXPECT_EQ(w->EBarCode->text(), QString());
   EXPECT_EQ(w->focusWidget(), w->EBarCode);
-  EXPECT_TRUE(app.prompts().log.empty());
+  EXPECT_TRUE(app->prompts().log.empty());
   EXPECT_EQ(lineCount(QStringLiteral("BOX000001")), 0) << "only Save writes the lines";
 }
 
@@ -48,7 +48,7 @@ TEST_F(BoxPackingTest, UnknownBarcodeChangesNothingButSoundsTheError) {
   EXPECT_EQ(lines(QStringLiteral("RecNo")), QStringList{"1"});
   EXPECT_EQ(w->ScanCount, 1);
   EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 1"));
-  EXPECT_TRUE(app.prompts().log.empty()) << "no message for an unknown barcode";
+  EXPECT_TRUE(app->prompts().log.empty()) << "no message for an unknown barcode";
   EXPECT_EQ(accepted, 1);
   EXPECT_EQ(refused, 1);
   EXPECT_EQ(w->EBarCode->text(), QString());
@@ -122,7 +122,7 @@ TEST_F(BoxPackingTest, BoxesOpenEditableOnlyWhenTheyCanBePacked) {
     EXPECT_EQ(w->LCount->text(), TFrProductInBoxNo::CountText(c.rows));
     if (!c.saveEnabled) {
       pressSave();
-      EXPECT_TRUE(app.prompts().log.empty()) << "F10 does nothing";
+      EXPECT_TRUE(app->prompts().log.empty()) << "F10 does nothing";
       EXPECT_TRUE(w->prints.isEmpty());
       EXPECT_FALSE(w->DocNo->isEnabled()) << "the box stays open";
     }
@@ -137,9 +137,9 @@ TEST_F(BoxPackingTest, BoxesOpenEditableOnlyWhenTheyCanBePacked) {
 TEST_F(BoxPackingTest, UnknownOrEmptyBoxNumberIsRefusedAndResets) {
   for (const QString& no : {QStringLiteral("BOX-NONE"), QString()}) {
     SCOPED_TRACE(no.toStdString());
-    app.prompts().clear();
+    app->prompts().clear();
     openBox(no);
-    EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ไม่พบเลขที่กล่อง \r\nกรุณาตรวจสอบใหม่")});
+    EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ไม่พบเลขที่กล่อง \r\nกรุณาตรวจสอบใหม่")});
     expectReset();
   }
 }
@@ -165,7 +165,7 @@ TEST_F(BoxPackingTest, ConsignmentScanNeedsAPriceBarcodeFirst) {
   openBox(QStringLiteral("BOX000001"));
   chooseCustomer(QStringLiteral("C00003"));
   scan(kBottle);
-  EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ยังไม่กำหนด บาร์โค้ดราคา")});
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ยังไม่กำหนด บาร์โค้ดราคา")});
   EXPECT_TRUE(w->QBoxDt.isEmpty());
   EXPECT_EQ(w->ScanCount, 0);
   EXPECT_EQ(w->focusWidget(), w->EBarCodePrice);
@@ -173,16 +173,16 @@ TEST_F(BoxPackingTest, ConsignmentScanNeedsAPriceBarcodeFirst) {
   EXPECT_EQ(refused, 1);
 
   // A price barcode that is no unit is kept as typed, with its message.
-  app.prompts().clear();
+  app->prompts().clear();
   enterPrice(QStringLiteral("123"));
-  EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ไม่พบบาร์โค้คราคาที่ป้อน\n\rกรุณาตรวจสอบอีกครั้ง")});
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ไม่พบบาร์โค้คราคาที่ป้อน\n\rกรุณาตรวจสอบอีกครั้ง")});
   EXPECT_EQ(w->EBarCodePrice->text(), QStringLiteral("123"));
 
   // A known one applies to every following scan.
-  app.prompts().clear();
+  app->prompts().clear();
   const QString price = embedded::demoBarcode(1, 2);
   enterPrice(price);
-  EXPECT_TRUE(app.prompts().log.empty());
+  EXPECT_TRUE(app->prompts().log.empty());
   scan(kBottle);
   scan(embedded::demoBarcode(2, 1));
   EXPECT_EQ(lines(QStringLiteral("BarCodePrice")), (QStringList{price, price}));
@@ -196,7 +196,7 @@ TEST_F(BoxPackingTest, ConsignmentCustomerWithoutWarehouseLosesThePriceBarcode) 
   openBox(QStringLiteral("BOX000001"));
   chooseCustomer(QStringLiteral("C00003"));
   enterPrice(embedded::demoBarcode(1, 2));
-  EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ไม่พบคลัง : C00003")});
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ไม่พบคลัง : C00003")});
   EXPECT_EQ(w->EBarCodePrice->text(), QString());
   EXPECT_EQ(w->focusWidget(), w->EBarCodePrice);
 }
@@ -209,11 +209,11 @@ TEST_F(BoxPackingTest, SaveMakesTheInvoiceWritesTheLinesAndPrintsIt) {
   scan(kBottle);
   scan(embedded::demoBarcode(2, 1));
   scan(kBottle);
-  app.prompts().answer(true);
+  app->prompts().answer(true);
   pressSave();
 
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
-  EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ต้องการบันทึก ?")});
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ต้องการบันทึก ?")});
   const QString ivNo = boxValue("BOX000001", "IvNo").toString();
   EXPECT_TRUE(ivNo.startsWith(QStringLiteral("IVA") + yy(year))) << ivNo.toStdString();
   EXPECT_EQ(boxValue("BOX000001", "Customer").toLongLong(), customerId("C00001"));
@@ -246,7 +246,7 @@ TEST_F(BoxPackingTest, ConsignmentSaveMakesTheTransferToTheCustomersWarehouse) {
   enterPrice(price);
   scan(kBottle);
   scan(kBottle);
-  app.prompts().answer(true);
+  app->prompts().answer(true);
   pressSave();
 
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
@@ -274,10 +274,10 @@ TEST_F(BoxPackingTest, PrintYearIsTheYearOfTheSendDate) {
   const int next = QDate::currentDate().year() + 1;
   openBox(QStringLiteral("BOX000004"));
   setSendDate(QStringLiteral("02/01/%1").arg(next));
-  EXPECT_TRUE(app.prompts().log.empty()) << "the coming year is within the working year";
+  EXPECT_TRUE(app->prompts().log.empty()) << "the coming year is within the working year";
   chooseCustomer(QStringLiteral("C00001"));
   scan(kBottle);
-  app.prompts().answer(true);
+  app->prompts().answer(true);
   pressSave();
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   ASSERT_EQ(w->prints.size(), 1);
@@ -297,13 +297,13 @@ TEST_F(BoxPackingTest, SaveWithoutCustomerOrNotConfirmedWritesNothingAndResets) 
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    app.prompts().clear();
+    app->prompts().clear();
     openBox(QStringLiteral("BOX000005"));
     if (c.chooseCustomer) chooseCustomer(QStringLiteral("C00001"));
     scan(kBottle);
-    app.prompts().answer(false);
+    app->prompts().answer(false);
     pressSave();
-    EXPECT_EQ(app.prompts().texts(), c.expectedPrompts);
+    EXPECT_EQ(app->prompts().texts(), c.expectedPrompts);
     EXPECT_TRUE(boxValue("BOX000005", "Customer").isNull());
     EXPECT_EQ(lineCount(QStringLiteral("BOX000005")), 0);
     EXPECT_TRUE(w->prints.isEmpty());
@@ -315,9 +315,9 @@ TEST_F(BoxPackingTest, CustomerCodeTypedJustBeforeSaveCounts) {
   openBox(QStringLiteral("BOX000006"));
   scan(kBottle);
   typeInto(w->FaGetCustomer1->Customer, QStringLiteral("C00001"));  // F10 before leaving the field
-  app.prompts().answer(true);
+  app->prompts().answer(true);
   pressSave();
-  EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ต้องการบันทึก ?")});
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ต้องการบันทึก ?")});
   EXPECT_EQ(boxValue("BOX000006", "Customer").toLongLong(), customerId("C00001"));
   EXPECT_EQ(w->prints.size(), 1);
 }
@@ -355,7 +355,7 @@ TEST_F(BoxPackingTest, FailedSaveKeepsTheBoxAndItsScansOnScreen) {
     scan(embedded::demoBarcode(2, 1));
     c.breakIt(*this);
     const qint64 ivBefore = scalar("Select Count(*) From IvHd").toLongLong();
-    app.prompts().answer(true);
+    app->prompts().answer(true);
     pressSave();
     c.mendIt(*this);
 
@@ -372,7 +372,7 @@ TEST_F(BoxPackingTest, FailedSaveKeepsTheBoxAndItsScansOnScreen) {
     EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 2"));
     EXPECT_EQ(w->FaGetCustomer1->Customer->text(), QStringLiteral("C00001"));
 
-    app.prompts().answer(true);
+    app->prompts().answer(true);
     pressSave();
     EXPECT_TRUE(errors.size() == 1) << errors.join('\n').toStdString();
     EXPECT_EQ(lineCount(QStringLiteral("BOX000007")), 2);
@@ -400,7 +400,7 @@ TEST_F(BoxPackingTest, SaveHandsTheInvoiceToThePrintDialog) {
   openBox(QStringLiteral("BOX000008"));
   chooseCustomer(QStringLiteral("C00001"));
   scan(kBottle);
-  app.prompts().answer(true);
+  app->prompts().answer(true);
   pressSave();
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   EXPECT_EQ(widgets::PendingModalDrivers(), 0) << "the print dialog opened";
@@ -408,6 +408,50 @@ TEST_F(BoxPackingTest, SaveHandsTheInvoiceToThePrintDialog) {
   EXPECT_EQ(seen.docNo, boxValue("BOX000008", "IvNo").toString());
   EXPECT_EQ(forms, 2) << "the site registers two forms for IV-A";
   expectReset();
+}
+
+}  // namespace
+}  // namespace packtest
+
+namespace packtest {
+namespace {
+
+// A site whose database lacks the columns the program's own upgrade steps add: showing the window
+// adds BoxNoProductUnits.ProductUnitsPrice, and the invoice is made without IvHd.BoxNoId.
+class BoxPackingBaseSchemaTest : public BoxPackingTest {
+ public:
+  testsupport::AppOptions options() const override {
+    testsupport::AppOptions o = packingOptions();
+    o.site.baseSchema = true;
+    return o;
+  }
+  void beforeWindow() override {
+    hadColumn = embedded::columnExists(conn(), QStringLiteral("BoxNoProductUnits"), QStringLiteral("ProductUnitsPrice"));
+  }
+  bool hadColumn = true;
+};
+
+TEST_F(BoxPackingBaseSchemaTest, ShowAddsTheLineColumnAndSaveWorks) {
+  EXPECT_FALSE(hadColumn);
+  EXPECT_TRUE(embedded::columnExists(conn(), QStringLiteral("BoxNoProductUnits"), QStringLiteral("ProductUnitsPrice")));
+  w->FormShow(w.get());  // a second show finds the column and changes nothing
+  openBox(QStringLiteral("BOX000001"));
+  chooseCustomer(QStringLiteral("C00003"));
+  enterPrice(embedded::demoBarcode(1, 2));
+  scan(kBottle);
+  app->prompts().answer(true);
+  pressSave();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_EQ(scalar("Select ProductUnitsPrice From BoxNoProductUnits Where BoxNo = 1").toLongLong(), unitId(embedded::demoBarcode(1, 2)));
+  ASSERT_EQ(w->prints.size(), 1);
+
+  openBox(QStringLiteral("BOX000002"));
+  chooseCustomer(QStringLiteral("C00001"));
+  scan(kBottle);
+  app->prompts().answer(true);
+  pressSave();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_FALSE(boxValue("BOX000002", "IvNo").toString().isEmpty());
 }
 
 }  // namespace

@@ -54,10 +54,17 @@ inline testsupport::AppOptions packingOptions() {
 
 class BoxPackingTest : public ::testing::Test {
  public:
+  // The site and start-up of the test (a derived fixture may change them).
+  virtual testsupport::AppOptions options() const { return packingOptions(); }
+  // Runs once the site is ready, before the window is made.
+  virtual void beforeWindow() {}
+
   void SetUp() override {
-    ASSERT_TRUE(app.ready()) << app.failure().toStdString();
+    app = std::make_unique<testsupport::AppFixture>(options());
+    ASSERT_TRUE(app->ready()) << app->failure().toStdString();
     QApplication::setQuitOnLastWindowClosed(false);
     data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+    beforeWindow();
     w = std::make_unique<PackingWindow>();
     w->Feedback = [this](packing::ScanSignal s) { (s == packing::ScanSignal::Accepted ? accepted : refused) += 1; };
     w->show();
@@ -72,7 +79,7 @@ class BoxPackingTest : public ::testing::Test {
     data::SetExceptionHandler({});
   }
 
-  db::Connection& conn() { return app.dm().DMdata; }
+  db::Connection& conn() { return app->dm().DMdata; }
   QVariant scalar(const QString& sql, const db::Params& p = {}) {
     const db::Result r = conn().select(sql, p);
     return r.isEmpty() ? QVariant() : r.rows()[0][0];
@@ -151,7 +158,7 @@ class BoxPackingTest : public ::testing::Test {
     EXPECT_EQ(w->focusWidget(), w->DocNo);
   }
 
-  testsupport::AppFixture app{packingOptions()};
+  std::unique_ptr<testsupport::AppFixture> app;
   std::unique_ptr<PackingWindow> w;
   QStringList errors;
   int accepted = 0, refused = 0;
