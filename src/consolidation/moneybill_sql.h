@@ -1,0 +1,35 @@
+// The statements of the zone bill-collection window (moneybill_sql.cpp). Every one runs unchanged on
+// the production server and on the embedded server. Parameters:
+//   QGetZoneCus       -
+//   QGetGrid          Zone (zone Id)
+//   QselectGrid       DocNo
+//   QAddMoneyBill     Docno, DocDate, CustomerZone, Responsible, Remark, BillDocId
+//   QDelMoneyBillRow  Docno, BillDocId
+//   QDelMoneyBill     Delflag, Docno
+//
+// The open invoices of a zone are the invoices of the zone's customers that are neither deleted nor
+// cleared; an invoice's outstanding amount is its Total less what was received (RcptAmount, none
+// when empty).
+#pragma once
+
+#include "db.h"
+
+namespace consolidation::moneybill {
+
+// The zones (Misc group "ZONE") ordered by code: Id, Code, Description.
+const db::SqlText& QGetZoneCus();
+// The open invoices of zone :Zone, by invoice date and number: Id, Chk ("N"), IvNo, IvDate, DueDate,
+// Total, TotalRcpt.
+const db::SqlText& QGetGrid();
+// The rows of document :DocNo whose invoice is still open, each ticked ("Y"): the MoneyBill columns
+// and the invoice's IvNo, ID, ivDate, DueDate, Total, TotalRcpt.
+const db::SqlText& QselectGrid();
+// One MoneyBill row for invoice :BillDocId; the amounts are the invoice's at the moment of the
+// insert and CreateDate is the server's clock. Inserts nothing when the invoice does not exist.
+const db::SqlText& QAddMoneyBill();
+// Removes the row of invoice :BillDocId from document :Docno (a saved document being replaced).
+const db::SqlText& QDelMoneyBillRow();
+// Marks every row of document :Docno with :Delflag.
+const db::SqlText& QDelMoneyBill();
+
+}  // namespace consolidation::moneybill
