@@ -483,7 +483,12 @@ void TAddFunctionLibrary::dispatch(int index, const QString& p1, const QString& 
       ev.runStatement(p2 + QStringLiteral(" := MTV2FR"));
       break;
     }
-    case 38: result = Value::string(longTimeText(fromDays(flt(p1)))); break;  // TIMETOSTR
+    case 38: {  // TIMETOSTR
+      const double t = flt(p1);
+      dateOf(t);  // a day number outside the calendar is an error, as for DATETOSTR
+      result = Value::string(longTimeText(fromDays(t)));
+      break;
+    }
     case 39: result = Value::string(trimLeft(str(p1))); break;                // TRIMLEFT
     case 40: result = Value::string(trimRight(str(p1))); break;               // TRIMRIGHT
     case 41: result = Value::boolean(readDate(str(p1)).has_value()); break;   // VALIDDATE

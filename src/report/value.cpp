@@ -19,6 +19,9 @@ double toDays(const QDateTime& dt) {
 }
 
 QDateTime fromDays(double days) {
+  // Outside the years 1 to 9999 (and for NaN) there is no date: the whole days would not even fit
+  // an integer.
+  if (!std::isfinite(days) || days < -693593 || days > 2958466) return QDateTime();
   const double whole = std::trunc(days);
   qint64 ms = std::llround(std::fabs(days - whole) * kMsPerDay);
   qint64 d = static_cast<qint64>(whole);

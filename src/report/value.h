@@ -59,7 +59,8 @@ class Value {
   QString str_;
 };
 
-// Days since 30 December 1899 <-> QDateTime (local, no time zone arithmetic).
+// Days since 30 December 1899 <-> QDateTime (local, no time zone arithmetic). fromDays gives an
+// invalid QDateTime for NaN, infinity and days outside the years 1 to 9999.
 double toDays(const QDateTime& dt);
 QDateTime fromDays(double days);
 

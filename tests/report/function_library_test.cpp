@@ -149,6 +149,8 @@ TEST(FunctionLibrary, ConversionFailuresAreErrorsOfTheExpression) {
       {"DAYSPERMONTH(2004, 13)", "13 is not a valid month"},
       {"INCYEAR(STRTODATE('31/01/2004'), 9000)", "out of the calendar's range"},
       {"FIRSTDAYOFPREVMONTH(STRTODATE('15/01/0001'))", "out of the calendar's range"},
+      {"TIMETOSTR(-6.8e38)", "out of the calendar's range"},  // found by fuzzing: no whole number of days
+      {"TIMETOSTR(1e308 * 10)", "out of the calendar's range"},
       {"REPLICATE('x', 2000000000)", "longer than"},
       {"PADLEFT('a', 2000000000, '*')", "longer than"},
       {"DATEDIFF(1, 2, NoSuchVariable)", "Unknown variable or field 'NoSuchVariable'"},
