@@ -161,7 +161,12 @@ std::unique_ptr<Backend> openOdbcBackend(const Connection& conn) {
     QString port = QStringLiteral("1433");
     int sep = server.lastIndexOf(QLatin1Char(','));
     if (sep < 0) sep = server.lastIndexOf(QLatin1Char(':'));
-    if (sep > 0) { port = server.mid(sep + 1); server = server.left(sep); }
+    if (sep > 0) { port = server.mid(sep + 1).trimmed(); server = server.left(sep); }
+    // The port goes into the connection string as it stands: only digits, so that a server name
+    // ("host,1433;UID=...") cannot add keys of its own.
+    bool portOk = !port.isEmpty() && port.size() <= 5;
+    for (QChar c : port) portOk = portOk && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    if (!portOk) throw Error(QStringLiteral("'%1' is not a port number (server name '%2')").arg(port, server));
     cs = QStringLiteral("DRIVER={%1};SERVER=%2;PORT=%3;DATABASE=%4;UID=%5;PWD=%6;TDS_Version=7.4;ClientCharset=UTF-8;")
              .arg(driver.isEmpty() ? QStringLiteral("FreeTDS") : driver, odbcValue(server), port, odbcValue(database),
                   odbcValue(conn.paramValue(QStringLiteral("USER NAME"))), odbcValue(conn.paramValue(QStringLiteral("PASSWORD"))));

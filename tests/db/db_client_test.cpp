@@ -194,6 +194,18 @@ TEST(EmbeddedClient, MissingDatabaseAndUnknownServerFailClearly) {
   db::Connection s("S");
   s.params = {"SERVER NAME=127.0.0.1,1", "DATABASE NAME=X", "USER NAME=u", "PASSWORD=p"};
   EXPECT_THROW(s.select("Select 1"), db::Error);
+  // A port that is not a number never reaches the connection string (it could add keys there).
+  for (const char* server : {"127.0.0.1,1;UID=sa;PWD=x", "127.0.0.1,{1}", "127.0.0.1,", "127.0.0.1:1433x"}) {
+    SCOPED_TRACE(server);
+    db::Connection p("P");
+    p.params = {QStringLiteral("SERVER NAME=") + QLatin1String(server), "DATABASE NAME=X", "USER NAME=u", "PASSWORD=p"};
+    try {
+      p.select("Select 1");
+      ADD_FAILURE() << "connected";
+    } catch (const db::Error& e) {
+      EXPECT_TRUE(e.message().contains("is not a port number")) << e.message().toStdString();
+    }
+  }
 }
 
 TEST(EmbeddedClient, ProceduresReturnOutputsAndResult) {
