@@ -1,5 +1,7 @@
 #include "dbgrid.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -187,7 +189,8 @@ bool ResultModel::setData(const QModelIndex& index, const QVariant& value, int r
         nv = i;
       } else {
         const double d = t.toDouble(&ok);
-        if (!ok) return false;
+        // "nan" and "inf" read as numbers but are no quantity: every comparison with them fails.
+        if (!ok || !std::isfinite(d)) return false;
         nv = d;
       }
     }

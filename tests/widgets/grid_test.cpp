@@ -165,8 +165,10 @@ TEST_F(GridFixture, CommittedEditReportsOldValueAndHandlerCanRefuseIt) {
 
   // Text that is not a number never reaches the row.
   grid->setCurrentIndex(cell(3, "SendQnty"));
-  EXPECT_FALSE(grid->model()->setData(cell(3, "SendQnty"), "abc", Qt::EditRole));
-  EXPECT_EQ(stored(3, "SendQnty").toDouble(), 6.0);
+  for (const char* text : {"abc", "nan", "-inf", "infinity", "1e999"}) {
+    EXPECT_FALSE(grid->model()->setData(cell(3, "SendQnty"), text, Qt::EditRole)) << text;
+    EXPECT_EQ(stored(3, "SendQnty").toDouble(), 6.0) << text;
+  }
   // The same value again is no change.
   EXPECT_FALSE(grid->model()->setData(cell(3, "SendQnty"), "6", Qt::EditRole));
   EXPECT_EQ(calls, 2);
