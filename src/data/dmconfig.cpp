@@ -109,11 +109,20 @@ QString TDMConfig::ServerNameForConnect() {
   return s.isEmpty() ? QString::fromLatin1(db::kDefaultServerName) : s;
 }
 
+namespace {
+// The suite's database login, unless the installation sets another in the environment
+// (CONSOLIDATE_DB_USER, CONSOLIDATE_DB_PASSWORD; docs/security.md).
+QString loginSetting(const char* variable, const char* builtIn) {
+  const QByteArray v = qgetenv(variable);
+  return v.isEmpty() ? QString::fromLatin1(builtIn) : QString::fromLocal8Bit(v);
+}
+}  // namespace
+
 QStringList TDMConfig::ConnectionParams(const QString& databaseName, const QString& serverName) {
   return QStringList{
       QStringLiteral("DATABASE NAME=") + databaseName,
       QStringLiteral("SERVER NAME=") + serverName,
-      QStringLiteral("USER NAME=talvik"),
+      QStringLiteral("USER NAME=") + loginSetting("CONSOLIDATE_DB_USER", "talvik"),
       QStringLiteral("OPEN MODE=READ/WRITE"),
       QStringLiteral("SCHEMA CACHE SIZE=8"),
       QStringLiteral("BLOB EDIT LOGGING="),
@@ -134,7 +143,7 @@ QStringList TDMConfig::ConnectionParams(const QString& databaseName, const QStri
       QStringLiteral("TDS PACKET SIZE=4096"),
       QStringLiteral("BLOBS TO CACHE=-1"),
       QStringLiteral("BLOB SIZE=64"),
-      QStringLiteral("PASSWORD=larkspen"),
+      QStringLiteral("PASSWORD=") + loginSetting("CONSOLIDATE_DB_PASSWORD", "larkspen"),
   };
 }
 

@@ -159,10 +159,15 @@ void TFaGetCustomer::BtSearchCustomerClick() {
 
 void TFaGetCustomer::DBHeadBeforeConnect(db::Connection& c) {
   if (!HeadOfficeMode()) return;
+  // The suite's login, unless the installation sets another (docs/security.md).
+  const auto login = [](const char* variable, const char* builtIn) {
+    const QByteArray v = qgetenv(variable);
+    return v.isEmpty() ? QString::fromLatin1(builtIn) : QString::fromLocal8Bit(v);
+  };
   c.params = QStringList{
       QStringLiteral("DATABASE NAME=") + MainDbName(),
       QStringLiteral("SERVER NAME=") + MainServerIP(),
-      QStringLiteral("USER NAME=TALVIK"),
+      QStringLiteral("USER NAME=") + login("CONSOLIDATE_DB_USER", "TALVIK"),
       QStringLiteral("OPEN MODE=READ/WRITE"),
       QStringLiteral("SCHEMA CACHE SIZE=8"),
       QStringLiteral("BLOB EDIT LOGGING="),
@@ -183,7 +188,7 @@ void TFaGetCustomer::DBHeadBeforeConnect(db::Connection& c) {
       QStringLiteral("TDS PACKET SIZE=4096"),
       QStringLiteral("BLOBS TO CACHE=64"),
       QStringLiteral("BLOB SIZE=32"),
-      QStringLiteral("PASSWORD=larkspen")};
+      QStringLiteral("PASSWORD=") + login("CONSOLIDATE_DB_PASSWORD", "larkspen")};
 }
 
 QVariant TFaGetCustomer::LocalId(const QString& sql, const QString& code) {

@@ -1,0 +1,205 @@
+// A small program that starts like `consolidate` (the same start-up steps, up to the dispatch) in
+// the current folder's site and then does one job many times, so that tests can run two of them
+// at once against one site.
+//
+//   reliability_driver numbers COUNT CODE:YEAR[,CODE:YEAR...] -- MENU_ID USER_ID DATABASE - OPTION DATE
+//   reliability_driver pack CUSTOMER BARCODE[,BARCODE...] BOX[,BOX...] -- ARGUMENTS OF consolidate
+//   reliability_driver conso ZONE -- ARGUMENTS OF consolidate
+//   reliability_driver lock DATABASE
+//
+// "numbers" draws COUNT document numbers, taking the series in turn, and writes one line
+// "CODE YEAR NUMBER" for each. Before the first job the driver writes "ready" and waits for one
+// line on its standard input, so that a test can release two drivers at the same moment.
+// "pack" opens each box in the box packing window in turn, chooses the customer, scans the barcodes
+// and saves (the Save question must be answered "yes" through CONSOLIDATE_PROMPTS_ANSWERS); it
+// writes one line "BOX DOCUMENT" per saved box, the document being the invoice or the transfer
+// handed to the print dialog.
+// "conso" starts a new zone consolidation of ZONE, loads it and ticks every line, writes "ready",
+// waits for its line, and saves (answers through CONSOLIDATE_PROMPTS_ANSWERS); it writes "saved
+// NUMBER", or "not saved".
+// "lock" opens the current folder's embedded database DATABASE, starts a transaction (which holds
+// the database's write lock), writes "ready", waits for one line on its standard input (or its
+// end) and rolls back: another process that wants to write meanwhile finds the database locked.
+// Boxes go to the file named by CONSOLIDATE_PROMPTS_LOG. Exit code 0 when every job was done,
+// 2 for a usage error, 3 when the start-up did not reach the dispatch, 4 when a job failed.
+#include <QApplication>
+#include <QDate>
+#include <QStringList>
+#include <QTest>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "db.h"
+#include "dm.h"
+#include "embedded/embedded.h"
+#include "error_reporter.h"
+#include "consolidate_qel_dru.h"
+#include "product_in_boxno.h"
+#include "prompts_seam.h"
+#include "startup.h"
+
+namespace {
+
+int usage() {
+  std::fputs("usage: reliability_driver numbers COUNT CODE:YEAR[,CODE:YEAR...] -- ARGUMENTS OF consolidate\n"
+             "       reliability_driver lock DATABASE\n",
+             stderr);
+  return 2;
+}
+
+void waitForGo() {
+  std::fputs("ready\n", stdout);
+  std::fflush(stdout);
+  std::string line;
+  std::getline(std::cin, line);
+}
+
+int drawNumbers(TDM& dm, int count, const QStringList& series) {
+  for (int i = 0; i < count; ++i) {
+    const QStringList s = series[i % series.size()].split(QLatin1Char(':'));
+    const int year = s.value(1).toInt();
+    const QString no = dm.NewDocumentNo(s.value(0), QDate(year, 6, 1));
+    std::printf("%s %d %s\n", qPrintable(s.value(0)), year, qPrintable(no));
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+// The box packing window with the print hand-off written out instead of shown.
+class PackingWindow : public TFrProductInBoxNo {
+ public:
+  QString printed;
+  void PrintDocument(const QString& docNo, int, const QString&) override { printed = docNo; }
+};
+
+void typeAndEnter(QLineEdit* e, const QString& text) {
+  e->setFocus(Qt::TabFocusReason);
+  e->setText(text);
+  QTest::keyClick(e, Qt::Key_Return);
+}
+
+int packBoxes(const QString& customer, const QStringList& barcodes, const QStringList& boxes) {
+  QStringList errors;
+  data::SetExceptionHandler([&](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+  PackingWindow w;
+  w.show();
+  QApplication::setActiveWindow(&w);
+  if (!QTest::qWaitForWindowActive(&w)) throw std::runtime_error("the packing window did not become active");
+  for (const QString& box : boxes) {
+    w.printed.clear();
+    typeAndEnter(w.DocNo, box);
+    if (w.DocNo->isEnabled()) throw std::runtime_error("box " + box.toStdString() + " did not open");
+    typeAndEnter(w.FaGetCustomer1->Customer, customer);
+    for (const QString& b : barcodes) typeAndEnter(w.EBarCode, b);
+    QTest::keyClick(&w, Qt::Key_F10);
+    if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
+    if (w.printed.isEmpty()) throw std::runtime_error("box " + box.toStdString() + " was not saved");
+    std::printf("%s %s\n", qPrintable(box), qPrintable(w.printed));
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+// The zone consolidation window with the print hand-off written out instead of shown.
+class ConsolidationWindow : public TFrConsolidate_Qel_Dru {
+ public:
+  QString printed;
+  void PrintDocument(const QString& docNo, int, const QString&) override { printed = docNo; }
+};
+
+int consolidateZone(const QString& zone) {
+  QStringList errors;
+  data::SetExceptionHandler([&](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+  ConsolidationWindow w;
+  w.show();
+  QApplication::setActiveWindow(&w);
+  if (!QTest::qWaitForWindowActive(&w)) throw std::runtime_error("the consolidation window did not become active");
+  w.AcNew->trigger();
+  // An empty number field, left: a new document.
+  w.FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+  w.FaGetDocNo1->DocNo->clear();
+  w.EZone->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  const int z = w.EZone->findData(zone);
+  if (z < 0) throw std::runtime_error("no zone " + zone.toStdString());
+  w.EZone->setCurrentIndex(z);
+  w.BLoad->click();
+  auto* model = w.DgDt->resultModel();
+  const int tickColumn = model->columnOf(QStringLiteral("ToConso"));
+  const int tick = w.QConsoDt.findColumn(QStringLiteral("ToConso"));
+  for (int r = 0; r < w.QConsoDt.rowCount(); ++r)
+    if (w.QConsoDt.at(r, tick).toString() != QLatin1String("Y")) model->toggle(model->index(r, tickColumn));
+  if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
+  waitForGo();
+  w.AcSave->trigger();
+  if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
+  if (w.printed.isEmpty()) std::printf("not saved\n");
+  else std::printf("saved %s\n", qPrintable(w.printed));
+  std::fflush(stdout);
+  return 0;
+}
+
+int holdLock(const QString& database) {
+  embedded::install();
+  db::Connection conn(QStringLiteral("Lock"));
+  embedded::setConnectionParams(conn, QStringLiteral("."), database);
+  conn.startTransaction();
+  waitForGo();
+  conn.rollback();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QStringList all;
+  for (int i = 1; i < argc; ++i) all << QString::fromLocal8Bit(argv[i]);
+  if (all.size() == 2 && all[0] == QLatin1String("lock")) {
+    QCoreApplication app(argc, argv);
+    try {
+      return holdLock(all[1]);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "lock: %s\n", e.what());
+      return 4;
+    }
+  }
+  const qsizetype dashes = all.indexOf(QStringLiteral("--"));
+  if (dashes < 1) return usage();
+  const QStringList job = all.mid(0, dashes);
+  const QStringList programArgs = all.mid(dashes + 1);
+
+  QApplication app(argc, argv);
+  launch::InstallPromptsFromEnvironment();
+  launch::Startup startup(programArgs);
+  launch::StartOptions options;
+  options.showSplash = false;
+  options.dispatch = false;
+  if (startup.Run(options) != launch::Outcome::Ready) {
+    std::fprintf(stderr, "start-up: %s\n", qPrintable(startup.FailureText()));
+    return 3;
+  }
+  try {
+    if (job.value(0) == QLatin1String("numbers") && job.size() == 3) {
+      bool ok = false;
+      const int count = job[1].toInt(&ok);
+      if (!ok || count < 0) return usage();
+      waitForGo();
+      return drawNumbers(*startup.dm(), count, job[2].split(QLatin1Char(',')));
+    }
+    if (job.value(0) == QLatin1String("conso") && job.size() == 2) {
+      QApplication::setQuitOnLastWindowClosed(false);
+      return consolidateZone(job[1]);
+    }
+    if (job.value(0) == QLatin1String("pack") && job.size() == 4) {
+      QApplication::setQuitOnLastWindowClosed(false);
+      waitForGo();
+      return packBoxes(job[1], job[2].split(QLatin1Char(',')), job[3].split(QLatin1Char(',')));
+    }
+  } catch (...) {
+    std::fprintf(stderr, "job failed: %s\n", qPrintable(data::ErrorMessageOf(std::current_exception())));
+    return 4;
+  }
+  return usage();
+}

@@ -1,0 +1,198 @@
+// Two users at once: real processes working on one embedded site at the same moment.
+#include <QDate>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <algorithm>
+
+#include "app_fixture.h"
+#include "embedded/embedded.h"
+#include "processes.h"
+
+namespace {
+
+using reliability::Process;
+
+TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
+  testsupport::TempSite site;
+  QTemporaryDir logs;
+  const int year = QDate::currentDate().year();
+  // One series with a counter for the year, one whose counter for next year does not exist yet and
+  // is made by whichever process draws first.
+  const QString consolidation = QStringLiteral("CONSOLIDAT:%1").arg(year);
+  const QString bill = QStringLiteral("MONEYBILL:%1").arg(year + 1);
+  const int perProcess = 1000;
+
+  auto company = site.openCompany();
+  const qint64 lastBefore = company->select(QStringLiteral("Select LastNo From DocumentNo Where Code = 'CONSOLIDAT' And DocYear = :Y"),
+                                            [&] { db::Params p; p.setInt(QStringLiteral("Y"), year); return p; }())
+                                .asInt(QStringLiteral("LastNo"));
+  company.reset();
+
+  std::vector<std::unique_ptr<Process>> drivers;
+  for (int i = 0; i < 2; ++i) {
+    const QStringList args = QStringList{QStringLiteral("numbers"), QString::number(perProcess), consolidation + QLatin1Char(',') + bill,
+                                         QStringLiteral("--")} +
+                             reliability::programArguments(200);
+    drivers.push_back(std::make_unique<Process>(reliability::driverPath(), args, site.folder(),
+                                                logs.filePath(QStringLiteral("boxes-%1.jsonl").arg(i))));
+  }
+  for (auto& d : drivers) ASSERT_TRUE(d->waitReady());
+  for (auto& d : drivers) d->go();
+  QHash<QString, QStringList> drawn;  // series -> numbers
+  for (auto& d : drivers) {
+    ASSERT_TRUE(d->finish());
+    ASSERT_EQ(d->exitCode(), 0) << d->errorText().toStdString();
+    EXPECT_TRUE(d->boxes().isEmpty());
+    const QStringList lines = d->outputLines();
+    ASSERT_EQ(lines.size(), perProcess);
+    for (const QString& line : lines) {
+      const QStringList f = line.split(QLatin1Char(' '));
+      ASSERT_EQ(f.size(), 3) << line.toStdString();
+      drawn[f[0] + QLatin1Char(':') + f[1]] << f[2];
+    }
+  }
+
+  company = site.openCompany();
+  struct Series {
+    QString key;
+    qint64 firstExpected;
+  } series[] = {{consolidation, lastBefore + 1}, {bill, 1}};
+  for (const Series& s : series) {
+    SCOPED_TRACE(s.key.toStdString());
+    const QStringList codeYear = s.key.split(QLatin1Char(':'));
+    db::Params p;
+    p.setText(QStringLiteral("Code"), codeYear[0]);
+    p.setInt(QStringLiteral("Y"), codeYear[1].toInt());
+    // One counter row per series and year, also for the one the two processes made.
+    const db::Result counter = company->select(QStringLiteral("Select Prefix, LastNo From DocumentNo Where Code = :Code And DocYear = :Y"), p);
+    ASSERT_EQ(counter.rowCount(), 1);
+    QString prefix = counter.asString(QStringLiteral("Prefix"));
+    while (prefix.endsWith(QLatin1Char(' '))) prefix.chop(1);
+
+    const QStringList& numbers = drawn[s.key];
+    ASSERT_EQ(numbers.size(), perProcess);  // each process drew half of its numbers from each series
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size()) << "a number was drawn twice";
+    std::vector<qint64> values;
+    for (const QString& n : numbers) {
+      ASSERT_TRUE(n.startsWith(prefix)) << n.toStdString();
+      bool ok = false;
+      values.push_back(n.mid(prefix.size()).toLongLong(&ok));
+      ASSERT_TRUE(ok) << n.toStdString();
+    }
+    std::sort(values.begin(), values.end());
+    // No gap: the numbers run on from the counter's last number before the run to its last now.
+    EXPECT_EQ(values.front(), s.firstExpected);
+    EXPECT_EQ(values.back(), s.firstExpected + perProcess - 1);
+    EXPECT_EQ(counter.asInt(QStringLiteral("LastNo")), values.back());
+  }
+}
+
+TEST(TwoUsers, PackDifferentBoxesAtOnce) {
+  testsupport::TempSite site;
+  QTemporaryDir logs;
+  // Demo boxes BOX000001 ... BOX000020 are registered and empty; C00001 is an ordinary customer.
+  const QStringList barcodes{QStringLiteral("8850000010019"), QStringLiteral("8850000010019"), embedded::demoBarcode(2, 1)};
+  const QStringList boxes[2] = {{"BOX000001", "BOX000002", "BOX000003", "BOX000004", "BOX000005"},
+                                {"BOX000006", "BOX000007", "BOX000008", "BOX000009", "BOX000010"}};
+  auto company = site.openCompany();
+  const qint64 invoicesBefore = company->select(QStringLiteral("Select Count(*) n From IvHd")).asInt(QStringLiteral("n"));
+  company.reset();
+
+  std::vector<std::unique_ptr<Process>> drivers;
+  for (int i = 0; i < 2; ++i) {
+    const QStringList args = QStringList{QStringLiteral("pack"), QStringLiteral("C00001"), barcodes.join(QLatin1Char(',')),
+                                         boxes[i].join(QLatin1Char(',')), QStringLiteral("--")} +
+                             reliability::programArguments(102);
+    drivers.push_back(std::make_unique<Process>(reliability::driverPath(), args, site.folder(),
+                                                logs.filePath(QStringLiteral("boxes-%1.jsonl").arg(i)),
+                                                QStringList(boxes[i].size(), QStringLiteral("yes"))));
+  }
+  for (auto& d : drivers) ASSERT_TRUE(d->waitReady());
+  for (auto& d : drivers) d->go();
+  QHash<QString, QString> documentOfBox;
+  for (auto& d : drivers) {
+    ASSERT_TRUE(d->finish());
+    ASSERT_EQ(d->exitCode(), 0) << d->errorText().toStdString();
+    for (const QString& line : d->outputLines()) {
+      const QStringList f = line.split(QLatin1Char(' '));
+      ASSERT_EQ(f.size(), 2) << line.toStdString();
+      documentOfBox.insert(f[0], f[1]);
+    }
+  }
+  ASSERT_EQ(documentOfBox.size(), 10);
+
+  company = site.openCompany();
+  EXPECT_EQ(company->select(QStringLiteral("Select Count(*) n From IvHd")).asInt(QStringLiteral("n")), invoicesBefore + 10);
+  QSet<QString> invoices;
+  for (auto it = documentOfBox.cbegin(); it != documentOfBox.cend(); ++it) {
+    SCOPED_TRACE(it.key().toStdString());
+    invoices.insert(it.value());
+    db::Params p;
+    p.setText(QStringLiteral("Box"), it.key());
+    p.setText(QStringLiteral("Iv"), it.value());
+    const db::Result box = company->select(QStringLiteral("Select Id, IvNo From BoxNo Where BarCode = :Box"), p);
+    ASSERT_EQ(box.rowCount(), 1);
+    EXPECT_EQ(box.asString(QStringLiteral("IvNo")), it.value());
+    p.setInt(QStringLiteral("Id"), box.asInt(QStringLiteral("Id")));
+    // The box's own pieces, and an invoice made from this box alone with all of them.
+    EXPECT_EQ(company->select(QStringLiteral("Select Count(*) n From BoxNoProductUnits Where BoxNo = :Id"), p).asInt(QStringLiteral("n")),
+              barcodes.size());
+    const db::Result iv = company->select(QStringLiteral("Select H.BoxNoId, H.Reference, Count(D.Id) Lines From IvHd H "
+                                                         "Left Join IvDt D On D.IvHd = H.Id Where H.IvNo = :Iv Group By H.Id"),
+                                          p);
+    ASSERT_EQ(iv.rowCount(), 1) << "one invoice per number";
+    EXPECT_EQ(iv.asInt(QStringLiteral("BoxNoId")), box.asInt(QStringLiteral("Id")));
+    EXPECT_EQ(iv.asString(QStringLiteral("Reference")), it.key());
+    EXPECT_EQ(iv.asInt(QStringLiteral("Lines")), 2) << "two products: the two bottles make one line";
+  }
+  EXPECT_EQ(invoices.size(), 10) << "every box has its own invoice number";
+}
+
+TEST(TwoUsers, SaveConsolidationsOfTheSameZoneAtOnce) {
+  testsupport::TempSite site;
+  QTemporaryDir logs;
+  // Both users load zone Z01 and tick every line before either saves. Each answers Yes to the Save
+  // question and No to saving without the lines the other one took.
+  std::vector<std::unique_ptr<Process>> drivers;
+  for (int i = 0; i < 2; ++i) {
+    const QStringList args = QStringList{QStringLiteral("conso"), QStringLiteral("Z01"), QStringLiteral("--")} +
+                             reliability::programArguments(200);
+    drivers.push_back(std::make_unique<Process>(reliability::driverPath(), args, site.folder(),
+                                                logs.filePath(QStringLiteral("boxes-%1.jsonl").arg(i)),
+                                                QStringList{QStringLiteral("yes"), QStringLiteral("no")}));
+  }
+  for (auto& d : drivers) ASSERT_TRUE(d->waitReady());
+  for (auto& d : drivers) d->go();
+  QStringList saved;
+  int told = 0;
+  for (auto& d : drivers) {
+    ASSERT_TRUE(d->finish());
+    ASSERT_EQ(d->exitCode(), 0) << d->errorText().toStdString();
+    const QStringList out = d->outputLines();
+    ASSERT_EQ(out.size(), 1);
+    if (out[0].startsWith(QLatin1String("saved "))) saved << out[0].mid(6);
+    for (const reliability::Box& b : d->boxes())
+      if (b.text.startsWith(QStringLiteral("รายการของใบสั่งขายต่อไปนี้ถูกจัดลงใบจัดสินค้าอื่นของเขตนี้แล้ว"))) ++told;
+  }
+  ASSERT_EQ(saved.size(), 1) << "the first save goes through, the second is refused";
+  EXPECT_EQ(told, 1) << "the second user is told which orders the first one took";
+
+  auto company = site.openCompany();
+  // No sales-order line is in two open consolidations.
+  const db::Result twice = company->select(QStringLiteral(
+      "Select D.SoDt, Count(Distinct H.Id) n From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
+      "Where H.Confirm = 'N' And H.Delflag = 'N' Group By D.SoDt Having Count(Distinct H.Id) > 1"));
+  EXPECT_EQ(twice.rowCount(), 0) << "a line is held by two consolidations";
+  // The saved document holds the lines both users had loaded.
+  db::Params p;
+  p.setText(QStringLiteral("No"), saved.first());
+  EXPECT_GT(company->select(QStringLiteral("Select Count(*) n From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
+                                           "Where H.DocNo = :No"),
+                            p)
+                .asInt(QStringLiteral("n")),
+            0);
+}
+
+}  // namespace
