@@ -89,16 +89,14 @@ QString ImportResult::reportText() const {
 
 // ---- Storing the lines -------------------------------------------------------------------------
 
+// A line takes its dates, warehouse and tax from its header as the insert copies them.
 struct OrderImporter::Header {
   qint64 id = 0;
-  QVariant soDate, shipDate, warehouse, taxCode, taxRate;
   qint64 lastRecNo = 0;
 };
 
 struct OrderImporter::Customer {
-  bool found = false;
-  QString missing;  // why not found
-  QVariant salesmanId, department, customerId, taxCode, dueDays, transport, taxRate, priceIE, warehouse;
+  QVariant customerId, taxCode, dueDays, transport, taxRate;
 };
 
 struct OrderImporter::Unit {
@@ -109,22 +107,40 @@ struct OrderImporter::Unit {
 
 namespace {
 
-QString key(std::initializer_list<QString> parts) {
-  QString k;
-  for (const QString& p : parts) {
-    k += p.toUpper();
-    k += QChar(0x1f);
+struct Salesman {
+  QVariant id, department;
+};
+
+// Codes compare as the database compares them: without regard to case.
+QString key(const QString& a) { return a.toUpper(); }
+QString key(const QString& a, const QString& b, const QString& c) {
+  return a.toUpper() + QChar(0x1f) + b.toUpper() + QChar(0x1f) + c.toUpper();
+}
+
+// The distinct texts of one field of the lines, as SQL literals.
+template <typename F>
+QStringList literalsOf(const QVector<OrderLine>& lines, F&& field) {
+  QSet<QString> seen;
+  QStringList literals;
+  for (const OrderLine& l : lines) {
+    const QString& v = field(l);
+    if (v.isEmpty()) continue;
+    const QString k = key(v);
+    if (seen.contains(k)) continue;
+    seen.insert(k);
+    literals << db::quoted(v);
   }
-  return k;
+  return literals;
 }
 
 // Runs `sqlHead` + a list of literals + ")" + `tail` for the values in chunks.
 template <typename F>
-void inChunks(db::Connection& conn, const QString& sqlHead, const QStringList& literals, const QString& tail, F&& perRow) {
+void inChunks(db::Connection& conn, const QString& sqlHead, const QStringList& literals, const QString& tail, F&& perRow,
+              const db::Params& params = {}) {
   static const int kChunk = 500;
   for (int i = 0; i < literals.size(); i += kChunk) {
     const QString sql = sqlHead + literals.mid(i, kChunk).join(QLatin1Char(',')) + QLatin1Char(')') + tail;
-    db::Result r = conn.select(sql);
+    db::Result r = conn.select(sql, params);
     for (r.first(); !r.eof(); r.next()) perRow(r);
   }
 }
@@ -133,18 +149,26 @@ void inChunks(db::Connection& conn, const QString& sqlHead, const QStringList& l
 
 class OrderImporter::Run {
  public:
-  Run(OrderImporter& o) : o_(o), conn_(o.conn_), d_(o.conn_.dialect()) {}
+  explicit Run(OrderImporter& o) : o_(o), conn_(o.conn_), d_(o.conn_.dialect()) {}
 
   ImportResult go(const QVector<OrderLine>& lines) {
     r_.lines = int(lines.size());
-    loadStoredIds(lines);
-    loadUnits(lines);
+    remark_ = conn_.select(sql::QWebOrderRemark.pick(d_)).asString(QStringLiteral("Remark"));
     {
       db::Params p;
       p.setText(QStringLiteral("SoType"), o_.soType);
       db::Result a = conn_.select(sql::QAutoRunDocMonth.pick(d_), p);
       autoRunDocMonth_ = a.isEmpty() ? QStringLiteral("N") : a.asString(QStringLiteral("AutoRunDocMonth"));
+      db::Result c = conn_.select(sql::QGetConfig.pick(d_));
+      if (!c.isEmpty()) {
+        priceIE_ = c.value(QStringLiteral("Default_IE"));
+        warehouse_ = c.value(QStringLiteral("DefaultWH"));
+      }
     }
+    loadStoredIds(lines);
+    loadUnits(lines);
+    loadHeaders(lines);
+    loadSalesmenAndCustomers(lines);
     for (const OrderLine& line : lines) {
       if (o_.onLine) o_.onLine(line);
       store(line);
@@ -155,6 +179,7 @@ class OrderImporter::Run {
  private:
   void skip(const OrderLine& l, const QString& reason) { r_.skipped.push_back({l.orderNo, l.barcode, l.webId, reason}); }
 
+  // The web ids of the file that are stored already.
   void loadStoredIds(const QVector<OrderLine>& lines) {
     QSet<qint64> ids;
     QStringList literals;
@@ -167,133 +192,151 @@ class OrderImporter::Run {
              [this](db::Result& r) { storedIds_.insert(r.asInt(QStringLiteral("WebOrderId"))); });
   }
 
+  // The product units of the file's barcodes; the first unit of a barcode serves.
   void loadUnits(const QVector<OrderLine>& lines) {
-    QSet<QString> seen;
-    QStringList literals;
-    for (const OrderLine& l : lines) {
-      const QString k = l.barcode.toUpper();
-      if (l.barcode.isEmpty() || seen.contains(k)) continue;
-      seen.insert(k);
-      literals << db::quoted(l.barcode);
-    }
-    inChunks(conn_, sql::QProductUnitsHead.pick(d_), literals, QStringLiteral("\nOrder By PU.Id"), [this](db::Result& r) {
-      const QString k = r.asString(QStringLiteral("Barcode")).toUpper();
-      if (units_.contains(k)) return;  // the first unit of a barcode serves
-      units_.insert(k, Unit{r.asInt(QStringLiteral("ProductUnits")), r.asInt(QStringLiteral("Product")),
-                            r.asInt(QStringLiteral("Fraction"))});
-    });
+    inChunks(conn_, sql::QProductUnitsHead.pick(d_), literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.barcode; }),
+             QStringLiteral("\nOrder By PU.Id"), [this](db::Result& r) {
+               const QString k = key(r.asString(QStringLiteral("Barcode")));
+               if (units_.contains(k)) return;
+               units_.insert(k, Unit{r.asInt(QStringLiteral("ProductUnits")), r.asInt(QStringLiteral("Product")),
+                                     r.asInt(QStringLiteral("Fraction"))});
+             });
+  }
+
+  // The headers imported today for the file's web order numbers, with their highest line numbers;
+  // the first header of a web order number, salesman and customer serves.
+  void loadHeaders(const QVector<OrderLine>& lines) {
+    db::Params p;
+    p.setText(QStringLiteral("Remark"), remark_);
+    inChunks(
+        conn_, sql::QChkSoHdHead.pick(d_), literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.orderNo; }),
+        QStringLiteral("\nOrder By H.Id"),
+        [this](db::Result& r) {
+          const QString k = key(r.asString(QStringLiteral("SalesmanCode")).trimmed(), r.asString(QStringLiteral("CustomerCode")).trimmed(),
+                                r.asString(QStringLiteral("Reference")).trimmed());
+          if (headerOfKey_.contains(k)) return;
+          Header h;
+          h.id = r.asInt(QStringLiteral("Id"));
+          h.lastRecNo = r.asInt(QStringLiteral("SoRecNo"));
+          if (!headers_.contains(h.id)) headers_.insert(h.id, h);
+          headerOfKey_.insert(k, h.id);
+        },
+        p);
+  }
+
+  // The salesmen and customers of the file, for the headers to be created.
+  void loadSalesmenAndCustomers(const QVector<OrderLine>& lines) {
+    inChunks(conn_, sql::QGetSalesmenHead.pick(d_),
+             literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.salesmanCode; }), QString(),
+             [this](db::Result& r) {
+               const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
+               if (!salesmen_.contains(k))
+                 salesmen_.insert(k, Salesman{r.value(QStringLiteral("SalesmanId")), r.value(QStringLiteral("Department"))});
+             });
+    inChunks(conn_, sql::QGetCustomersHead.pick(d_),
+             literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.customerCode; }), QString(),
+             [this](db::Result& r) {
+               const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
+               if (customers_.contains(k)) return;
+               customers_.insert(k, Customer{r.value(QStringLiteral("CustomerId")), r.value(QStringLiteral("TaxCode")),
+                                             r.value(QStringLiteral("DueDays")), r.value(QStringLiteral("Transport")),
+                                             r.value(QStringLiteral("TaxRate"))});
+             });
   }
 
   QDateTime orderDate(const QString& text) {
+    if (text == lastDateText_ && lastDate_.isValid()) return lastDate_;
     auto it = dates_.constFind(text);
-    if (it != dates_.constEnd()) return *it;
-    db::Params p;
-    p.setText(QStringLiteral("StOrderDate"), text);
-    db::Result r = conn_.select(sql::QOrderDate.pick(d_), p);
-    const QDateTime d = r.isEmpty() ? QDateTime() : db::toDateTime(r.value(QStringLiteral("OrderDate")));
-    if (!d.isValid()) throw db::Error(QStringLiteral("Conversion failed when converting date and/or time from character string."));
-    dates_.insert(text, d);
-    return d;
-  }
-
-  // The header of today's import of this web order, from the database.
-  bool findHeader(const OrderLine& l, Header* h) {
-    db::Params p;
-    p.setText(QStringLiteral("SalesmanCode"), l.salesmanCode);
-    p.setText(QStringLiteral("CustomerCode"), l.customerCode);
-    p.setText(QStringLiteral("OrderNo"), l.orderNo);
-    db::Result r = conn_.select(sql::QChkSoHd.pick(d_), p);
-    if (r.isEmpty()) return false;
-    h->id = r.asInt(QStringLiteral("Id"));
-    h->soDate = r.value(QStringLiteral("SoDate"));
-    h->shipDate = r.value(QStringLiteral("ShipDate"));
-    h->warehouse = r.value(QStringLiteral("Warehouse"));
-    h->taxCode = r.value(QStringLiteral("TaxCode"));
-    h->taxRate = r.value(QStringLiteral("TaxRate"));
-    h->lastRecNo = r.asInt(QStringLiteral("SoRecNo"));
-    return true;
-  }
-
-  const Customer& customer(const OrderLine& l) {
-    const QString k = key({l.salesmanCode, l.customerCode});
-    auto it = customers_.find(k);
-    if (it != customers_.end()) return *it;
-    Customer c;
-    db::Params p;
-    p.setText(QStringLiteral("SalesmanCode"), l.salesmanCode);
-    p.setText(QStringLiteral("CustomerCode"), l.customerCode);
-    db::Result r = conn_.select(sql::QGet.pick(d_), p);
-    if (r.isEmpty()) {
-      db::Result s = conn_.select(sql::QSalesmanExists.pick(d_), p);
-      c.missing = s.isEmpty() ? QStringLiteral("ไม่พบรหัสพนักงานขาย ") + l.salesmanCode
-                              : QStringLiteral("ไม่พบรหัสลูกค้า ") + l.customerCode;
-    } else {
-      c.found = true;
-      c.salesmanId = r.value(QStringLiteral("SalesmanId"));
-      c.department = r.value(QStringLiteral("Department"));
-      c.customerId = r.value(QStringLiteral("CustomerId"));
-      c.taxCode = r.value(QStringLiteral("TaxCode"));
-      c.dueDays = r.value(QStringLiteral("DueDays"));
-      c.transport = r.value(QStringLiteral("Transport"));
-      c.taxRate = r.value(QStringLiteral("TaxRate"));
-      c.priceIE = r.value(QStringLiteral("Default_IE"));
-      c.warehouse = r.value(QStringLiteral("DefaultWH"));
+    if (it == dates_.constEnd()) {
+      db::Params p;
+      p.setText(QStringLiteral("StOrderDate"), text);
+      db::Result r = conn_.select(sql::QOrderDate.pick(d_), p);
+      const QDateTime d = r.isEmpty() ? QDateTime() : db::toDateTime(r.value(QStringLiteral("OrderDate")));
+      if (!d.isValid()) throw db::Error(QStringLiteral("Conversion failed when converting date and/or time from character string."));
+      it = dates_.insert(text, d);
     }
-    return *customers_.insert(k, c);
+    lastDateText_ = text;
+    lastDate_ = *it;
+    return lastDate_;
   }
 
-  // The header of the line's web order, created when today's import has none; null with the
+  // The header of the line's web order, created when today's imports have none; null with the
   // reason when it cannot be had.
   Header* header(const OrderLine& l, const QDateTime& soDate, QString* why) {
-    const QString k = key({l.salesmanCode, l.customerCode, l.orderNo});
-    if (auto known = headerOfKey_.constFind(k); known != headerOfKey_.constEnd()) return &headers_[*known];
-    if (auto failed = failedHeaders_.constFind(k); failed != failedHeaders_.constEnd()) {
-      *why = *failed;
-      return nullptr;
-    }
-    Header h;
-    if (!findHeader(l, &h)) {
-      const Customer& c = customer(l);
-      if (!c.found) {
-        *why = c.missing;
-      } else {
-        try {
-          createHeader(l, soDate, c);
-          if (!findHeader(l, &h)) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
-        } catch (const db::Error& e) {
-          *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + e.message();
-        }
+    // The lines of one web order follow each other in the file.
+    if (lastHeader_ && l.orderNo == lastOrderNo_ && l.customerCode == lastCustomer_ && l.salesmanCode == lastSalesman_)
+      return &headers_[lastHeader_];
+    const QString k = key(l.salesmanCode, l.customerCode, l.orderNo);
+    qint64 id = headerOfKey_.value(k);
+    if (!id) {
+      if (auto failed = failedHeaders_.constFind(k); failed != failedHeaders_.constEnd()) {
+        *why = *failed;
+        return nullptr;
+      }
+      Header h;
+      try {
+        h = createHeader(l, soDate, why);
+        if (why->isEmpty() && h.id <= 0) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
+      } catch (const db::Error& e) {
+        *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + e.message();
       }
       if (!why->isEmpty()) {
         failedHeaders_.insert(k, *why);
         return nullptr;
       }
       ++r_.headersCreated;
+      id = h.id;
+      headers_.insert(id, h);
+      headerOfKey_.insert(k, id);
     }
-    if (!headers_.contains(h.id)) headers_.insert(h.id, h);
-    headerOfKey_.insert(k, h.id);
-    return &headers_[h.id];
+    lastHeader_ = id;
+    lastOrderNo_ = l.orderNo;
+    lastCustomer_ = l.customerCode;
+    lastSalesman_ = l.salesmanCode;
+    return &headers_[id];
   }
 
-  void createHeader(const OrderLine& l, const QDateTime& soDate, const Customer& c) {
+  // A new header; `why` says what is missing when the salesman or the customer is unknown.
+  Header createHeader(const OrderLine& l, const QDateTime& soDate, QString* why) {
+    const auto s = salesmen_.constFind(key(l.salesmanCode));
+    if (s == salesmen_.constEnd()) {
+      *why = QStringLiteral("ไม่พบรหัสพนักงานขาย ") + l.salesmanCode;
+      return {};
+    }
+    const auto c = customers_.constFind(key(l.customerCode));
+    if (c == customers_.constEnd()) {
+      *why = QStringLiteral("ไม่พบรหัสลูกค้า ") + l.customerCode;
+      return {};
+    }
     const QString docCode = SoDocCode(autoRunDocMonth_, o_.soType, soDate.date());
     const QString soNo = o_.numbers_(docCode, soDate.date());
     db::Params p;
     p.setText(QStringLiteral("SoNo"), soNo);
     p.setText(QStringLiteral("SoType"), o_.soType);
-    p.set(QStringLiteral("Price_IE"), c.priceIE);
+    p.set(QStringLiteral("Price_IE"), priceIE_);
     p.setDateTime(QStringLiteral("SoDate"), soDate);
-    p.set(QStringLiteral("Department"), c.department);
-    p.setDateTime(QStringLiteral("ShipDate"), soDate.addDays(c.dueDays.toLongLong()));
-    p.set(QStringLiteral("Customer"), c.customerId);
-    p.set(QStringLiteral("Salesman"), c.salesmanId);
-    p.set(QStringLiteral("TaxCode"), c.taxCode);
-    p.set(QStringLiteral("TaxRate"), c.taxRate);
-    p.set(QStringLiteral("DueDays"), c.dueDays);
-    p.set(QStringLiteral("Warehouse"), c.warehouse);
-    p.set(QStringLiteral("Transportation"), c.transport);
+    p.set(QStringLiteral("Department"), s->department);
+    p.setDateTime(QStringLiteral("ShipDate"), soDate.addDays(c->dueDays.toLongLong()));
+    p.set(QStringLiteral("Customer"), c->customerId);
+    p.set(QStringLiteral("Salesman"), s->id);
+    p.set(QStringLiteral("TaxCode"), c->taxCode);
+    p.set(QStringLiteral("TaxRate"), c->taxRate);
+    p.set(QStringLiteral("DueDays"), c->dueDays);
+    p.set(QStringLiteral("Warehouse"), warehouse_);
+    p.set(QStringLiteral("Transportation"), c->transport);
     p.setText(QStringLiteral("Reference"), l.orderNo);
-    conn_.execute(sql::SQLInsertSoHd.pick(d_), p);
+    p.setText(QStringLiteral("Remark"), remark_);
+    const db::Result r = conn_.select(sql::SQLInsertSoHd.pick(d_), p);
+    Header h;
+    h.id = r.isEmpty() ? 0 : r.asInt(QStringLiteral("Id"));
+    return h;
+  }
+
+  const Unit* unitOf(const QString& barcode) const {
+    if (barcode.isEmpty()) return nullptr;
+    auto it = units_.constFind(barcode);  // barcodes are digits: their key is themselves
+    if (it == units_.constEnd()) it = units_.constFind(key(barcode));
+    return it == units_.constEnd() ? nullptr : &*it;
   }
 
   void store(const OrderLine& l) {
@@ -304,20 +347,15 @@ class OrderImporter::Run {
       r_.alreadyStored << l.webId;
       return;
     }
-    auto unit = units_.constFind(l.barcode.toUpper());
-    if (l.barcode.isEmpty() || unit == units_.constEnd()) return skip(l, QStringLiteral("ไม่พบ Barcode สินค้า"));
+    const Unit* unit = unitOf(l.barcode);
+    if (!unit) return skip(l, QStringLiteral("ไม่พบ Barcode สินค้า"));
     QString why;
     Header* h = header(l, soDate, &why);
     if (!h) return skip(l, why);
 
-    db::Params p;
+    db::Params& p = lineParams_;
     p.setInt(QStringLiteral("SoHd"), h->id);
     p.setInt(QStringLiteral("SoRecNo"), h->lastRecNo + 1);
-    p.set(QStringLiteral("SoDate"), h->soDate);
-    p.set(QStringLiteral("ShipDate"), h->shipDate);
-    p.set(QStringLiteral("Warehouse"), h->warehouse);
-    p.set(QStringLiteral("TaxCode"), h->taxCode);
-    p.set(QStringLiteral("TaxRate"), h->taxRate);
     p.setInt(QStringLiteral("Product"), unit->product);
     p.setInt(QStringLiteral("ProductUnits"), unit->id);
     p.setInt(QStringLiteral("Fraction"), unit->fraction);
@@ -332,7 +370,7 @@ class OrderImporter::Run {
     }
     storedIds_.insert(l.webId);
     if (changed == 0) {
-      // Stored meanwhile by another import.
+      // Stored meanwhile by another workstation's import.
       r_.alreadyStored << l.webId;
       return;
     }
@@ -345,13 +383,21 @@ class OrderImporter::Run {
   db::Dialect d_;
   ImportResult r_;
   QString autoRunDocMonth_;
+  QString remark_;  // "Web Order " + the server's date: the remark of today's imported headers
+  QVariant priceIE_, warehouse_;
   QSet<qint64> storedIds_;
   QHash<QString, Unit> units_;
   QHash<QString, QDateTime> dates_;
+  QString lastDateText_;
+  QDateTime lastDate_;
+  QHash<QString, Salesman> salesmen_;
   QHash<QString, Customer> customers_;
   QHash<qint64, Header> headers_;
   QHash<QString, qint64> headerOfKey_;
   QHash<QString, QString> failedHeaders_;
+  qint64 lastHeader_ = 0;
+  QString lastOrderNo_, lastCustomer_, lastSalesman_;
+  db::Params lineParams_;
 };
 
 OrderImporter::OrderImporter(db::Connection& conn, NumberSource numbers) : conn_(conn), numbers_(std::move(numbers)) {}

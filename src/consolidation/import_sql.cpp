@@ -12,23 +12,18 @@ const db::SqlText QZone{
                    "Where GroupCode = 'ZONE'\n"
                    "Order By Code")};
 
-const db::SqlText QChkSoHd{
+const db::SqlText QWebOrderRemark{QStringLiteral("Select 'Web Order ' + Convert(Char(8), GetDate(), 112) Remark"),
+                                  QStringLiteral("Select 'Web Order ' || DateKey(GetDate()) Remark")};
+
+const db::SqlText QChkSoHdHead{
     QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
-                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo\n"
+                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo,\n"
+                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference\n"
                    "From SoHd H\n"
                    "  Inner Join SalesMan S On S.Id = H.Salesman\n"
                    "  Inner Join Customer C On C.Id = H.Customer\n"
-                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode And H.Reference = :OrderNo\n"
-                   "  And H.Remark = 'Web Order ' + Convert(Char(8), GetDate(), 112) And H.Imported = 'Y'\n"
-                   "Order By H.Id"),
-    QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
-                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo\n"
-                   "From SoHd H\n"
-                   "  Inner Join SalesMan S On S.Id = H.Salesman\n"
-                   "  Inner Join Customer C On C.Id = H.Customer\n"
-                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode And H.Reference = :OrderNo\n"
-                   "  And H.Remark = 'Web Order ' || DateKey(GetDate()) And H.Imported = 'Y'\n"
-                   "Order By H.Id")};
+                   "Where H.Remark = :Remark And H.Imported = 'Y' And H.Reference In ("),
+    {}};
 
 const db::SqlText QOrderDate{QStringLiteral("Select Convert(DateTime, :StOrderDate) OrderDate"),
                              QStringLiteral("Select ToDateTime(:StOrderDate) OrderDate")};
@@ -38,47 +33,52 @@ const db::SqlText QAutoRunDocMonth{
                    "Where GroupCode = 'SUBTYPE' And Code = :SoType"),
     {}};
 
-const db::SqlText QGet{
-    QStringLiteral("Select S.Id SalesmanId, S.Department, C.Id CustomerId, C.TaxCode, C.DueDays, C.Transport,\n"
-                   "  Convert(Int, Coalesce(T.Rate, 0)) TaxRate, G.Default_IE, G.DefaultWH\n"
-                   "From SalesMan S\n"
-                   "  Cross Join Customer C\n"
-                   "  Left Join Tax T On T.Id = C.TaxCode\n"
-                   "  Cross Join Config G\n"
-                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode"),
-    QStringLiteral("Select S.Id SalesmanId, S.Department, C.Id CustomerId, C.TaxCode, C.DueDays, C.Transport,\n"
-                   "  Cast(Coalesce(T.Rate, 0) As Integer) TaxRate, G.Default_IE, G.DefaultWH\n"
-                   "From SalesMan S\n"
-                   "  Cross Join Customer C\n"
-                   "  Left Join Tax T On T.Id = C.TaxCode\n"
-                   "  Cross Join Config G\n"
-                   "Where S.Code = :SalesmanCode And C.Code = :CustomerCode")};
+const db::SqlText QGetSalesmenHead{
+    QStringLiteral("Select Id SalesmanId, Code, Department From SalesMan Where Code In ("), {}};
 
-const db::SqlText QSalesmanExists{QStringLiteral("Select Id From SalesMan Where Code = :SalesmanCode"), {}};
+const db::SqlText QGetCustomersHead{
+    QStringLiteral("Select C.Id CustomerId, C.Code, C.TaxCode, C.DueDays, C.Transport, Convert(Int, Coalesce(T.Rate, 0)) TaxRate\n"
+                   "From Customer C\n"
+                   "  Left Join Tax T On T.Id = C.TaxCode\n"
+                   "Where C.Code In ("),
+    QStringLiteral("Select C.Id CustomerId, C.Code, C.TaxCode, C.DueDays, C.Transport, Cast(Coalesce(T.Rate, 0) As Integer) TaxRate\n"
+                   "From Customer C\n"
+                   "  Left Join Tax T On T.Id = C.TaxCode\n"
+                   "Where C.Code In (")};
+
+const db::SqlText QGetConfig{QStringLiteral("Select Default_IE, DefaultWH From Config"), {}};
 
 const db::SqlText SQLInsertSoHd{
     QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
                    "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
                    "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
                    "Values (:SoNo, :SoType, 'N', :Price_IE, :SoDate, :Department, :ShipDate, :Customer, :Salesman,\n"
-                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference,\n"
-                   "  'Web Order ' + Convert(Char(8), GetDate(), 112),\n"
-                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')"),
+                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference, :Remark,\n"
+                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y');\n"
+                   "Select Scope_Identity() Id"),
     QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
                    "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
                    "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
                    "Values (:SoNo, :SoType, 'N', :Price_IE, :SoDate, :Department, :ShipDate, :Customer, :Salesman,\n"
-                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference,\n"
-                   "  'Web Order ' || DateKey(GetDate()),\n"
-                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')")};
+                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference, :Remark,\n"
+                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')\n"
+                   "Returning Id")};
 
 const db::SqlText SQLInsertSoDt{
     QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
                    "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
-                   "Select :SoHd, :SoRecNo, :SoDate, :ShipDate, :Warehouse, :TaxCode, :TaxRate, :Product, :ProductUnits,\n"
+                   "Select H.Id, :SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, :Product, :ProductUnits,\n"
                    "  :Fraction, :Quantity, 0, :BackOrder, 0, 0, 0, 'N', :WebOrderId\n"
-                   "Where Not Exists (Select Id From SoDt Where WebOrderId = :WebOrderId)"),
-    {}};
+                   "From SoHd H\n"
+                   "Where H.Id = :SoHd And Not Exists (Select Id From SoDt Where WebOrderId = :WebOrderId)"),
+    // The embedded server's transaction holds the write lock from its start: the web ids read at
+    // the start of the import are all there are.
+    QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
+                   "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
+                   "Select H.Id, :SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, :Product, :ProductUnits,\n"
+                   "  :Fraction, :Quantity, 0, :BackOrder, 0, 0, 0, 'N', :WebOrderId\n"
+                   "From SoHd H\n"
+                   "Where H.Id = :SoHd")};
 
 const db::SqlText QStoredWebIdsHead{QStringLiteral("Select Distinct WebOrderId From SoDt Where WebOrderId In ("), {}};
 

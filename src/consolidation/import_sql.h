@@ -8,19 +8,25 @@ namespace weborder::sql {
 
 // The zones with the server's date as yyyymmdd (FileDate), by Code.
 extern const db::SqlText QZone;
-// The sales-order header of a web order imported today: :SalesmanCode, :CustomerCode, :OrderNo.
-extern const db::SqlText QChkSoHd;
+// "Web Order " + the server's date as yyyymmdd: the remark of the headers imported today.
+extern const db::SqlText QWebOrderRemark;
+// Head of the read of today's headers (:Remark) of web order numbers, with their highest line
+// number (the caller appends a list of literals and the closing bracket).
+extern const db::SqlText QChkSoHdHead;
 // An order date text converted by the server: :StOrderDate.
 extern const db::SqlText QOrderDate;
 // Coalesce(AutoRunDocMonth,'N') of the sales-order sub-type :SoType.
 extern const db::SqlText QAutoRunDocMonth;
-// Salesman, customer, the customer's tax rate and the company defaults: :SalesmanCode, :CustomerCode.
-extern const db::SqlText QGet;
-// Whether a salesman code exists: :SalesmanCode (tells why QGet found nothing).
-extern const db::SqlText QSalesmanExists;
-// The header insert.
+// What a new header takes from the salesman, the customer (with its tax code's rate as a whole
+// number) and the company: heads of batch reads by code (the caller appends a list of literals and
+// the closing bracket), and the company defaults.
+extern const db::SqlText QGetSalesmenHead;   // SalesMan.Code In (
+extern const db::SqlText QGetCustomersHead;  // Customer.Code In (
+extern const db::SqlText QGetConfig;
+// The header insert; its one row holds the new header's Id.
 extern const db::SqlText SQLInsertSoHd;
-// The line insert; inserts nothing when a line with the same WebOrderId is stored.
+// The line insert; on SQL Server it inserts nothing when a line with the same WebOrderId is stored
+// (another workstation importing at the same moment).
 extern const db::SqlText SQLInsertSoDt;
 // Head of the batch reads (the caller appends a list of literals and the closing bracket).
 extern const db::SqlText QStoredWebIdsHead;      // WebOrderId In (
