@@ -43,6 +43,9 @@ TFrSearch::TFrSearch(QWidget* parent)
   Code = new widgets::UpperEdit(PanelHeader);
   Code->setObjectName(QStringLiteral("Code"));
   Code->setFixedWidth(120);
+  // No number or code searched is longer; a longer text would only make the LIKE pattern too long
+  // for the server.
+  Code->setMaxLength(100);
   BtSearch = new QPushButton(framework::GlyphIcon(framework::Glyph::Search), QStringLiteral("ค้นหา"), PanelHeader);
   BtSearch->setObjectName(QStringLiteral("BtSearch"));
   BtSearch->setFocusPolicy(Qt::ClickFocus);  // not a tab stop

@@ -17,6 +17,7 @@ TF_SearchMisc::TF_SearchMisc(QWidget* parent) : QDialog(parent), QSearch(DM->DMd
   Label1 = new QLabel(QStringLiteral("รายละเอียด"), this);
   EnterString = new QLineEdit(this);
   EnterString->setObjectName(QStringLiteral("EnterString"));
+  EnterString->setMaxLength(100);  // Misc.Description; a longer pattern is too long for the server
   Bok = new QPushButton(QStringLiteral("เลือก"), this);
   BCancel = new QPushButton(QStringLiteral("ไม่เลือก"), this);
   for (QPushButton* b : {Bok, BCancel}) b->setAutoDefault(false);

@@ -1,0 +1,254 @@
+// The zone consolidation window under bad input and with its database locked by another process.
+#include <QLineEdit>
+
+#include "conso_fixture.h"
+#include "lock_holder.h"
+#include "search_conso_no_qel_dru.h"
+
+namespace {
+
+class ConsolidationReliability : public contest::ConsoWindowTest {
+ protected:
+  void newDocument() { w->AcNew->trigger(); }
+  void openDocument(const QString& no) {
+    newDocument();
+    enterNumber(no);
+  }
+  QString demoDocNo(int id) { return scalar("Select DocNo From ConsolidateHd Where Id = " + QString::number(id)).toString(); }
+  QVector<qint64> storedLines(const QString& no) {
+    db::Params p;
+    p.setText("No", no);
+    return ids("Select D.SoDt From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd Where H.DocNo = :No "
+               "Order By D.SoDt",
+               p);
+  }
+  qint64 counterLastNo() {
+    return scalar("Select LastNo From DocumentNo Where Code = 'CONSOLIDAT' And DocYear = " +
+                  QString::number(app.dm().ServerTime().date().year()))
+        .toLongLong();
+  }
+  // Types over a row's SendQnty cell as a user does: the first key opens the cell's editor with
+  // the cell's text selected, the other keys follow, Enter commits.
+  void typeOverSendQnty(int row, const QString& keys) {
+    activate();
+    w->DgDt->setFocus(Qt::TabFocusReason);
+    w->DgDt->setCurrentIndex(index(row, "SendQnty"));
+    QTest::keyClicks(w->DgDt, keys.left(1));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, w->DgDt) << "the first key opens the editor";
+    QTest::keyClicks(editor, keys.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+  }
+};
+
+// Quantities typed into the grid: what is not a digit never gets in, nothing is sent below zero or
+// beyond the order, and the quantity saved is the one on screen.
+TEST_F(ConsolidationReliability, QuantitiesTypedIntoTheGrid) {
+  loadZone("Z01");
+  const int r = rowOf(fixedLines[0]);  // P00001: 5 ordered, 20 in stock
+  ASSERT_GE(r, 0);
+  tick(r);
+  const QString overOrder = QStringLiteral("ไม่สามารถกำหนดจำนวนได้มากกว่าจำนวนที่สั่งขาย");
+  struct Case {
+    const char* keys;
+    double expected;
+    bool message;  // the "more than ordered" message
+  };
+  const Case cases[] = {
+      {"abc", 2, false},                     // letters are refused: the quantity stays
+      {"%", 2, false},
+      {"' Or 1=1 --", 5, true},              // only the digits get in: 11, more than ordered
+      {"-3", 0, false},                      // nothing is sent below zero
+      {"-", 2, false},                       // not a number: no change
+      {".", 2, false},
+      {"99999999999999999999", 5, true},
+      {"1e308", 5, true},                    // the "e" is refused: 1308
+      {"3.5", 3.5, false},
+      {"1,2", 5, true},                      // the comma groups thousands: 12
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    if (cell(r, "SendQnty").toDouble() != 2) enterSendQnty(r, "2");
+    app.prompts().clear();
+    typeOverSendQnty(r, QString::fromLatin1(c.keys));
+    EXPECT_EQ(cell(r, "SendQnty").toDouble(), c.expected);
+    EXPECT_DOUBLE_EQ(cell(r, "WeightKg").toDouble(), c.expected * cell(r, "VolumnFraction").toDouble());
+    EXPECT_EQ(app.prompts().texts(), c.message ? QStringList{overOrder} : QStringList{});
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  }
+  // What is on screen is what is saved.
+  enterSendQnty(r, "4");
+  prints.clear();
+  save();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  ASSERT_EQ(prints.size(), 1);
+  db::Params p;
+  p.setText("No", prints[0].docNo);
+  p.setInt("SoDt", fixedLines[0]);
+  EXPECT_EQ(scalar("Select D.SendQnty From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
+                   "Where H.DocNo = :No And D.SoDt = :SoDt",
+                   p)
+                .toDouble(),
+            4);
+}
+
+// Texts that must be taken as ordinary characters in the number field and in the search.
+const char* const kHostile[] = {"'", "x' Or '1'='1", "1'; Delete From ConsolidateHd; --", "%", "_", "Con%", "[C]%",
+                                ":DocNo", "\\%", "\x01\x02"};
+
+TEST_F(ConsolidationReliability, HostileNumbersOpenNoDocumentAndChangeNothing) {
+  const int headers = count("ConsolidateHd");
+  QStringList texts;
+  for (const char* t : kHostile) texts << QString::fromLatin1(t);
+  texts << QString(200, QLatin1Char('9')) << QString(20000, QChar(0x0E01));
+  for (const QString& text : texts) {
+    SCOPED_TRACE(text.left(40).toStdString());
+    app.prompts().clear();
+    openDocument(text);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(w->IsNewDocument) << "no document has such a number";
+    EXPECT_TRUE(w->BLoad->isEnabled());
+  }
+  EXPECT_EQ(count("ConsolidateHd"), headers);
+}
+
+TEST_F(ConsolidationReliability, HostileSearchTextsAreMatchedAsOrdinaryCharacters) {
+  ASSERT_GT(count("ConsolidateHd"), 0);
+  QStringList texts;
+  for (const char* t : kHostile) texts << QString::fromLatin1(t);
+  texts << QString(20000, QChar(0x0E01));
+  for (const QString& text : texts) {
+    SCOPED_TRACE(text.left(40).toStdString());
+    int listed = -1;
+    widgets::QueueModalDriver([&](QDialog& d) {
+      auto* s = qobject_cast<TFrSearch*>(&d);
+      ASSERT_NE(s, nullptr);
+      s->Code->setText(text);
+      QTest::keyClick(s->Code, Qt::Key_Return);  // search
+      listed = s->QSearch.active() ? s->QSearch.rowCount() : -1;
+      d.reject();
+    });
+    activate();
+    w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->FaGetDocNo1->DocNo, Qt::Key_F5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return widgets::PendingModalDrivers() == 0; }));
+    EXPECT_EQ(listed, 0) << "no consolidation number holds these characters";
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  }
+}
+
+TEST_F(ConsolidationReliability, SendDatesOutsideTheCalendarAreRefusedWithAMessage) {
+  newDocument();
+  enterNumber(QString());
+  for (const char* text : {"31/02/2024", "00/00/0000", "32/01/2024", "01/13/2024", "01/01/10000", "1/1/-5", "' Or 1=1 --"}) {
+    SCOPED_TRACE(text);
+    app.prompts().clear();
+    activate();
+    auto* edit = w->FaGetSendDate->DocDate;
+    edit->setFocus(Qt::TabFocusReason);
+    edit->setText(QString::fromLatin1(text));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("'%1' is not a valid date").arg(QLatin1String(text))});
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  }
+}
+
+// The company database locked by another process past the busy time-out: Save, Delete and Send
+// to invoices roll back, tell the user, keep the document on screen, and work once the lock is
+// gone.
+TEST_F(ConsolidationReliability, SaveWhileAnotherProcessLocksTheDatabase) {
+  reliability::shortenBusyTimeout(conn());
+  loadZone("Z01");
+  tick(rowOf(fixedLines[0]));
+  tick(rowOf(fixedLines[2]));
+  const auto rowsBefore = w->QConsoDt.rows();
+  const qint64 lastNo = counterLastNo();
+  const int headers = count("ConsolidateHd");
+  {
+    reliability::LockHolder lock(app.site().folder(), app.site().companyDatabase());
+    ASSERT_TRUE(lock.ok()) << lock.error().toStdString();
+    prints.clear();
+    save();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("locked")) << errors[0].toStdString();
+    EXPECT_TRUE(prints.isEmpty());
+    widgets::ClearModalDrivers();
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_TRUE(w->IsNewDocument);
+    EXPECT_EQ(w->QConsoDt.rows(), rowsBefore);
+    EXPECT_TRUE(w->AcSave->isEnabled());
+  }
+  EXPECT_EQ(count("ConsolidateHd"), headers);
+  EXPECT_EQ(counterLastNo(), lastNo);
+  errors.clear();
+  save();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  ASSERT_EQ(prints.size(), 1);
+  EXPECT_EQ(storedLines(prints[0].docNo), (QVector<qint64>{fixedLines[0], fixedLines[2]}));
+}
+
+TEST_F(ConsolidationReliability, DeleteWhileAnotherProcessLocksTheDatabase) {
+  reliability::shortenBusyTimeout(conn());
+  const QString no = demoDocNo(1);
+  openDocument(no);
+  ASSERT_TRUE(w->AcDel->isEnabled());
+  {
+    reliability::LockHolder lock(app.site().folder(), app.site().companyDatabase());
+    ASSERT_TRUE(lock.ok()) << lock.error().toStdString();
+    app.prompts().answer(true);
+    w->AcDel->trigger();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("locked")) << errors[0].toStdString();
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_FALSE(w->IsNewDocument);
+    EXPECT_EQ(w->QConsoHd.asString("DocNo"), no);
+    EXPECT_EQ(w->QConsoHd.asString("Delflag"), "N");
+    EXPECT_TRUE(w->AcDel->isEnabled());
+  }
+  EXPECT_EQ(scalar("Select Delflag From ConsolidateHd Where Id = 1").toString(), "N");
+  errors.clear();
+  app.prompts().answer(true);
+  w->AcDel->trigger();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_EQ(scalar("Select Delflag From ConsolidateHd Where Id = 1").toString(), "Y");
+}
+
+TEST_F(ConsolidationReliability, SendToInvoicesWhileAnotherProcessLocksTheDatabase) {
+  loadZone("Z01");
+  tick(rowOf(fixedLines[0]));
+  prints.clear();
+  save();
+  ASSERT_EQ(prints.size(), 1);
+  const QString no = prints[0].docNo;
+  reliability::shortenBusyTimeout(conn());
+  openDocument(no);
+  ASSERT_TRUE(w->BSendToIV->isEnabled());
+  const int invoices = count("IvHd");
+  {
+    reliability::LockHolder lock(app.site().folder(), app.site().companyDatabase());
+    ASSERT_TRUE(lock.ok()) << lock.error().toStdString();
+    prints.clear();
+    app.prompts().answer(true);
+    expectPrintDialog();
+    w->BSendToIV->click();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("locked")) << errors[0].toStdString();
+    EXPECT_TRUE(prints.isEmpty());
+    widgets::ClearModalDrivers();
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_FALSE(w->IsNewDocument);
+    EXPECT_EQ(w->QConsoHd.asString("DocNo"), no);
+    EXPECT_TRUE(w->BSendToIV->isEnabled());
+  }
+  EXPECT_EQ(count("IvHd"), invoices);
+  EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = '" + no + "'").toString(), "N");
+  errors.clear();
+  app.prompts().answer(true);
+  expectPrintDialog();
+  w->BSendToIV->click();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_EQ(count("IvHd"), invoices + 1);
+  EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = '" + no + "'").toString(), "Y");
+}
+
+}  // namespace
