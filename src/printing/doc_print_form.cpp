@@ -66,6 +66,7 @@ void TFrDocPrintForm::Guarded(const std::function<void()>& handler) {
 QPointer<TFrDocPrintForm> TFrDocPrintForm::instance_;
 
 TFrDocPrintForm& TFrDocPrintForm::Instance(QWidget* parent) {
+  if (instance_ && instance_->dm_ != DM) ReleaseInstance();
   if (!instance_) instance_ = new TFrDocPrintForm(parent);
   return *instance_;
 }
@@ -84,6 +85,7 @@ TFrDocPrintForm::TFrDocPrintForm(QWidget* parent) : QDialog(parent) {
   setFont(f);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
+  dm_ = DM;
   db::Connection& data = DM->DMdata;
   QSystemForm = new db::Query(data, kSystemFormList);
   SQLUpdateSystemForm = new db::Script(data);
@@ -231,6 +233,12 @@ void TFrDocPrintForm::FormShow() {
   DSystemForm->EnableControls();
   DSystemForm->moveTo(0);
   SystemFormList->setFocus();
+}
+
+void TFrDocPrintForm::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  // The focus set while the list was read takes effect once the dialog is on screen.
+  if (FormCount > 0 && !SystemFormList->isHidden()) SystemFormList->setFocus();
 }
 
 void TFrDocPrintForm::done(int r) {

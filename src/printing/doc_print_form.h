@@ -49,6 +49,7 @@ namespace printing {
 class CompanyLibrary;
 }
 
+class TDM;
 class TFrDocPrintFormGLAuto;
 
 class TFrDocPrintForm : public QDialog {
@@ -57,7 +58,8 @@ class TFrDocPrintForm : public QDialog {
   explicit TFrDocPrintForm(QWidget* parent = nullptr);
   ~TFrDocPrintForm() override;
 
-  // The dialog of the run, created on first use (with `parent` as its owner when given).
+  // The dialog of the run, created on first use (with `parent` as its owner when given). A dialog
+  // made for an earlier data module (tests make one per test) is replaced by a new one.
   static TFrDocPrintForm& Instance(QWidget* parent = nullptr);
   // The dialog when it exists, else null.
   static TFrDocPrintForm* ExistingInstance();
@@ -126,6 +128,7 @@ class TFrDocPrintForm : public QDialog {
 
  protected:
   void done(int r) override;
+  void showEvent(QShowEvent* e) override;
   // Places the dialog at the top right corner of the screen.
   void PlaceTopRight();
   // Common steps of both dialogs before a template is prepared: the report's connection, the
@@ -149,6 +152,7 @@ class TFrDocPrintForm : public QDialog {
   std::unique_ptr<data::UnitQuantities> units_;
   std::unique_ptr<TFrDocPrintFormGLAuto> glAuto_;
   bool closeAtOnce_ = false;
+  const TDM* dm_ = nullptr;  // the data module whose connection the dialog's queries use
 
   static QPointer<TFrDocPrintForm> instance_;
 };

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QFile>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -155,9 +156,34 @@ TEST_F(DocPrintForm, PrintingClosesTheDialogForOneFormOrOnTheSiteRufAs) {
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(QFileInfo(pdf).size() > 1000) << pdf.toStdString();
     EXPECT_EQ(logCount(DM->LogCodePrint), printsBefore + 1);
+    const db::Result last = DM->DMdata.select("Select FunctionListId, DocumentId, Remark From UserLog Order By Id Desc");
+    EXPECT_EQ(last.asInt("FunctionListId"), 5);
+    EXPECT_EQ(last.asInt("DocumentId"), 0);
+    EXPECT_EQ(last.asString("Remark"), c.docNo);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   }
   DMConfig->DatabaseName = site;
+}
+
+TEST_F(DocPrintForm, TheListHasTheFocusAndThePrinterSetUpWorksOnTheDialogsPrinter) {
+  TFrDocPrintForm& f = dialog("X1", 2026, "CONSOLIDAT", "setup.pdf");
+  bool setUpShown = false;
+  widgets::ScopedModalDrivers drivers;
+  drivers
+      .then([&](QDialog& d) {
+        EXPECT_EQ(d.focusWidget(), f.SystemFormList);
+        EXPECT_EQ(f.SystemFormList->currentIndex().row(), 0);
+        f.BSetPrinter->click();
+        EXPECT_TRUE(d.isVisible());
+      })
+      .then([&](QDialog& d) {
+        setUpShown = true;
+        auto* setUp = qobject_cast<QPrintDialog*>(&d);
+        ASSERT_NE(setUp, nullptr);
+        EXPECT_EQ(setUp->printer(), &f.Printer());
+      });
+  f.ShowModal();
+  EXPECT_TRUE(setUpShown);
 }
 
 TEST_F(DocPrintForm, EnterAndDoubleClickInTheListPrintTheCurrentForm) {
@@ -467,7 +493,7 @@ TEST_F(DocPrintForm, EveryShippedFormPrintsTheDemoDocuments) {
     return DM->DMdata.select("Select Total From IvHd Where IvNo = :No", p).asFloat("Total");
   };
   const double boxTotal = total(boxInvoice);
-  auto amount = [](double v) { return QString::number(v, 'f', 2); };
+  auto amount = [](double v) { return QLocale(QLocale::English).toString(v, 'f', 2); };
   auto sum = [&](const QString& sql) {
     return amount(DM->DMdata.select(sql).asFloat("V"));
   };
@@ -477,6 +503,10 @@ TEST_F(DocPrintForm, EveryShippedFormPrintsTheDemoDocuments) {
   db::Params billNo;
   billNo.setText("No", bill);
   const double balance = DM->DMdata.select("Select Sum(BalanceAmount) As V From MoneyBill Where Docno = :No", billNo).asFloat("V");
+  const QString responsible = one("Select Min(Responsible) As V From MoneyBill Where Docno = '" + bill + "'");
+  const QString companyName = DMConfig->QCompany.asString("NameEng");
+  const QString companyTaxNo = DMConfig->QCompany.asString("TaxNo");
+  ASSERT_FALSE(responsible.isEmpty() || companyName.isEmpty() || companyTaxNo.isEmpty());
   // pdftotext reorders some Thai tone marks, so the facts are numbers, Latin texts and Thai words
   // without them.
   const struct {
@@ -484,10 +514,10 @@ TEST_F(DocPrintForm, EveryShippedFormPrintsTheDemoDocuments) {
     QString docNo;
     QStringList facts;
   } docs[] = {
-      {"CONSOLIDAT", conso, {conso, "Example Trading Co., Ltd.", weight}},
+      {"CONSOLIDAT", conso, {conso, companyName, weight}},
       {"CONSOTOIV", conso, {invoiceOfConso, "DELIVERY NOTE / INVOICE", textutil::TellRealThai(total(invoiceOfConso), 2)}},
-      {"MONEYBILL", bill, {bill, "COLLECTION LIST", QString::fromUtf8("สมชาย ใจดี"), QLocale(QLocale::English).toString(balance, 'f', 2)}},
-      {"IV-A", boxInvoice, {boxInvoice, "BOX900001", "0105500000000"}},
+      {"MONEYBILL", bill, {bill, "COLLECTION LIST", responsible, QLocale(QLocale::English).toString(balance, 'f', 2)}},
+      {"IV-A", boxInvoice, {boxInvoice, "BOX900001", companyTaxNo}},
       {"STOCKTRFCONV2", transfer, {transfer, "BOX900002", "CONSIGNMENT STOCK TRANSFER"}},
   };
   const QHash<QString, QStringList> formFacts = {
@@ -569,7 +599,8 @@ TEST_F(DocPrintForm, TheCheckProcedureRefusesMissingAndCancelledDocuments) {
   const QString finished = one("Select DocNo As V From ConsolidateHd Where Confirm = 'Y' And Delflag = 'N'");
   const QString deleted = one("Select DocNo As V From ConsolidateHd Where Delflag = 'Y'");
   const QString bill = one("Select Min(Docno) As V From MoneyBill");
-  const QString deletedInvoice = one("Select Min(IvNo) As V From IvHd Where DelFlag = 'Y'");
+  const QString deletedInvoice = one("Select Max(IvNo) As V From IvHd Where BoxNoId Is Null");
+  DM->DMdata.execute("Update IvHd Set DelFlag = 'Y' Where IvNo = '" + deletedInvoice + "'");
   const struct {
     QString no;
     const char* code;
