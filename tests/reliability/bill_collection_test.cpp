@@ -1,0 +1,198 @@
+// The zone bill-collection window under bad input and with its database locked by another process.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "app_fixture.h"
+#include "consolidate_load.h"
+#include "dm.h"
+#include "doc_print_form.h"
+#include "error_reporter.h"
+#include "lock_holder.h"
+#include "TFrSearch.h"
+#include "modal.h"
+
+namespace {
+
+class BillCollectionReliability : public ::testing::Test {
+ protected:
+  static testsupport::AppOptions options() {
+    testsupport::AppOptions o;
+    o.menuOption = 201;
+    return o;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(app.ready()) << app.failure().toStdString();
+    QApplication::setQuitOnLastWindowClosed(false);
+    data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+    w = std::make_unique<TFrconsolidate_load>();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  }
+  void TearDown() override {
+    widgets::ClearModalDrivers();
+    if (w) w->hide();
+    w.reset();
+    TFrDocPrintForm::ReleaseInstance();
+    data::SetExceptionHandler({});
+  }
+  db::Connection& conn() { return app.dm().DMdata; }
+  qint64 count(const QString& sql) { return conn().select(sql).rows().value(0).value(0).toLongLong(); }
+  void activate() {
+    if (QApplication::activeWindow() != w.get()) {
+      QApplication::setActiveWindow(w.get());
+      ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    }
+  }
+  void typeNumber(const QString& no) {
+    activate();
+    w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+    w->FaGetDocNo1->DocNo->setText(no);
+    QTest::keyClick(w->FaGetDocNo1->DocNo, Qt::Key_Return);
+  }
+  void loadZone(const QString& code) {
+    w->AcNew->trigger();
+    typeNumber(QString());
+    db::Params p;
+    p.setText("Code", code);
+    const qint64 id = conn().select("Select Id From Misc Where GroupCode = 'ZONE' And Code = :Code", p).asInt("Id");
+    const int i = w->EZone->findData(id);
+    ASSERT_GE(i, 0) << code.toStdString();
+    w->EZone->setCurrentIndex(i);
+    w->BLoad->click();
+  }
+  void tick(int row) {
+    auto* m = w->DgDt->resultModel();
+    ASSERT_TRUE(m->toggle(m->index(row, m->columnOf("Chk"))));
+  }
+  QString demoBill() { return conn().select("Select Min(Docno) From MoneyBill").rows().value(0).value(0).toString(); }
+  // The next print dialog is closed at once; its document number is kept.
+  void expectPrint() {
+    widgets::QueueModalDriver([this](QDialog& d) {
+      if (auto* p = qobject_cast<TFrDocPrintForm*>(&d)) printed << p->DocNo;
+      d.reject();
+    });
+  }
+
+  testsupport::AppFixture app{options()};
+  std::unique_ptr<TFrconsolidate_load> w;
+  QStringList errors;
+  QStringList printed;
+};
+
+QStringList hostileTexts() {
+  return {QStringLiteral("'"), QStringLiteral("x' Or '1'='1"), QStringLiteral("1'; Delete From MoneyBill; --"), QStringLiteral("%"),
+          QStringLiteral("_"), QStringLiteral("MB%"), QStringLiteral("[M]%"), QStringLiteral(":DocNo"), QStringLiteral("\\%"),
+          QStringLiteral("\x01\x02"), QString(200, QLatin1Char('9')), QString(20000, QChar(0x0E01))};
+}
+
+TEST_F(BillCollectionReliability, HostileNumbersOpenNoBillAndChangeNothing) {
+  const qint64 rows = count("Select Count(*) From MoneyBill");
+  for (const QString& text : hostileTexts()) {
+    SCOPED_TRACE(text.left(40).toStdString());
+    w->AcNew->trigger();
+    typeNumber(text);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(w->IsNewBill);
+    EXPECT_EQ(w->QselectGrid.rowCount(), 0);
+  }
+  EXPECT_EQ(count("Select Count(*) From MoneyBill"), rows);
+}
+
+TEST_F(BillCollectionReliability, HostileSearchTextsAreMatchedAsOrdinaryCharacters) {
+  for (const QString& text : hostileTexts()) {
+    SCOPED_TRACE(text.left(40).toStdString());
+    int listed = -1;
+    widgets::QueueModalDriver([&](QDialog& d) {
+      auto* s = qobject_cast<TFrSearch*>(&d);
+      ASSERT_NE(s, nullptr);
+      s->Code->setText(text);
+      QTest::keyClick(s->Code, Qt::Key_Return);
+      listed = s->QSearch.active() ? s->QSearch.rowCount() : -1;
+      d.reject();
+    });
+    activate();
+    w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->FaGetDocNo1->DocNo, Qt::Key_F5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return widgets::PendingModalDrivers() == 0; }));
+    EXPECT_EQ(listed, 0);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  }
+}
+
+TEST_F(BillCollectionReliability, DatesOutsideTheCalendarAreRefusedWithAMessage) {
+  loadZone("Z01");
+  for (const char* text : {"31/02/2024", "00/00/0000", "32/01/2024", "01/13/2024", "01/01/10000", "1/1/-5", "' Or 1=1 --"}) {
+    SCOPED_TRACE(text);
+    app.prompts().clear();
+    activate();
+    auto* edit = w->FaGetDate1->DocDate;
+    edit->setFocus(Qt::TabFocusReason);
+    edit->setText(QString::fromLatin1(text));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("'%1' is not a valid date").arg(QLatin1String(text))});
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  }
+}
+
+// The company database locked by another process past the busy time-out: Save and Delete roll
+// back, tell the user, keep the bill on screen, and work once the lock is gone.
+TEST_F(BillCollectionReliability, SaveAndDeleteWhileAnotherProcessLocksTheDatabase) {
+  reliability::shortenBusyTimeout(conn());
+  loadZone("Z01");
+  ASSERT_GE(w->QselectGrid.rowCount(), 1);
+  tick(0);
+  w->Responsible->setText(QStringLiteral("ผู้เก็บ"));
+  const qint64 rows = count("Select Count(*) From MoneyBill");
+  {
+    reliability::LockHolder lock(app.site().folder(), app.site().companyDatabase());
+    ASSERT_TRUE(lock.ok()) << lock.error().toStdString();
+    expectPrint();
+    w->AcSave->trigger();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("locked")) << errors[0].toStdString();
+    EXPECT_TRUE(printed.isEmpty());
+    widgets::ClearModalDrivers();
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_TRUE(w->IsNewBill);
+    EXPECT_EQ(w->QselectGrid.at(0, w->QselectGrid.findColumn("Chk")).toString(), "Y");
+    EXPECT_EQ(w->Responsible->text(), QStringLiteral("ผู้เก็บ"));
+    EXPECT_TRUE(w->AcSave->isEnabled());
+  }
+  EXPECT_EQ(count("Select Count(*) From MoneyBill"), rows);
+  errors.clear();
+  expectPrint();
+  w->AcSave->trigger();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  ASSERT_EQ(printed.size(), 1);
+  EXPECT_EQ(count("Select Count(*) From MoneyBill"), rows + 1);
+
+  // Delete of a stored bill.
+  const QString bill = demoBill();
+  w->AcNew->trigger();
+  typeNumber(bill);
+  ASSERT_FALSE(w->IsNewBill);
+  {
+    reliability::LockHolder lock(app.site().folder(), app.site().companyDatabase());
+    ASSERT_TRUE(lock.ok()) << lock.error().toStdString();
+    app.prompts().answer(true);
+    w->AcDel->trigger();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("locked")) << errors[0].toStdString();
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_FALSE(w->IsNewBill);
+    EXPECT_GT(w->QselectGrid.rowCount(), 0);
+  }
+  db::Params p;
+  p.setText("No", bill);
+  EXPECT_EQ(conn().select("Select Count(*) n From MoneyBill Where Docno = :No And Delflag = 'Y'", p).asInt("n"), 0);
+  errors.clear();
+  app.prompts().answer(true);
+  w->AcDel->trigger();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_GT(conn().select("Select Count(*) n From MoneyBill Where Docno = :No And Delflag = 'Y'", p).asInt("n"), 0);
+}
+
+}  // namespace
