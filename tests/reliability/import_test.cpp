@@ -1,0 +1,191 @@
+// The web-order import under bad order files, a connection the FTP server closes in the middle of
+// the file, and its database locked by another process.
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include "doc_print_form.h"
+#include "edits.h"
+#include "import_fixture.h"
+#include "loadfilexml_varnotek.h"
+#include "lock_holder.h"
+#include "modal.h"
+
+using importtest::bottle;
+using importtest::ImportDbTest;
+using importtest::ImportServers;
+using importtest::Order;
+using importtest::orderXml;
+
+namespace {
+
+class ImportReliability : public ImportDbTest {
+ protected:
+  void SetUp() override {
+    ImportDbTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(servers.ok()) << servers.error().toStdString();
+    QApplication::setQuitOnLastWindowClosed(false);
+    weborder::WriteWebOrderSettings(conn(), servers.settings());
+    open();
+    baseName = "Z01_" + today;
+  }
+  void TearDown() override {
+    widgets::ClearModalDrivers();
+    w.reset();
+    TFrDocPrintForm::ReleaseInstance();
+    ImportDbTest::TearDown();
+  }
+  void open() {
+    w = std::make_unique<TFrLoadFileXML_Varnotek>();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    statuses.clear();
+    QObject::connect(w.get(), &TFrLoadFileXML_Varnotek::statusChanged, [this](const QString& s) { statuses << s; });
+  }
+  // Load / Consolidate; the print dialog, if it comes, is counted and closed. The failure that
+  // would reach the error reporter is returned (empty when none).
+  QString load() {
+    widgets::QueueModalDriver([this](QDialog& d) {
+      ++printed;
+      d.reject();
+    });
+    QString failure;
+    try {
+      w->BLoadClick();
+    } catch (const std::exception& e) {
+      failure = QString::fromUtf8(e.what());
+    }
+    widgets::ClearModalDrivers();
+    return failure;
+  }
+  int openOrdersOfZ01() {
+    return count("SoHd", "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                         " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')");
+  }
+
+  ImportServers servers;
+  std::unique_ptr<TFrLoadFileXML_Varnotek> w;
+  QString baseName;
+  QStringList statuses;
+  int printed = 0;
+};
+
+// Two good lines, for files that wrap them in something bad.
+QByteArray twoLines(const QByteArray& head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") {
+  return orderXml({{"S01", "C00001", "W8100", "2016-03-05", "8101", bottle(), "2"}, {{}, {}, {}, {}, "8102", bottle(), "3"}}, head);
+}
+
+// Order files that are not what the site should send: the import stops with a message naming the
+// file's fault, stores nothing, acknowledges nothing and consolidates nothing.
+TEST_F(ImportReliability, BadOrderFilesStopTheImportWithAMessageAndStoreNothing) {
+  const int openBefore = openOrdersOfZ01();
+  QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE orders [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">";
+  for (char c = 'b'; c <= 'k'; ++c)
+    bomb += QByteArray("<!ENTITY ") + c + " \"" + QByteArray("&") + char(c - 1) + ";" + QByteArray("&") + char(c - 1) + ";" +
+            QByteArray("&") + char(c - 1) + ";" + QByteArray("&") + char(c - 1) + ";\">";
+  bomb += "]>\n<orders><order><id>8101</id><barcode>&k;</barcode><quantity>1</quantity></order></orders>\n";
+  const QByteArray good = twoLines();
+  struct Case {
+    const char* what;
+    QByteArray file;
+  } cases[] = {
+      {"an empty file", QByteArray()},
+      {"a truncated file", good.left(good.size() * 2 / 3)},
+      {"not XML", QByteArray("PK\x03\x04\x14\x00\x00\x00binary\xff\xfe", 20)},
+      {"a web server's error page", "<html><body><h1>500 Internal Server Error</h1><p>try again<br></body></html>"},
+      {"an id that is not a whole number", orderXml({{"S01", "C00001", "W8100", "2016-03-05", "81O1", bottle(), "1"}})},
+      {"a quantity beyond any integer", orderXml({{"S01", "C00001", "W8100", "2016-03-05", "8101", bottle(), "99999999999"}})},
+      {"an unknown encoding", twoLines("<?xml version=\"1.0\" encoding=\"x-no-such-charset\"?>\n")},
+      {"UTF-16 declared, UTF-8 written", twoLines("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n")},
+      {"an entity that expands without end", bomb},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    servers.publish(baseName, c.file);
+    printed = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const QString failure = load();
+    EXPECT_LT(clock.elapsed(), 60000);
+    EXPECT_FALSE(failure.isEmpty()) << "the user is told";
+    EXPECT_EQ(printed, 0) << "no consolidation to print";
+    EXPECT_EQ(count("SoDt", "WebOrderId In (8101, 8102)"), 0);
+    EXPECT_TRUE(headersOf("W8100").isEmpty());
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(w->Acknowledge.total(), 0);
+    EXPECT_TRUE(w->DocNo->text().isEmpty());
+    EXPECT_TRUE(w->BLoad->isEnabled());
+  }
+  EXPECT_EQ(openOrdersOfZ01(), openBefore) << "nothing was consolidated";
+}
+
+// A 100 MB order file (its two lines far apart) is read and stored like a small one.
+TEST_F(ImportReliability, AHundredMegabyteOrderFileIsImported) {
+  QByteArray file = twoLines();
+  const int cut = file.indexOf("</order>") + 8;
+  file.insert(cut, QByteArray(100 * 1024 * 1024, ' '));
+  servers.publish(baseName, file);
+  const QString failure = load();
+  ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+  EXPECT_EQ(w->LastImport.lines, 2);
+  EXPECT_EQ(count("SoDt", "WebOrderId In (8101, 8102)"), 2);
+  EXPECT_EQ(printed, 1);
+}
+
+// The FTP server drops the connection after the first kilobyte of the file: nothing of the part
+// that arrived is read or kept, the site is told nothing, and the lines stay pending there.
+TEST_F(ImportReliability, TheFtpServerClosingMidTransferImportsNothing) {
+  // The test FTP server cuts files whose name starts with "broken": a zone of that code.
+  conn().execute("Insert Into Misc (GroupCode, Code, Description, Blocked) Values ('ZONE', 'brokenZ', 'เขตทดสอบ ตัดสาย', 'N')");
+  open();
+  const int i = w->EZone->findText(QStringLiteral("เขตทดสอบ ตัดสาย"));
+  ASSERT_GE(i, 0);
+  w->EZone->setCurrentIndex(i);
+  const QString name = w->ZoneCode() + "_" + w->FileDate();
+  ASSERT_TRUE(name.startsWith("brokenZ_"));
+  QVector<Order> many;
+  for (int n = 0; n < 60; ++n) many.push_back({"S01", "C00001", "W8200", "2016-03-05", QString::number(8201 + n), bottle(), "1"});
+  const QByteArray file = orderXml(many);
+  ASSERT_GT(file.size(), 4096);
+  servers.publish(name, file);
+
+  const QString failure = load();
+  EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+  EXPECT_TRUE(statuses.contains("Status : ไม่พบ ข้อมูลของ Order")) << statuses.join('|').toStdString();
+  EXPECT_FALSE(statuses.contains("Status : Load File To DB"));
+  EXPECT_FALSE(QFileInfo::exists(servers.home() + "/Desktop/LoadXML/" + name + ".xml")) << "no partial file is left";
+  EXPECT_EQ(count("SoDt", "WebOrderId Between 8201 And 8260"), 0);
+  EXPECT_EQ(w->Acknowledge.total(), 0) << "nothing acknowledged: the site keeps the lines";
+  ASSERT_TRUE(w->WebBrowser1.waitForDone(20000));
+  for (const QString& p : servers.paths()) EXPECT_FALSE(p.contains("upordertransfer")) << p.toStdString();
+}
+
+// The company database locked by another process past the busy time-out during the import: the
+// import rolls back, the user is told, nothing is acknowledged, and the next try imports.
+TEST_F(ImportReliability, ImportWhileAnotherProcessLocksTheDatabase) {
+  servers.publish(baseName, twoLines());
+  reliability::shortenBusyTimeout(conn());
+  const int openBefore = openOrdersOfZ01();
+  {
+    reliability::LockHolder lock(app.site().folder(), app.site().companyDatabase());
+    ASSERT_TRUE(lock.ok()) << lock.error().toStdString();
+    const QString failure = load();
+    EXPECT_TRUE(failure.contains("locked")) << failure.toStdString();
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(printed, 0);
+    EXPECT_TRUE(w->DocNo->text().isEmpty());
+    EXPECT_TRUE(w->BLoad->isEnabled());
+  }
+  EXPECT_EQ(count("SoDt", "WebOrderId In (8101, 8102)"), 0);
+  EXPECT_EQ(w->Acknowledge.total(), 0);
+  EXPECT_EQ(openOrdersOfZ01(), openBefore);
+  const QString failure = load();
+  ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+  EXPECT_EQ(count("SoDt", "WebOrderId In (8101, 8102)"), 2);
+  EXPECT_EQ(printed, 1);
+  EXPECT_EQ(openOrdersOfZ01(), 0);
+}
+
+}  // namespace
