@@ -222,6 +222,7 @@ class Engine::Impl : public Scope {
   }
 
   void openDatasets() {
+    currentDs_ = nullptr;
     datasets_.clear();
     for (const DatasetDef& def : tmpl_->datasets) {
       Dataset d;
@@ -853,6 +854,7 @@ Engine::~Engine() = default;
 
 void Engine::setTemplate(std::shared_ptr<const Template> t) {
   d->tmpl_ = std::move(t);
+  d->currentDs_ = nullptr;
   d->datasets_.clear();
   d->aggs_.clear();
   d->aggByNode_.clear();
@@ -863,6 +865,7 @@ void Engine::setTemplate(std::shared_ptr<const Template> t) {
 std::shared_ptr<const Template> Engine::templ() const { return d->tmpl_; }
 
 void Engine::clear() {
+  d->currentDs_ = nullptr;
   d->datasets_.clear();
   d->aggs_.clear();
   d->aggByNode_.clear();
