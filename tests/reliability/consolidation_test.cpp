@@ -1,9 +1,15 @@
 // The zone consolidation window under bad input and with its database locked by another process.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QTemporaryDir>
 
 #include "conso_fixture.h"
 #include "lock_holder.h"
 #include "search_conso_no_qel_dru.h"
+#include "shipped_forms.h"
 
 namespace {
 
@@ -249,6 +255,70 @@ TEST_F(ConsolidationReliability, SendToInvoicesWhileAnotherProcessLocksTheDataba
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   EXPECT_EQ(count("IvHd"), invoices + 1);
   EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = '" + no + "'").toString(), "Y");
+}
+
+// A report template that is cut short, or names a field its dataset does not have: printing says
+// what is wrong with the template, prints nothing, and the document saved before stays saved.
+TEST_F(ConsolidationReliability, BrokenTemplatesAreReportedAndTheSavedDocumentStays) {
+  struct Folder {
+    QString previous = QDir::currentPath();
+    ~Folder() { QDir::setCurrent(previous); }
+  } folder;
+  printing::installShippedForms(conn(), app.site().folder());
+  ASSERT_TRUE(QDir::setCurrent(app.site().folder()));
+  QFile form(QDir(app.site().folder()).filePath("Form_Consolidate.frf"));
+  ASSERT_TRUE(form.open(QIODevice::ReadOnly));
+  const QByteArray good = form.readAll();
+  form.close();
+  QByteArray missingField = good;
+  ASSERT_TRUE(missingField.contains("[Head.Carman]"));
+  missingField.replace("[Head.Carman]", "[Head.NoSuchField]");
+  QTemporaryDir out;
+  struct Case {
+    const char* what;
+    QByteArray file;
+    const char* message;  // part of the message the user sees
+  } cases[] = {
+      {"cut short", good.left(good.size() * 2 / 5), "Form_Consolidate.frf"},
+      {"a field the dataset lacks", missingField, "NoSuchField"},
+  };
+  QString savedNo;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(form.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    form.write(c.file);
+    form.close();
+    const QString pdf = out.filePath(QString::fromLatin1(c.what) + ".pdf");
+    widgets::QueueModalDriver([&, pdf](QDialog& d) {
+      auto* p = qobject_cast<TFrDocPrintForm*>(&d);
+      ASSERT_NE(p, nullptr);
+      prints << contest::PrintCall{p->DocNo, p->DocYear, p->PrintCode, p->FormCount};
+      p->Printer().setOutputFormat(QPrinter::PdfFormat);
+      p->Printer().setOutputFileName(pdf);
+      p->SystemFormList->setCurrentIndex(p->SystemFormList->model()->index(0, 0));
+      p->BPrint->click();
+      EXPECT_TRUE(p->isVisible()) << "the dialog stays for another try";
+      p->reject();
+    });
+    errors.clear();
+    prints.clear();
+    if (savedNo.isEmpty()) {
+      // Saving, then printing: the save stands whatever the print does.
+      loadZone("Z01");
+      tick(rowOf(fixedLines[0]));
+      app.prompts().answer(true);
+      w->AcSave->trigger();
+      ASSERT_EQ(prints.size(), 1);
+      savedNo = prints[0].docNo;
+    } else {
+      w->PrintDocument(savedNo, app.dm().ServerTime().date().year(), QStringLiteral("CONSOLIDAT"));
+    }
+    EXPECT_EQ(widgets::PendingModalDrivers(), 0);
+    ASSERT_EQ(errors.size(), 1) << "the user is told";
+    EXPECT_TRUE(errors[0].contains(QLatin1String(c.message))) << errors[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pdf)) << "nothing printed";
+    EXPECT_EQ(storedLines(savedNo), QVector<qint64>{fixedLines[0]});
+  }
 }
 
 }  // namespace
