@@ -7,6 +7,7 @@ namespace weborder {
 Acknowledger::Acknowledger(net::BackgroundGet& http, std::function<QString(qint64)> urlOf, QObject* parent)
     : QObject(parent), http_(http), urlOf_(std::move(urlOf)) {
   timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
   connect(&timer_, &QTimer::timeout, this, &Acknowledger::sendNext);
 }
 

@@ -168,9 +168,13 @@ TEST_F(ImportWindow, TwoLineOrderIsStoredConsolidatedPrintedAndAcknowledgedAfter
   waitForAcknowledgements(*w);
   EXPECT_EQ(committedAtAck, (QStringList{"1:2", "2:2"})) << "the lines were committed before the site was told";
   ASSERT_EQ(ackMoments.size(), 2);
-  EXPECT_GE(ackMoments[1] - ackMoments[0], 2900);
+  EXPECT_GE(ackMoments[1] - ackMoments[0], 2990) << "never less than three seconds apart";
   EXPECT_EQ(w->lAcknowledged->text(), "acknowledged 2 of 2");
-  EXPECT_EQ(servers.paths(), (QStringList{fileRequest(), ackPath(7001), ackPath(7002)}));
+  // The file request and the first acknowledgement are both sent without waiting: either may arrive
+  // first.
+  EXPECT_EQ(servers.paths().count(fileRequest()), 1);
+  EXPECT_EQ(ackPaths(), (QStringList{ackPath(7001), ackPath(7002)}));
+  EXPECT_EQ(servers.paths().size(), 3);
 }
 
 TEST_F(ImportWindow, SecondImportTheSameDayAppendsAndAcknowledgesStoredLinesAgain) {
@@ -195,8 +199,9 @@ TEST_F(ImportWindow, SecondImportTheSameDayAppendsAndAcknowledgesStoredLinesAgai
   ASSERT_EQ(app.prompts().log.size(), 1u);
   EXPECT_EQ(app.prompts().log[0].text,
             "บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่เคยบันทึกไว้แล้ว 1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)");
-  EXPECT_EQ(servers.paths(),
-            (QStringList{fileRequest(), ackPath(7101), ackPath(7102), fileRequest(), ackPath(7103), ackPath(7102)}));
+  EXPECT_EQ(servers.paths().count(fileRequest()), 2);
+  EXPECT_EQ(ackPaths(), (QStringList{ackPath(7101), ackPath(7102), ackPath(7103), ackPath(7102)}));
+  EXPECT_EQ(servers.paths().size(), 6);
   // The header carried a number already: nothing was left to consolidate.
   EXPECT_TRUE(w->DocNo->text().isEmpty());
   ASSERT_EQ(prints.size(), 2);
