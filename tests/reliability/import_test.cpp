@@ -93,7 +93,7 @@ TEST_F(ImportReliability, BadOrderFilesStopTheImportWithAMessageAndStoreNothing)
   } cases[] = {
       {"an empty file", QByteArray()},
       {"a truncated file", good.left(good.size() * 2 / 3)},
-      {"not XML", QByteArray("PK\x03\x04\x14\x00\x00\x00binary\xff\xfe", 20)},
+      {"not XML", QByteArray::fromHex("504b0304140000000000") + "binary" + QByteArray::fromHex("fffe00ff")},
       {"a web server's error page", "<html><body><h1>500 Internal Server Error</h1><p>try again<br></body></html>"},
       {"an id that is not a whole number", orderXml({{"S01", "C00001", "W8100", "2016-03-05", "81O1", bottle(), "1"}})},
       {"a quantity beyond any integer", orderXml({{"S01", "C00001", "W8100", "2016-03-05", "8101", bottle(), "99999999999"}})},
