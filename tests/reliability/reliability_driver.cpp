@@ -7,8 +7,8 @@
 //   reliability_driver conso ZONE -- ARGUMENTS OF consolidate
 //   reliability_driver lock DATABASE
 //
-// "numbers" draws COUNT document numbers, taking the series in turn, and writes one line
-// "CODE YEAR NUMBER" for each. Before the first job the driver writes "ready" and waits for one
+// "numbers" draws COUNT document numbers, taking the series in turn, a millisecond apart, and
+// writes one line "CODE YEAR NUMBER" for each. Before the first job the driver writes "ready" and waits for one
 // line on its standard input, so that a test can release two drivers at the same moment.
 // "pack" opens each box in the box packing window in turn, chooses the customer, scans the barcodes
 // and saves (the Save question must be answered "yes" through CONSOLIDATE_PROMPTS_ANSWERS); it
@@ -30,6 +30,7 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "db.h"
 #include "dm.h"
@@ -58,6 +59,9 @@ void waitForGo() {
 
 int drawNumbers(TDM& dm, int count, const QStringList& series) {
   for (int i = 0; i < count; ++i) {
+    // A moment between two documents, so that another process drawing at the same time gets the
+    // counters in turn instead of waiting until this one has drawn them all.
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const QStringList s = series[i % series.size()].split(QLatin1Char(':'));
     const int year = s.value(1).toInt();
     const QString no = dm.NewDocumentNo(s.value(0), QDate(year, 6, 1));

@@ -41,7 +41,9 @@ TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
   for (auto& d : drivers) ASSERT_TRUE(d->waitReady());
   for (auto& d : drivers) d->go();
   QHash<QString, QStringList> drawn;  // series -> numbers
-  for (auto& d : drivers) {
+  QHash<QString, int> drawer;         // number -> the process that drew it
+  for (int i = 0; i < 2; ++i) {
+    auto& d = drivers[i];
     ASSERT_TRUE(d->finish());
     ASSERT_EQ(d->exitCode(), 0) << d->errorText().toStdString();
     EXPECT_TRUE(d->boxes().isEmpty());
@@ -51,6 +53,7 @@ TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
       const QStringList f = line.split(QLatin1Char(' '));
       ASSERT_EQ(f.size(), 3) << line.toStdString();
       drawn[f[0] + QLatin1Char(':') + f[1]] << f[2];
+      drawer.insert(f[0] + QLatin1Char(' ') + f[2], i);
     }
   }
 
@@ -86,6 +89,14 @@ TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
     EXPECT_EQ(values.front(), s.firstExpected);
     EXPECT_EQ(values.back(), s.firstExpected + perProcess - 1);
     EXPECT_EQ(counter.asInt(QStringLiteral("LastNo")), values.back());
+    // The two drew at the same time: in number order the series passes from one process to the
+    // other more than once.
+    QStringList sorted = numbers;
+    std::sort(sorted.begin(), sorted.end());
+    int changes = 0;
+    for (qsizetype k = 1; k < sorted.size(); ++k)
+      if (drawer.value(codeYear[0] + QLatin1Char(' ') + sorted[k]) != drawer.value(codeYear[0] + QLatin1Char(' ') + sorted[k - 1])) ++changes;
+    EXPECT_GT(changes, 1) << "the processes did not draw at the same time";
   }
 }
 
