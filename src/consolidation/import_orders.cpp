@@ -2,6 +2,9 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "import_sql.h"
 #include "xml/xmlscanner.h"
@@ -99,6 +102,12 @@ struct OrderImporter::Customer {
   QVariant customerId, taxCode, dueDays, transport, taxRate;
 };
 
+// A line checked and numbered, waiting to be inserted with the lines after it.
+struct PendingLine {
+  const OrderLine* line;
+  qint64 soHd, recNo, product, unit, fraction;
+};
+
 struct OrderImporter::Unit {
   qint64 id = 0;
   qint64 product = 0;
@@ -172,6 +181,14 @@ class OrderImporter::Run {
     for (const OrderLine& line : lines) {
       if (o_.onLine) o_.onLine(line);
       store(line);
+    }
+    flush();
+    // A line that came twice in the file counts as stored before only when its first time was.
+    for (const OrderLine* l : repeated_) {
+      const auto refused = refused_.constFind(l->webId);
+      if (refused == refused_.constEnd()) continue;
+      r_.alreadyStored.removeOne(l->webId);
+      skip(*l, *refused);
     }
     return r_;
   }
@@ -345,6 +362,7 @@ class OrderImporter::Run {
     if (l.webId <= 0) return skip(l, QStringLiteral("ไม่มี id ของรายการ"));
     if (storedIds_.contains(l.webId)) {
       r_.alreadyStored << l.webId;
+      repeated_.push_back(&l);
       return;
     }
     const Unit* unit = unitOf(l.barcode);
@@ -353,30 +371,79 @@ class OrderImporter::Run {
     Header* h = header(l, soDate, &why);
     if (!h) return skip(l, why);
 
-    db::Params& p = lineParams_;
-    p.setInt(QStringLiteral("SoHd"), h->id);
-    p.setInt(QStringLiteral("SoRecNo"), h->lastRecNo + 1);
-    p.setInt(QStringLiteral("Product"), unit->product);
-    p.setInt(QStringLiteral("ProductUnits"), unit->id);
-    p.setInt(QStringLiteral("Fraction"), unit->fraction);
-    p.setInt(QStringLiteral("Quantity"), l.quantity);
-    p.setInt(QStringLiteral("BackOrder"), unit->fraction * l.quantity);
-    p.setInt(QStringLiteral("WebOrderId"), l.webId);
-    int changed = 0;
-    try {
-      changed = conn_.execute(sql::SQLInsertSoDt.pick(d_), p);
-    } catch (const db::Error& e) {
-      return skip(l, QStringLiteral("บันทึกรายการไม่ได้ : ") + e.message());
-    }
-    storedIds_.insert(l.webId);
-    if (changed == 0) {
-      // Stored meanwhile by another workstation's import.
-      r_.alreadyStored << l.webId;
-      return;
-    }
     ++h->lastRecNo;
-    r_.stored << l.webId;
+    storedIds_.insert(l.webId);
+    pending_.push_back({&l, h->id, h->lastRecNo, unit->product, unit->id, unit->fraction});
+    if (pending_.size() >= kRowsPerInsert) flush();
   }
+
+  // Inserts the waiting lines with one statement. When the database refuses it, the lines are
+  // inserted one by one: a refused line is skipped and the lines after it in its header take the
+  // numbers on.
+  void flush() {
+    if (pending_.empty()) return;
+    QString rows;
+    rows.reserve(int(pending_.size()) * 64);
+    for (const PendingLine& p : pending_) {
+      if (!rows.isEmpty()) rows += QLatin1Char(',');
+      rows += QStringLiteral("(%1,%2,%3,%4,%5,%6,%7,%8)")
+                  .arg(p.soHd)
+                  .arg(p.recNo)
+                  .arg(p.product)
+                  .arg(p.unit)
+                  .arg(p.fraction)
+                  .arg(p.line->quantity)
+                  .arg(p.fraction * p.line->quantity)
+                  .arg(p.line->webId);
+    }
+    bool inserted = false;
+    try {
+      const int changed = conn_.execute(sql::SQLInsertSoDtRowsHead.pick(d_) + rows + sql::SQLInsertSoDtRowsTail.pick(d_));
+      if (changed != int(pending_.size()))
+        throw std::logic_error("sales-order lines inserted: " + std::to_string(changed) + " of " + std::to_string(pending_.size()));
+      inserted = true;
+    } catch (const db::Error&) {
+    }
+    if (inserted) {
+      for (const PendingLine& p : pending_) r_.stored << p.line->webId;
+    } else {
+      insertOneByOne();
+    }
+    pending_.clear();
+  }
+
+  void insertOneByOne() {
+    // The numbers start again after the last line each header had before these.
+    for (const PendingLine& p : pending_) {
+      Header& h = headers_[p.soHd];
+      h.lastRecNo = std::min(h.lastRecNo, p.recNo - 1);
+    }
+    for (const PendingLine& p : pending_) {
+      Header& h = headers_[p.soHd];
+      db::Params& q = lineParams_;
+      q.setInt(QStringLiteral("SoHd"), p.soHd);
+      q.setInt(QStringLiteral("SoRecNo"), h.lastRecNo + 1);
+      q.setInt(QStringLiteral("Product"), p.product);
+      q.setInt(QStringLiteral("ProductUnits"), p.unit);
+      q.setInt(QStringLiteral("Fraction"), p.fraction);
+      q.setInt(QStringLiteral("Quantity"), p.line->quantity);
+      q.setInt(QStringLiteral("BackOrder"), p.fraction * p.line->quantity);
+      q.setInt(QStringLiteral("WebOrderId"), p.line->webId);
+      try {
+        conn_.execute(sql::SQLInsertSoDt.pick(d_), q);
+      } catch (const db::Error& e) {
+        const QString why = QStringLiteral("บันทึกรายการไม่ได้ : ") + e.message();
+        storedIds_.remove(p.line->webId);
+        refused_.insert(p.line->webId, why);
+        skip(*p.line, why);
+        continue;
+      }
+      ++h.lastRecNo;
+      r_.stored << p.line->webId;
+    }
+  }
+
+  static constexpr size_t kRowsPerInsert = 250;
 
   OrderImporter& o_;
   db::Connection& conn_;
@@ -398,6 +465,9 @@ class OrderImporter::Run {
   qint64 lastHeader_ = 0;
   QString lastOrderNo_, lastCustomer_, lastSalesman_;
   db::Params lineParams_;
+  std::vector<PendingLine> pending_;
+  std::vector<const OrderLine*> repeated_;  // lines whose web id was met before in the file or stored
+  QHash<qint64, QString> refused_;          // web ids whose insert the database refused, and why
 };
 
 OrderImporter::OrderImporter(db::Connection& conn, NumberSource numbers) : conn_(conn), numbers_(std::move(numbers)) {}

@@ -70,17 +70,32 @@ const db::SqlText SQLInsertSoDt{
                    "Select H.Id, :SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, :Product, :ProductUnits,\n"
                    "  :Fraction, :Quantity, 0, :BackOrder, 0, 0, 0, 'N', :WebOrderId\n"
                    "From SoHd H\n"
-                   "Where H.Id = :SoHd And Not Exists (Select Id From SoDt Where WebOrderId = :WebOrderId)"),
-    // The embedded server's transaction holds the write lock from its start: the web ids read at
-    // the start of the import are all there are.
+                   "Where H.Id = :SoHd"),
+    {}};
+
+const db::SqlText SQLInsertSoDtRowsHead{
     QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
                    "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
-                   "Select H.Id, :SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, :Product, :ProductUnits,\n"
-                   "  :Fraction, :Quantity, 0, :BackOrder, 0, 0, 0, 'N', :WebOrderId\n"
-                   "From SoHd H\n"
-                   "Where H.Id = :SoHd")};
+                   "Select H.Id, V.SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, V.Product, V.ProductUnits,\n"
+                   "  V.Fraction, V.Quantity, 0, V.BackOrder, 0, 0, 0, 'N', V.WebOrderId\n"
+                   "From (Values "),
+    QStringLiteral("With V (SoHd, SoRecNo, Product, ProductUnits, Fraction, Quantity, BackOrder, WebOrderId) As (Values ")};
 
-const db::SqlText QStoredWebIdsHead{QStringLiteral("Select Distinct WebOrderId From SoDt Where WebOrderId In ("), {}};
+const db::SqlText SQLInsertSoDtRowsTail{
+    QStringLiteral(") As V (SoHd, SoRecNo, Product, ProductUnits, Fraction, Quantity, BackOrder, WebOrderId)\n"
+                   "  Inner Join SoHd H On H.Id = V.SoHd"),
+    QStringLiteral(")\nInsert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
+                   "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
+                   "Select H.Id, V.SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, V.Product, V.ProductUnits,\n"
+                   "  V.Fraction, V.Quantity, 0, V.BackOrder, 0, 0, 0, 'N', V.WebOrderId\n"
+                   "From V Inner Join SoHd H On H.Id = V.SoHd")};
+
+// On SQL Server the read locks the web ids it looks for until the import commits: an import of the
+// same lines on another workstation waits and then finds them stored. The embedded server's
+// transaction holds the write lock from its start.
+const db::SqlText QStoredWebIdsHead{
+    QStringLiteral("Select Distinct WebOrderId From SoDt With (UpdLock, HoldLock) Where WebOrderId In ("),
+    QStringLiteral("Select Distinct WebOrderId From SoDt Where WebOrderId In (")};
 
 const db::SqlText QProductUnitsHead{
     QStringLiteral("Select PU.Id ProductUnits, PU.Product, PU.Fraction, PU.Barcode\n"

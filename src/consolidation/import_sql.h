@@ -25,9 +25,12 @@ extern const db::SqlText QGetCustomersHead;  // Customer.Code In (
 extern const db::SqlText QGetConfig;
 // The header insert; its one row holds the new header's Id.
 extern const db::SqlText SQLInsertSoHd;
-// The line insert; on SQL Server it inserts nothing when a line with the same WebOrderId is stored
-// (another workstation importing at the same moment).
+// The insert of one line; dates, warehouse and tax are copied from its header.
 extern const db::SqlText SQLInsertSoDt;
+// The insert of many lines at once: head + "(SoHd, SoRecNo, Product, ProductUnits, Fraction,
+// Quantity, BackOrder, WebOrderId)" rows of whole numbers separated by "," + tail.
+extern const db::SqlText SQLInsertSoDtRowsHead;
+extern const db::SqlText SQLInsertSoDtRowsTail;
 // Head of the batch reads (the caller appends a list of literals and the closing bracket).
 extern const db::SqlText QStoredWebIdsHead;      // WebOrderId In (
 extern const db::SqlText QProductUnitsHead;      // PU.Barcode In (

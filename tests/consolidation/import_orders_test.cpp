@@ -166,6 +166,41 @@ TEST_F(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
   EXPECT_EQ(count("SoDt"), linesBefore + 2);
 }
 
+TEST_F(ImportOrders, ALineTheDatabaseRefusesIsSkippedAndTheOthersAreNumberedWithoutGaps) {
+  // Two web orders whose lines alternate, more lines than one insert statement takes; the database
+  // refuses one line of the second statement.
+  conn().execute("Create Trigger RefuseLine Before Insert On SoDt When New.WebOrderId = 9950"
+                 " Begin Select Raise(Abort, 'line refused'); End");
+  QVector<Order> orders;
+  for (int i = 0; i < 600; ++i)
+    orders.push_back({"S01", i % 2 ? "C00002" : "C00001", i % 2 ? "W921" : "W920", "2016-03-05", QString::number(9600 + i),
+                      bottle(1 + i % 3), "1"});
+  orders.insert(351, orders[350]);  // the refused line once more, before its insert was tried
+  const auto r = import(orderXml(orders));
+  EXPECT_EQ(r.stored.size(), 599);
+  EXPECT_FALSE(r.stored.contains(9950));
+  EXPECT_EQ(r.stored.first(), 9600);
+  EXPECT_EQ(r.stored.last(), 10199);
+  ASSERT_EQ(r.skipped.size(), 2) << "the line and its repetition";
+  for (const auto& skipped : r.skipped) {
+    EXPECT_EQ(skipped.webId, 9950);
+    EXPECT_EQ(skipped.reason, "บันทึกรายการไม่ได้ : line refused");
+  }
+  EXPECT_TRUE(r.alreadyStored.isEmpty()) << "a line never stored is not acknowledged";
+  EXPECT_FALSE(r.toAcknowledge().contains(9950));
+  for (const char* orderNo : {"W920", "W921"}) {
+    db::Params p;
+    p.setText("R", orderNo);
+    EXPECT_EQ(rows("Select Count(*), Min(D.SoRecNo), Max(D.SoRecNo), Count(Distinct D.SoRecNo) From SoDt D"
+                   " Inner Join SoHd H On H.Id = D.SoHd Where H.Reference = :R", p),
+              QStringList{QString(orderNo) == "W920" ? "299|1|299|299" : "300|1|300|300"})
+        << orderNo;
+  }
+  // Every line keeps its own unit and quantity.
+  EXPECT_EQ(count("SoDt", "WebOrderId Between 9600 And 10199 And ProductUnits = 0"), 0);
+  EXPECT_EQ(scalar("Select ProductUnits From SoDt Where WebOrderId = 9601").toLongLong(), unitOf(bottle(2)));
+}
+
 TEST_F(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
   const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'");
   const int headersBefore = count("SoHd");
