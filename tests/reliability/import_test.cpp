@@ -10,6 +10,7 @@
 #include "loadfilexml_varnotek.h"
 #include "lock_holder.h"
 #include "modal.h"
+#include "search_conso_no.h"
 
 using importtest::bottle;
 using importtest::ImportDbTest;
@@ -49,6 +50,7 @@ class ImportReliability : public ImportDbTest {
   QString load() {
     widgets::QueueModalDriver([this](QDialog& d) {
       ++printed;
+      if (auto* p = qobject_cast<TFrDocPrintForm*>(&d)) printedNo = p->DocNo;
       d.reject();
     });
     QString failure;
@@ -70,6 +72,7 @@ class ImportReliability : public ImportDbTest {
   QString baseName;
   QStringList statuses;
   int printed = 0;
+  QString printedNo;
 };
 
 // Two good lines, for files that wrap them in something bad.
@@ -186,6 +189,46 @@ TEST_F(ImportReliability, ImportWhileAnotherProcessLocksTheDatabase) {
   EXPECT_EQ(count("SoDt", "WebOrderId In (8101, 8102)"), 2);
   EXPECT_EQ(printed, 1);
   EXPECT_EQ(openOrdersOfZ01(), 0);
+}
+
+// The number field and its search take hostile texts as ordinary characters: the search finds
+// nothing, and a number in the field only prints (the print dialog is handed the text as it is).
+TEST_F(ImportReliability, HostileNumbersAndSearchTexts) {
+  const int openBefore = openOrdersOfZ01();
+  const QStringList texts{QStringLiteral("'"), QStringLiteral("x' Or '1'='1"), QStringLiteral("1'; Delete From SoHd; --"), QStringLiteral("%"),
+                          QStringLiteral("_"), QStringLiteral("Con%"), QStringLiteral(":ConsoNo"), QStringLiteral("\\%"),
+                          QStringLiteral("\x01\x02"), QString(200, QLatin1Char('9')), QString(20000, QChar(0x0E01))};
+  for (const QString& text : texts) {
+    SCOPED_TRACE(text.left(30).toStdString());
+    int listed = -1;
+    QString failure;
+    widgets::QueueModalDriver([&](QDialog& d) {
+      auto* s = qobject_cast<TFrSearchConsoNo*>(&d);
+      ASSERT_NE(s, nullptr);
+      s->Code->setText(text);
+      try {
+        s->BtSearchClick(nullptr);
+        listed = s->QSearch.rowCount();
+      } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
+      }
+      d.reject();
+    });
+    w->BtSearchClick();
+    EXPECT_EQ(widgets::PendingModalDrivers(), 0);
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_EQ(listed, 0);
+
+    w->DocNo->setText(text);
+    printed = 0;
+    const QString loadFailure = load();
+    EXPECT_TRUE(loadFailure.isEmpty()) << loadFailure.toStdString();
+    EXPECT_EQ(printed, 1);
+    EXPECT_EQ(printedNo, w->DocNo->text());
+    w->DocNo->clear();
+  }
+  EXPECT_EQ(openOrdersOfZ01(), openBefore) << "only printed: nothing consolidated";
+  EXPECT_EQ(w->Acknowledge.total(), 0);
 }
 
 }  // namespace
