@@ -93,14 +93,22 @@ QVector<LaidOutLine> layoutTextUncached(const QString& input, const FontSpec& fo
 }  // namespace
 
 QVector<LaidOutLine> layoutText(const QString& input, const FontSpec& fontSpec, double widthMm, HAlign align, bool wrap) {
-  // Reports repeat the same texts (titles, codes, amounts): each is laid out once.
+  // Reports repeat the same texts (titles, codes, amounts): each is laid out once. The cache holds
+  // at most 20,000 texts and 4 million characters of them, however long the texts are.
   static auto* cache = new QHash<QString, QVector<LaidOutLine>>;
+  static qsizetype cachedChars = 0;
+  constexpr qsizetype kMaxCachedChars = 4'000'000;
   QString key = fontKey(fontSpec);
   key += QLatin1Char('|') + QString::number(widthMm, 'g', 10) + QLatin1Char('|') + QChar(u'0' + static_cast<int>(align)) +
          QLatin1Char(wrap ? 'w' : '-') + QLatin1Char('|') + input;
   auto it = cache->constFind(key);
   if (it != cache->constEnd()) return it.value();
-  if (cache->size() > 20000) cache->clear();
+  if (key.size() > kMaxCachedChars / 100) return layoutTextUncached(input, fontSpec, widthMm, align, wrap);
+  if (cache->size() > 20000 || cachedChars + key.size() > kMaxCachedChars) {
+    cache->clear();
+    cachedChars = 0;
+  }
+  cachedChars += key.size();
   return cache->insert(key, layoutTextUncached(input, fontSpec, widthMm, align, wrap)).value();
 }
 
