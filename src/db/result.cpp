@@ -1,6 +1,13 @@
 #include "db.h"
 
+#include <cmath>
+
 namespace db {
+
+namespace {
+// A double that converts to a 64-bit integer without overflow: finite and within ±2^63.
+bool inIntegerRange(double d) { return std::isfinite(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0; }
+}  // namespace
 
 // ---- Params ---------------------------------------------------------------------------------
 
@@ -33,8 +40,10 @@ QVariant Params::typedValue(const Param& p) {
       bool ok = false;
       qint64 v = p.value.toLongLong(&ok);
       if (!ok) {
+        // "nan", "inf" and numbers beyond 64 bits are refused, never converted to some integer.
         double d = p.value.toDouble(&ok);
-        if (!ok) throw Error(QStringLiteral("'%1' is not a valid integer value for parameter %2").arg(p.value.toString(), p.name));
+        if (!ok || !inIntegerRange(d))
+          throw Error(QStringLiteral("'%1' is not a valid integer value for parameter %2").arg(p.value.toString(), p.name));
         v = qint64(d);
       }
       return v;
@@ -42,7 +51,8 @@ QVariant Params::typedValue(const Param& p) {
     case ParamType::Float: {
       bool ok = false;
       double v = p.value.toDouble(&ok);
-      if (!ok) throw Error(QStringLiteral("'%1' is not a valid floating point value for parameter %2").arg(p.value.toString(), p.name));
+      if (!ok || !std::isfinite(v))
+        throw Error(QStringLiteral("'%1' is not a valid floating point value for parameter %2").arg(p.value.toString(), p.name));
       return v;
     }
     case ParamType::DateTime: {
@@ -94,11 +104,10 @@ qint64 Result::asInt(const QString& column) const {
   QVariant v = value(column);
   if (v.isNull()) return 0;
   bool ok = false;
-  if (v.typeId() == QMetaType::Double) return qRound64(v.toDouble());
-  qint64 i = v.toLongLong(&ok);
+  qint64 i = v.typeId() == QMetaType::Double ? 0 : v.toLongLong(&ok);
   if (ok) return i;
   double d = v.toDouble(&ok);
-  if (ok) return qRound64(d);
+  if (ok && inIntegerRange(d)) return qRound64(d);
   const QString t = v.toString().trimmed();
   if (t.isEmpty()) return 0;
   throw Error(QStringLiteral("'%1' is not a valid integer value").arg(t));
@@ -109,7 +118,7 @@ double Result::asFloat(const QString& column) const {
   if (v.isNull()) return 0;
   bool ok = false;
   double d = v.toDouble(&ok);
-  if (ok) return d;
+  if (ok && std::isfinite(d)) return d;
   const QString t = v.toString().trimmed();
   if (t.isEmpty()) return 0;
   throw Error(QStringLiteral("'%1' is not a valid floating point value").arg(t));

@@ -161,6 +161,39 @@ TEST(EmbeddedClient, LastSelectOfASeveralStatementTextIsTheResult) {
   EXPECT_EQ(c.execute("Update T Set A = A + 1"), 2);
 }
 
+// Typed text that is no finite number ("nan", "inf", beyond 64 bits) is refused as a parameter and
+// as a read, never bound or returned as some arbitrary number.
+TEST(EmbeddedClient, NonFiniteAndHugeNumbersAreRefused) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  struct Case {
+    const char* text;
+    db::ParamType type;
+  } refused[] = {
+      {"nan", db::ParamType::Integer},   {"inf", db::ParamType::Integer},     {"-infinity", db::ParamType::Integer},
+      {"1e30", db::ParamType::Integer},  {"9223372036854775808", db::ParamType::Integer},
+      {"nan", db::ParamType::Float},     {"-inf", db::ParamType::Float},      {"1e999", db::ParamType::Float},
+  };
+  for (const Case& k : refused) {
+    SCOPED_TRACE(k.text);
+    db::Params p;
+    p.set("V", QString::fromLatin1(k.text), k.type);
+    EXPECT_THROW(c.select("Select :V As V", p), db::Error);
+  }
+  db::Params fine;
+  fine.set("V", "-9.0e18", db::ParamType::Integer);
+  EXPECT_EQ(c.select("Select :V As V", fine).asInt("V"), -9000000000000000000LL);
+
+  db::Result r = c.select("Select 1e30 As Big, 'inf' As InfText, 'nan' As NanText, 2.5 As Fine");
+  EXPECT_THROW(r.asInt("Big"), db::Error);
+  EXPECT_THROW(r.asInt("InfText"), db::Error);
+  EXPECT_THROW(r.asFloat("InfText"), db::Error);
+  EXPECT_THROW(r.asFloat("NanText"), db::Error);
+  EXPECT_DOUBLE_EQ(r.asFloat("Big"), 1e30);
+  EXPECT_EQ(r.asInt("Fine"), 3);
+}
+
 TEST(EmbeddedClient, RepeatedTextsSeeNewValuesAndSchemaChanges) {
   QTemporaryDir dir;
   db::Connection c("X");
