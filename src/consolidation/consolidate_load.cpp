@@ -299,9 +299,8 @@ void TFrconsolidate_load::FaGetDocNo1BtSearchClick(QObject*) {
   });
 }
 
-// The search runs once the F5 press has been handled: a dialog run from inside the key handling
-// installs and removes its own key preview while the press is still being handed round, and the
-// press would then reach this handler a second time and open the search again.
+// The search runs once the F5 press has been handled, and a second F5 pressed before it opens is
+// not a second search.
 void TFrconsolidate_load::FaGetDocNo1DocNoKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
   if (key != Qt::Key_F5) return;
   key = 0;

@@ -341,8 +341,7 @@ void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
 
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
   if (key != Qt::Key_F5) return;
-  // The search opens once the key press is over: a dialog made while the key is still being
-  // delivered would see the same key press again.
+  // The search opens once the key press is over.
   key = 0;
   QTimer::singleShot(0, this, [this] { FaGetDocNo1BtSearchClick(FaGetDocNo1); });
 }

@@ -4,12 +4,48 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <algorithm>
+#include <vector>
 
 namespace widgets {
 
 namespace {
 // The key press whose control key-down handler the preview has already run.
 const QEvent* g_dispatched = nullptr;
+
+// One application event filter serves every key preview. Qt walks its list of application filters
+// by position, and a filter installed while a key press is on its way (a handler opening a dialog
+// with a key preview of its own) is put first: with one filter per preview, the list moved under the
+// walk and the window's preview saw the same key press a second time.
+std::vector<QPointer<KeyPreview>>& previews() {
+  static std::vector<QPointer<KeyPreview>> list;
+  return list;
+}
+
+class Hub : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) return false;
+    if (!watched->isWidgetType()) return false;
+    // The walk is over a copy: a handler may open or close windows.
+    const std::vector<QPointer<KeyPreview>> now = previews();
+    for (const QPointer<KeyPreview>& p : now) {
+      if (p && KeyPreview::filter(p, watched, event)) return true;
+    }
+    return false;
+  }
+};
+
+void ensureHub() {
+  static QPointer<Hub> hub;
+  if (hub) return;
+  hub = new Hub(qApp);
+  qApp->installEventFilter(hub);
+}
 }  // namespace
 
 QChar typedChar(const QKeyEvent* e) {
@@ -30,11 +66,19 @@ bool KeyDownSource::runOwnKeyDown(QObject* self, QKeyEvent* e) {
   return key != 0;
 }
 
-KeyPreview::KeyPreview(QWidget* window) : QObject(window), window_(window) { qApp->installEventFilter(this); }
+KeyPreview::KeyPreview(QWidget* window) : QObject(window), window_(window) {
+  ensureHub();
+  previews().push_back(this);
+}
 
 KeyPreview::~KeyPreview() {
   if (g_dispatched == lastHandled_) g_dispatched = nullptr;
+  auto& list = previews();
+  list.erase(std::remove_if(list.begin(), list.end(), [this](const QPointer<KeyPreview>& p) { return !p || p == this; }),
+             list.end());
 }
+
+bool KeyPreview::filter(KeyPreview* preview, QObject* watched, QEvent* event) { return preview->eventFilter(watched, event); }
 
 bool KeyPreview::alreadyDispatched(const QEvent* e) { return e && e == g_dispatched; }
 

@@ -47,6 +47,9 @@ class KeyPreview : public QObject {
   // True when the last key event handed to a control already ran its key-down handler.
   static bool alreadyDispatched(const QEvent* e);
 
+  // Runs the preview's handling of one event for the application filter all previews share.
+  static bool filter(KeyPreview* preview, QObject* watched, QEvent* event);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

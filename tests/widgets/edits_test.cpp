@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QDialog>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "edits.h"
 #include "hintballoon.h"
 #include "keypreview.h"
+#include "modal.h"
 #include "prompts.h"
 
 using namespace widgets;
@@ -176,6 +178,35 @@ TEST_F(EditsFixture, KeyPreviewSeesKeysFirstThenTheControlThenTheCharacter) {
   QTest::keyClick(docNo, Qt::Key_Z);
   EXPECT_EQ(order, (QStringList{"form:" + QString::number(Qt::Key_Z), "control:" + QString::number(Qt::Key_Z), "char"}));
   EXPECT_EQ(docNo->text(), "z");
+}
+
+// A key handler that opens a dialog with a key preview of its own (F5 opening a search) sees that
+// key press once, and so does the control.
+TEST_F(EditsFixture, KeyPreviewRunsOnceWhenItsHandlerOpensADialogWithAPreview) {
+  KeyPreview preview(&host);
+  int windowCalls = 0;
+  int controlCalls = 0;
+  int dialogKeys = 0;
+  preview.KeyDown = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+    if (key != Qt::Key_F5) return;
+    ++windowCalls;
+    QDialog search(&host);
+    KeyPreview searchKeys(&search);
+    searchKeys.KeyDown = [&](QObject*, int&, Qt::KeyboardModifiers) { ++dialogKeys; };
+    QueueModalDriver([](QDialog& d) { d.reject(); });
+    ShowModal(search);
+  };
+  docNo->OnKeyDown = [&](QObject*, int& key, Qt::KeyboardModifiers) {
+    if (key == Qt::Key_F5) ++controlCalls;
+  };
+  docNo->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(docNo, Qt::Key_F5);
+  EXPECT_EQ(windowCalls, 1);
+  EXPECT_EQ(controlCalls, 1);
+  EXPECT_EQ(dialogKeys, 0) << "the dialog's preview is for its own controls";
+  QTest::keyClick(docNo, Qt::Key_F5);
+  EXPECT_EQ(windowCalls, 2);
+  EXPECT_EQ(controlCalls, 2);
 }
 
 }  // namespace
