@@ -38,7 +38,7 @@ FtpResult::Stage stageOf(CURLcode code, CURL* easy) {
       return FtpResult::Stage::Connect;
     case CURLE_OPERATION_TIMEDOUT: {
       double connectTime = 0;
-      curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME, &connectTime);
+      detail::curl().easy_getinfo(easy, CURLINFO_CONNECT_TIME, &connectTime);
       return connectTime > 0 ? FtpResult::Stage::Transfer : FtpResult::Stage::Connect;
     }
     default:
@@ -68,26 +68,26 @@ FtpResult ftpDownload(const FtpSettings& s, const QString& remotePath, const QSt
   if (!easy) {
     file.cancelWriting();
     result.stage = FtpResult::Stage::Connect;
-    result.message = QStringLiteral("Cannot start the FTP client");
+    result.message = detail::startFailure(QStringLiteral("Cannot start the FTP client"), errorBuffer);
     return result;
   }
   CURL* c = easy.get();
   const QByteArray url = remoteUrl(s, remotePath).toUtf8();
   const QByteArray user = s.user.toUtf8();
   const QByteArray password = s.password.toUtf8();
-  curl_easy_setopt(c, CURLOPT_URL, url.constData());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
-  curl_easy_setopt(c, CURLOPT_USERNAME, user.constData());
-  curl_easy_setopt(c, CURLOPT_PASSWORD, password.constData());
-  if (!s.passive) curl_easy_setopt(c, CURLOPT_FTPPORT, "-");
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s.connectTimeoutMs));
-  curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>((s.responseTimeoutMs + 999) / 1000));
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>((s.stallTimeoutMs + 999) / 1000));
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &writeToFile);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &file);
+  detail::curl().easy_setopt(c, CURLOPT_URL, url.constData());
+  detail::curl().easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
+  detail::curl().easy_setopt(c, CURLOPT_USERNAME, user.constData());
+  detail::curl().easy_setopt(c, CURLOPT_PASSWORD, password.constData());
+  if (!s.passive) detail::curl().easy_setopt(c, CURLOPT_FTPPORT, "-");
+  detail::curl().easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s.connectTimeoutMs));
+  detail::curl().easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>((s.responseTimeoutMs + 999) / 1000));
+  detail::curl().easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  detail::curl().easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>((s.stallTimeoutMs + 999) / 1000));
+  detail::curl().easy_setopt(c, CURLOPT_WRITEFUNCTION, &writeToFile);
+  detail::curl().easy_setopt(c, CURLOPT_WRITEDATA, &file);
 
-  const CURLcode code = curl_easy_perform(c);
+  const CURLcode code = detail::curl().easy_perform(c);
   if (code != CURLE_OK) {
     file.cancelWriting();
     result.stage = stageOf(code, c);

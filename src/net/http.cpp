@@ -28,23 +28,23 @@ HttpResult httpGet(const QString& url, int timeoutMs) {
     char errorBuffer[CURL_ERROR_SIZE];
     detail::Easy easy = detail::newEasy(errorBuffer);
     if (!easy) {
-      r.message = QStringLiteral("Cannot start the HTTP client");
+      r.message = detail::startFailure(QStringLiteral("Cannot start the HTTP client"), errorBuffer);
       return r;
     }
     CURL* c = easy.get();
     const QByteArray u = url.trimmed().toUtf8();
-    curl_easy_setopt(c, CURLOPT_URL, u.constData());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collect);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &r.body);
-    const CURLcode code = curl_easy_perform(c);
+    detail::curl().easy_setopt(c, CURLOPT_URL, u.constData());
+    detail::curl().easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    detail::curl().easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    detail::curl().easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    detail::curl().easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    detail::curl().easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
+    detail::curl().easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
+    detail::curl().easy_setopt(c, CURLOPT_WRITEFUNCTION, &collect);
+    detail::curl().easy_setopt(c, CURLOPT_WRITEDATA, &r.body);
+    const CURLcode code = detail::curl().easy_perform(c);
     long status = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    detail::curl().easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     r.status = static_cast<int>(status);
     if (code != CURLE_OK) {
       r.message = detail::curlMessage(code, errorBuffer);

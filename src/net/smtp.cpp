@@ -118,7 +118,7 @@ MailResult sendMail(const MailMessage& mail, int timeoutMs) noexcept {
     char errorBuffer[CURL_ERROR_SIZE];
     detail::Easy easy = detail::newEasy(errorBuffer);
     if (!easy) {
-      r.message = QStringLiteral("Cannot start the mail client");
+      r.message = detail::startFailure(QStringLiteral("Cannot start the mail client"), errorBuffer);
       return r;
     }
     CURL* c = easy.get();
@@ -126,19 +126,19 @@ MailResult sendMail(const MailMessage& mail, int timeoutMs) noexcept {
     const QByteArray url = QStringLiteral("smtp://%1:%2").arg(detail::urlHost(mail.host)).arg(mail.port).toUtf8();
     const QByteArray from = "<" + mail.sender.toLatin1() + ">";
     const QByteArray to = "<" + mail.recipient.toLatin1() + ">";
-    curl_slist* recipients = curl_slist_append(nullptr, to.constData());
-    curl_easy_setopt(c, CURLOPT_URL, url.constData());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp");
-    curl_easy_setopt(c, CURLOPT_MAIL_FROM, from.constData());
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, recipients);
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, &readUpload);
-    curl_easy_setopt(c, CURLOPT_READDATA, &upload);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.data.size()));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
-    const CURLcode code = curl_easy_perform(c);
-    curl_slist_free_all(recipients);
+    curl_slist* recipients = detail::curl().slist_append(nullptr, to.constData());
+    detail::curl().easy_setopt(c, CURLOPT_URL, url.constData());
+    detail::curl().easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp");
+    detail::curl().easy_setopt(c, CURLOPT_MAIL_FROM, from.constData());
+    detail::curl().easy_setopt(c, CURLOPT_MAIL_RCPT, recipients);
+    detail::curl().easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    detail::curl().easy_setopt(c, CURLOPT_READFUNCTION, &readUpload);
+    detail::curl().easy_setopt(c, CURLOPT_READDATA, &upload);
+    detail::curl().easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.data.size()));
+    detail::curl().easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
+    detail::curl().easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, timeoutMs)));
+    const CURLcode code = detail::curl().easy_perform(c);
+    detail::curl().slist_free_all(recipients);
     if (code != CURLE_OK) {
       r.message = detail::curlMessage(code, errorBuffer);
       return r;
