@@ -2,6 +2,7 @@
 // The boxes it would show are written to a file through CONSOLIDATE_PROMPTS_LOG (docs/launch.md).
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -234,6 +235,29 @@ TEST_F(ConsolidateProgram, ServerDatNamesTheSite) {
   r = site.run(args("1", "999"), elsewhere);
   EXPECT_EQ(r.exitCode, 0) << texts(r).join(QLatin1Char('|')).toStdString();
   EXPECT_TRUE(r.boxes.isEmpty());
+}
+
+// The README's demo command ends in scripts/demo-run: on a new demo site it opens every menu
+// option's window for the demo user, with no box shown.
+TEST(DemoCommand, OpensEveryWindowOnTheDemoSite) {
+  QTemporaryDir dir;
+  const QString log = dir.filePath(QStringLiteral("boxes.jsonl"));
+  for (const char* option : {"200", "100", "101", "102", "201"}) {
+    SCOPED_TRACE(option);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_LOG"), log);
+    env.insert(QStringLiteral("CONSOLIDATE_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
+    env.insert(QStringLiteral("BUILD_DIR"), QFileInfo(QStringLiteral(CONSOLIDATE_EXE)).absolutePath());
+    env.insert(QStringLiteral("SITE"), dir.filePath(QStringLiteral("demo-site")));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("bash"), {QStringLiteral(CONSOLIDATE_SOURCE_DIR "/scripts/demo-run"), QString::fromLatin1(option)});
+    ASSERT_TRUE(p.waitForFinished(180000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(p.readAllStandardOutput().contains("shown\n"));
+    EXPECT_FALSE(QFileInfo::exists(log)) << "a box was shown";
+  }
 }
 
 }  // namespace
