@@ -59,13 +59,11 @@ const CurlApi* curlApi() {
   return l.ok ? &l.api : nullptr;
 }
 
-QString curlLoadError() { return loaded().error; }
-
 Easy newEasy(char* errorBuffer) {
   errorBuffer[0] = '\0';
   const CurlApi* api = curlApi();
   if (!api) {
-    const QByteArray why = curlLoadError().toUtf8().left(CURL_ERROR_SIZE - 1);
+    const QByteArray why = loaded().error.toUtf8().left(CURL_ERROR_SIZE - 1);
     std::memcpy(errorBuffer, why.constData(), size_t(why.size()));
     errorBuffer[why.size()] = '\0';
     return Easy();

@@ -25,9 +25,8 @@ struct CurlApi {
 };
 
 // Loads and initialises libcurl once for the process (safe from any thread). Null when the library
-// cannot be loaded; loadError() then says why.
+// cannot be loaded or initialised (newEasy then says why).
 const CurlApi* curlApi();
-QString curlLoadError();
 
 // The loaded library; only valid after newEasy gave a handle.
 inline const CurlApi& curl() { return *curlApi(); }
