@@ -149,6 +149,7 @@ double floorOnce(const QString& file, qint64 zone, const QDate& day, int* rows) 
   }
   sqlite3_finalize(st);
   const double ms = msSince(start);
+  while (sqlite3_stmt* kept = sqlite3_next_stmt(h, nullptr)) sqlite3_finalize(kept);  // the server functions'
   sqlite3_close_v2(h);
   *rows = n;
   return ms;

@@ -1,6 +1,8 @@
 // The embedded backend: one SQLite file per database name in the server's folder.
 #include <sqlite3.h>
 
+#include <cstring>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
@@ -29,6 +31,9 @@ class SqliteBackend final : public Backend {
   SqliteBackend(sqlite3* h, QString name) : db_(h), name_(std::move(name)) {}
   ~SqliteBackend() override {
     for (auto& c : cache_) sqlite3_finalize(c.second);
+    // Statements a server function keeps for the life of the connection are finalized here too: the
+    // connection and what its functions hold are freed at once.
+    while (sqlite3_stmt* st = sqlite3_next_stmt(db_, nullptr)) sqlite3_finalize(st);
     sqlite3_close_v2(db_);
   }
 
@@ -116,9 +121,29 @@ class SqliteBackend final : public Backend {
         isDate[c] = d.contains("DATE") || d.contains("TIME");
       }
     }
+    // A date column repeats its value from row to row (the lines of one order): the text read last
+    // and its value are kept per column, and building a local date and time is costly.
+    struct LastDate {
+      QByteArray text;
+      QVariant value;
+    };
+    QVector<LastDate> lastDates(cols);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
       QVector<QVariant> row(cols);
-      for (int c = 0; c < cols; ++c) row[c] = column(st, c, isDate[c]);
+      for (int c = 0; c < cols; ++c) {
+        if (isDate[c] && sqlite3_column_type(st, c) == SQLITE_TEXT) {
+          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+          const int bytes = sqlite3_column_bytes(st, c);
+          LastDate& last = lastDates[c];
+          if (!last.value.isValid() || last.text.size() != bytes || std::memcmp(last.text.constData(), text, size_t(bytes)) != 0) {
+            last.text = QByteArray(text, bytes);
+            last.value = column(st, c, true);
+          }
+          row[c] = last.value;
+        } else {
+          row[c] = column(st, c, isDate[c]);
+        }
+      }
       rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE) fail();

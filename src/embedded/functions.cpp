@@ -231,54 +231,71 @@ void fnScopeIdentity(sqlite3_context* ctx, int, sqlite3_value**) {
   sqlite3_result_int64(ctx, sqlite3_last_insert_rowid(sqlite3_context_db_handle(ctx)));
 }
 
-// Runs a read on the connection of the function; returns false (error set on ctx) on failure.
-struct Stmt {
-  sqlite3_stmt* st = nullptr;
-  ~Stmt() { sqlite3_finalize(st); }
-};
-
-bool prepare(sqlite3_context* ctx, const char* sql, Stmt* s) {
-  sqlite3* db = sqlite3_context_db_handle(ctx);
-  if (sqlite3_prepare_v2(db, sql, -1, &s->st, nullptr) != SQLITE_OK) {
-    sqlite3_result_error(ctx, sqlite3_errmsg(db), -1);
-    return false;
-  }
-  return true;
-}
-
 QString columnText(sqlite3_stmt* st, int c) {
   const unsigned char* t = sqlite3_column_text(st, c);
   return t ? QString::fromUtf8(reinterpret_cast<const char*>(t), sqlite3_column_bytes(st, c)) : QString();
 }
 
+// ShowQtyUnits runs once per row of the zone's due lines: its two reads are prepared once per
+// connection and kept. They are finalized with every other statement of the connection when it
+// closes (the embedded backend finalizes what is left before closing); the connection then frees
+// this holder.
+struct QtyUnitsStatements {
+  sqlite3_stmt* config = nullptr;
+  sqlite3_stmt* units = nullptr;
+};
+
+// The kept statement of `slot`, prepared on first use; null (error set on ctx) when it fails.
+sqlite3_stmt* kept(sqlite3_context* ctx, sqlite3_stmt*& slot, const char* sql) {
+  if (slot) return slot;
+  sqlite3* db = sqlite3_context_db_handle(ctx);
+  if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &slot, nullptr) != SQLITE_OK) {
+    sqlite3_result_error(ctx, sqlite3_errmsg(db), -1);
+    sqlite3_finalize(slot);
+    slot = nullptr;
+  }
+  return slot;
+}
+
+// Leaves a kept statement ready for the next call, however this one ends.
+struct ResetAfter {
+  sqlite3_stmt* st;
+  ~ResetAfter() {
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+  }
+};
+
 void fnShowQtyUnits(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (sqlite3_value_type(a[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const double qty = sqlite3_value_double(a[1]);
+  auto* held = static_cast<QtyUnitsStatements*>(sqlite3_user_data(ctx));
   UnitText u;
   {
-    Stmt cfg;
-    if (!prepare(ctx, "SELECT OnhandDecimal, UnitLeft, UnitRight FROM Config ORDER BY Id LIMIT 1", &cfg)) return;
-    if (sqlite3_step(cfg.st) == SQLITE_ROW) {
-      u.onhandDecimal = sqlite3_column_int(cfg.st, 0);
-      u.unitLeft = columnText(cfg.st, 1);
-      u.unitRight = columnText(cfg.st, 2);
+    sqlite3_stmt* cfg =
+        kept(ctx, held->config, "SELECT OnhandDecimal, UnitLeft, UnitRight FROM Config ORDER BY Id LIMIT 1");
+    if (!cfg) return;
+    ResetAfter reset{cfg};
+    if (sqlite3_step(cfg) == SQLITE_ROW) {
+      u.onhandDecimal = sqlite3_column_int(cfg, 0);
+      u.unitLeft = columnText(cfg, 1);
+      u.unitRight = columnText(cfg, 2);
     }
   }
   {
-    Stmt units;
-    if (!prepare(ctx,
-                 "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 "
-                 "ORDER BY Fraction DESC, Id",
-                 &units))
-      return;
-    sqlite3_bind_value(units.st, 1, a[0]);
+    sqlite3_stmt* st = kept(ctx, held->units,
+                            "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 "
+                            "ORDER BY Fraction DESC, Id");
+    if (!st) return;
+    ResetAfter reset{st};
+    sqlite3_bind_value(st, 1, a[0]);
     QString largest, stock, small, fractionOne;
     int largestFraction = 0, stockFraction = 0;
-    while (sqlite3_step(units.st) == SQLITE_ROW) {
-      const QString name = columnText(units.st, 0);
-      const int fraction = sqlite3_column_int(units.st, 1);
-      const QString smallFlag = columnText(units.st, 2);
-      const QString stockFlag = columnText(units.st, 3);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      const QString name = columnText(st, 0);
+      const int fraction = sqlite3_column_int(st, 1);
+      const QString smallFlag = columnText(st, 2);
+      const QString stockFlag = columnText(st, 3);
       if (!u.found) {
         largest = name;
         largestFraction = fraction;
@@ -324,7 +341,12 @@ void registerServerFunctions(void* handle) {
   };
   for (const Fn& f : fns) {
     const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
-    sqlite3_create_function_v2(db, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr, nullptr);
+    if (f.f == fnShowQtyUnits) {
+      sqlite3_create_function_v2(db, f.name, f.args, flags, new QtyUnitsStatements, f.f, nullptr, nullptr,
+                                 [](void* p) { delete static_cast<QtyUnitsStatements*>(p); });
+    } else {
+      sqlite3_create_function_v2(db, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr, nullptr);
+    }
   }
 }
 

@@ -285,6 +285,28 @@ TEST(SqlText, LiteralsAreNeverTreatedAsParametersOrEscapesLost) {
 }  // namespace
 
 namespace {
+// A date column read row after row: equal dates in a row, a change, a NULL, a text that is no date
+// and a date again each read as they are stored.
+TEST(StoredDates, EachRowOfADateColumnReadsItsOwnValue) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  c.execute("Create Table T (N Integer, D DateTime)");
+  const QVariant stored[] = {"2024-03-05", "2024-03-05", "2024-03-06 10:00:00", QVariant(), "no date", "2024-03-05", "2024-03-05"};
+  for (int i = 0; i < int(std::size(stored)); ++i) {
+    db::Params p;
+    p.set("N", i, db::ParamType::Integer);
+    p.set("D", stored[i], db::ParamType::Text);
+    c.execute("Insert Into T Values (:N, :D)", p);
+  }
+  db::Result r = c.select("Select N, D From T Order By N");
+  const QVariant expected[] = {QDateTime(QDate(2024, 3, 5), QTime(0, 0)), QDateTime(QDate(2024, 3, 5), QTime(0, 0)),
+                               QDateTime(QDate(2024, 3, 6), QTime(10, 0)), QVariant(), QStringLiteral("no date"),
+                               QDateTime(QDate(2024, 3, 5), QTime(0, 0)), QDateTime(QDate(2024, 3, 5), QTime(0, 0))};
+  ASSERT_EQ(r.rowCount(), int(std::size(expected)));
+  for (int i = 0; !r.eof(); r.next(), ++i) EXPECT_EQ(r.value("D"), expected[i]) << i;
+}
+
 TEST(StoredDates, IsoTextsAreReadAndEverythingElseIsNoDate) {
   struct Case {
     const char* text;

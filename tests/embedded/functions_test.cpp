@@ -137,6 +137,19 @@ TEST(EmbeddedFunctions, ShowQtyUnitsUsesTheProductsStockUnitAndTheCompanySetting
                                      "Where O.BalanceYear = Year(GetDate()) And O.Product = 1), 0) As Real))"))
                 .toString(),
             QStringLiteral("20 ลัง 10 ขวด"));
+  // Called for every row of one statement, each row gets its own product's units, the same as when
+  // asked alone; a product without units, read first, changes nothing for the rows after it.
+  db::Result rows = c.select(QStringLiteral(
+      "Select P.Id, ShowQtyUnits(P.Id, 30) As Q From (Select Id From Product Union All Select 999999) P "
+      "Order By P.Id = 999999 Desc, P.Id"));
+  ASSERT_GT(rows.rowCount(), 3);
+  for (; !rows.eof(); rows.next()) {
+    const qint64 id = rows.asInt(QStringLiteral("Id"));
+    EXPECT_EQ(rows.asString(QStringLiteral("Q")), scalar(c, QStringLiteral("ShowQtyUnits(%1, 30)").arg(id)).toString()) << id;
+  }
+  // A column added to the units table meanwhile: the function still reads them.
+  c.execute(QStringLiteral("Alter Table ProductUnits Add Column Note VarChar(10)"));
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 ลัง 6 ขวด"));
 }
 
 TEST(EmbeddedFunctions, ServerDateTextsAreReadAsSqlServerReadsThem) {
