@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QSet>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "dm.h"
@@ -299,17 +298,10 @@ void TFrconsolidate_load::FaGetDocNo1BtSearchClick(QObject*) {
   });
 }
 
-// The search runs once the F5 press has been handled, and a second F5 pressed before it opens is
-// not a second search.
 void TFrconsolidate_load::FaGetDocNo1DocNoKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
   if (key != Qt::Key_F5) return;
   key = 0;
-  if (searchPending_) return;
-  searchPending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    searchPending_ = false;
-    FaGetDocNo1BtSearchClick(FaGetDocNo1);
-  });
+  FaGetDocNo1BtSearchClick(FaGetDocNo1);
 }
 
 // ---- Load -----------------------------------------------------------------------------------

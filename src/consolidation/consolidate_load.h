@@ -104,6 +104,5 @@ class TFrconsolidate_load : public TFrForm {
   void RememberShownDate();
 
   QVariant shownDate_;
-  bool searchPending_ = false;
   bool spreading_ = false;
 };

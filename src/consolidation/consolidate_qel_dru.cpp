@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMap>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -341,9 +340,8 @@ void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
 
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
   if (key != Qt::Key_F5) return;
-  // The search opens once the key press is over.
   key = 0;
-  QTimer::singleShot(0, this, [this] { FaGetDocNo1BtSearchClick(FaGetDocNo1); });
+  FaGetDocNo1BtSearchClick(FaGetDocNo1);
 }
 
 void TFrConsolidate_Qel_Dru::FaGetDocNo1BtSearchClick(QObject*) {

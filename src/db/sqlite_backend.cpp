@@ -30,9 +30,8 @@ class SqliteBackend final : public Backend {
  public:
   SqliteBackend(sqlite3* h, QString name) : db_(h), name_(std::move(name)) {}
   ~SqliteBackend() override {
-    for (auto& c : cache_) sqlite3_finalize(c.second);
-    // Statements a server function keeps for the life of the connection are finalized here too: the
-    // connection and what its functions hold are freed at once.
+    // Every statement left, the cached ones and those a server function keeps for the life of the
+    // connection: the connection and what its functions hold are then freed at once.
     while (sqlite3_stmt* st = sqlite3_next_stmt(db_, nullptr)) sqlite3_finalize(st);
     sqlite3_close_v2(db_);
   }

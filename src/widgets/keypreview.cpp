@@ -34,7 +34,7 @@ class Hub : public QObject {
     // The walk is over a copy: a handler may open or close windows.
     const std::vector<QPointer<KeyPreview>> now = previews();
     for (const QPointer<KeyPreview>& p : now) {
-      if (p && KeyPreview::filter(p, watched, event)) return true;
+      if (p && p->handle(watched, event)) return true;
     }
     return false;
   }
@@ -78,8 +78,6 @@ KeyPreview::~KeyPreview() {
              list.end());
 }
 
-bool KeyPreview::filter(KeyPreview* preview, QObject* watched, QEvent* event) { return preview->eventFilter(watched, event); }
-
 bool KeyPreview::alreadyDispatched(const QEvent* e) { return e && e == g_dispatched; }
 
 // A key press travels from the control it was sent to up through the control's parents while they
@@ -91,10 +89,10 @@ bool KeyPreview::firstDelivery(QWidget* w, QEvent* e) {
   return true;
 }
 
-bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
+bool KeyPreview::handle(QObject* watched, QEvent* event) {
+  // The hub hands on key presses, releases and shortcut overrides of widgets only.
   const QEvent::Type type = event->type();
-  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) return false;
-  if (!watched->isWidgetType() || !window_) return false;
+  if (!window_) return false;
   auto* w = static_cast<QWidget*>(watched);
   if (w->window() != window_) return false;
   auto* ke = static_cast<QKeyEvent*>(event);

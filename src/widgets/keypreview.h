@@ -47,11 +47,8 @@ class KeyPreview : public QObject {
   // True when the last key event handed to a control already ran its key-down handler.
   static bool alreadyDispatched(const QEvent* e);
 
-  // Runs the preview's handling of one event for the application filter all previews share.
-  static bool filter(KeyPreview* preview, QObject* watched, QEvent* event);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  // One event as the application filter all previews share hands it on; true when it is swallowed.
+  bool handle(QObject* watched, QEvent* event);
 
  private:
   bool firstDelivery(QWidget* w, QEvent* e);
