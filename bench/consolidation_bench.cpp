@@ -15,9 +15,9 @@
 #include <sqlite3.h>
 
 #include "app_fixture.h"
-#include "consolidate_qel_dru.h"
-#include "consolidate_qel_dru_sql.h"
-#include "dm.h"
+#include "zone_consolidation_window.h"
+#include "zone_consolidation_sql.h"
+#include "data_module.h"
 #include "embedded.h"
 #include "error_reporter.h"
 #include "modal.h"

@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "datasource.h"
+#include "data_source.h"
 #include "db.h"
-#include "dbgrid.h"
+#include "data_grid.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include <unistd.h>
 
 #include "embedded.h"
-#include "import_acknowledge.h"
-#include "import_orders.h"
+#include "order_acknowledgements.h"
+#include "order_file.h"
 #include "import_settings.h"
 #include "net/http.h"
 

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "dm.h"
+#include "data_module.h"
 #include "embedded/embedded.h"
-#include "product_in_boxno.h"
+#include "box_packing_window.h"
 
 namespace {
 

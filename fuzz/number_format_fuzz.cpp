@@ -1,7 +1,7 @@
 // The number formatter of the windows and the reports: arbitrary format texts with arbitrary
 // doubles, and the fixed and general texts checked against each other. A crash, a hang, a
 // sanitizer report or a text that does not read back as the number is a fault.
-#include "textutil/numberformat.h"
+#include "textutil/number_format.h"
 
 #include <cmath>
 #include <cstdint>

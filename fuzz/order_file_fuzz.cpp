@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a web-order file, the way the import reads a downloaded file. XmlError
 // (not an XML document) and ImportError (an id or quantity that is not a whole number) are the
 // expected refusals; a crash, a hang or a sanitizer report is a fault.
-#include "import_orders.h"
-#include "xml/xmlscanner.h"
+#include "order_file.h"
+#include "xml/xml_scanner.h"
 
 #include <cstdint>
 

@@ -3,10 +3,10 @@
 // conversion functions called with an arbitrary text and an arbitrary number. ExprError is the
 // expected refusal; a crash, a hang, a sanitizer report or a conversion that does not read back is
 // a fault.
-#include "report/addfunctionlibrary.h"
+#include "report/function_library_registry.h"
 #include "report/engine.h"
 #include "report/expression.h"
-#include "report/textformat.h"
+#include "report/text_format.h"
 #include "report/value.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 // Parses and evaluates arbitrary expression texts and statements with the function library
 // registered. Expression errors are expected; crashes, hangs and sanitizer reports are faults.
-#include "report/addfunctionlibrary.h"
+#include "report/function_library_registry.h"
 #include "report/engine.h"
 #include "report/expression.h"
 

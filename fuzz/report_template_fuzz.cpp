@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the template reader, and prepares what it accepts (without a database:
 // templates with datasets fail cleanly). Any crash, hang or sanitizer report is a fault; the
 // reader's and the engine's own errors are not.
-#include "report/addfunctionlibrary.h"
+#include "report/function_library_registry.h"
 #include "report/engine.h"
 #include "report/template.h"
 

@@ -1,7 +1,7 @@
 // Scans arbitrary bytes as an XML document, with and without whitespace normalisation. XmlError is
 // the expected answer to a malformed document; a crash, a hang, a sanitizer report or a content
 // part that breaks the normalisation rules is a fault.
-#include "xml/xmlscanner.h"
+#include "xml/xml_scanner.h"
 
 #include <cstdint>
 #include <cstdlib>

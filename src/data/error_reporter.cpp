@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "db.h"
-#include "dmconfig.h"
+#include "config_module.h"
 #include "prompts.h"
 #include "textutil/dates.h"
 #include "textutil/helpers.h"

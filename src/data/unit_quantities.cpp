@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numeric>
 
-#include "dm.h"
-#include "textutil/numberformat.h"
+#include "data_module.h"
+#include "textutil/number_format.h"
 
 namespace data {
 

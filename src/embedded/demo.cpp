@@ -5,7 +5,7 @@
 #include <QSet>
 #include <cmath>
 
-#include "bulkinsert.h"
+#include "bulk_insert.h"
 #include "embedded.h"
 
 namespace embedded {

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <mutex>
 
-#include "bulkinsert.h"
+#include "bulk_insert.h"
 #include "embedded.h"
 
 namespace embedded {

@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "dbgrid.h"
-#include "dmconfig.h"
+#include "data_grid.h"
+#include "config_module.h"
 
 namespace framework {
 

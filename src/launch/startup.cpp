@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "dispatch.h"
-#include "dm.h"
-#include "dmconfig.h"
+#include "window_registry.h"
+#include "data_module.h"
+#include "config_module.h"
 #include "error_reporter.h"
 #include "prompts.h"
 #include "prompts_seam.h"

@@ -20,7 +20,7 @@ bool canFocus(const QWidget* w);
 
 }  // namespace masterdata
 
-#include "dbgrid.h"
+#include "data_grid.h"
 namespace masterdata {
 // A grid column of the look-up lists: field, title, width in pixels, read-only unless told.
 inline widgets::GridColumn column(const QString& field, const QString& title, int pixels, bool readOnly = true) {

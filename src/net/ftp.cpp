@@ -1,6 +1,6 @@
 #include "net/ftp.h"
 
-#include "net/curlsupport.h"
+#include "net/curl_loader.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #include "net/http.h"
 
-#include "net/curlsupport.h"
+#include "net/curl_loader.h"
 
 #include <QMutexLocker>
 #include <QRunnable>

@@ -1,6 +1,6 @@
 #include "net/smtp.h"
 
-#include "net/curlsupport.h"
+#include "net/curl_loader.h"
 
 #include <QRegularExpression>
 #include <QUuid>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "textutil/amountwords.h"
+#include "textutil/amount_words.h"
 #include "unit_quantities.h"
 
 namespace printing {

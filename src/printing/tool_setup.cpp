@@ -1,5 +1,5 @@
 // Linked into consolidate-report: every report the tool creates answers the print dialog's functions.
-#include "report/toolhooks.h"
+#include "report/tool_hooks.h"
 #include "report_functions_setup.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "db/db.h"
 #include "report/barcode.h"
-#include "report/textformat.h"
+#include "report/text_format.h"
 
 #include <QFontMetricsF>
 #include <QHash>

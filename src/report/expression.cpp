@@ -1,6 +1,6 @@
 #include "report/expression.h"
 
-#include "report/textformat.h"
+#include "report/text_format.h"
 
 #include <QHash>
 #include <cmath>

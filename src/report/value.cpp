@@ -1,6 +1,6 @@
 #include "report/value.h"
 
-#include "report/textformat.h"
+#include "report/text_format.h"
 
 #include <cmath>
 

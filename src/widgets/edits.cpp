@@ -5,7 +5,7 @@
 #include <QValidator>
 
 #include "textutil/dates.h"
-#include "textutil/numberformat.h"
+#include "textutil/number_format.h"
 
 namespace widgets {
 

@@ -13,8 +13,8 @@
 #include <QValidator>
 #include <functional>
 
-#include "datasource.h"
-#include "keypreview.h"
+#include "data_source.h"
+#include "key_preview.h"
 
 namespace widgets {
 

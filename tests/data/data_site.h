@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "dm.h"
-#include "dmconfig.h"
+#include "data_module.h"
+#include "config_module.h"
 #include "embedded/embedded.h"
 #include "prompts.h"
 

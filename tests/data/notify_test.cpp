@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "dm.h"
+#include "data_module.h"
 #include "error_reporter.h"
 #include "prompts.h"
 

@@ -2,7 +2,7 @@
 // declarative upgrade steps.
 #include <QFile>
 
-#include "bulkinsert.h"
+#include "bulk_insert.h"
 #include "site_fixture.h"
 
 using embedded::DatabaseKind;

@@ -7,10 +7,10 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "TFrForm.h"
+#include "entry_form.h"
 #include "app_fixture.h"
-#include "dbgrid.h"
-#include "dmconfig.h"
+#include "data_grid.h"
+#include "config_module.h"
 #include "qt_printers.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "TFaGetDate.h"
-#include "TFaGetDocNo.h"
+#include "date_frame.h"
+#include "doc_no_frame.h"
 #include "app_fixture.h"
-#include "dm.h"
-#include "dmconfig.h"
+#include "data_module.h"
+#include "config_module.h"
 #include "qt_printers.h"
 #include "textutil/dates.h"
 

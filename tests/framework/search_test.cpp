@@ -5,10 +5,10 @@
 #include <QHeaderView>
 #include <QTest>
 
-#include "TFrSearch.h"
+#include "search_dialog.h"
 #include "app_fixture.h"
-#include "dm.h"
-#include "dmconfig.h"
+#include "data_module.h"
+#include "config_module.h"
 #include "modal.h"
 #include "qt_printers.h"
 

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
-#include "dispatch.h"
-#include "dm.h"
-#include "dmconfig.h"
+#include "window_registry.h"
+#include "data_module.h"
+#include "config_module.h"
 #include "error_reporter.h"
 #include "jpeg_image.h"
 #include "splash.h"

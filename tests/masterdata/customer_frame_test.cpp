@@ -2,10 +2,10 @@
 // embedded company database in its own site folder) reached online or not at all.
 #include <QVBoxLayout>
 
-#include "datasource.h"
-#include "fa_getcustomer.h"
+#include "data_source.h"
+#include "customer_frame.h"
 #include "lookup_fixture.h"
-#include "search_customer.h"
+#include "customer_search.h"
 
 namespace {
 

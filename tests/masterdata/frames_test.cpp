@@ -1,14 +1,14 @@
 // The salesman, province and customer-attribute frames.
 #include <QVBoxLayout>
 
-#include "datasource.h"
-#include "fa_getsalesman.h"
-#include "fa_selectcustomerattr.h"
+#include "data_source.h"
+#include "salesman_province_frames.h"
+#include "customer_attribute_frame.h"
 #include "lookup_fixture.h"
-#include "search_cusattrcode.h"
-#include "search_customer.h"
-#include "search_misc.h"
-#include "search_salesman.h"
+#include "attribute_code_search.h"
+#include "customer_search.h"
+#include "code_search.h"
+#include "salesman_search.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "app_fixture.h"
 #include "db.h"
 #include "dialog_support.h"
-#include "dm.h"
+#include "data_module.h"
 #include "modal.h"
 
 // Readable values in failure messages.

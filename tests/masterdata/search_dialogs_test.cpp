@@ -1,10 +1,10 @@
 // The salesman, code-group and attribute-code search dialogs, and the customer search: typed text is
 // matched as ordinary characters, searches, sorting and what the dialogs hand back.
 #include "lookup_fixture.h"
-#include "search_cusattrcode.h"
-#include "search_customer.h"
-#include "search_misc.h"
-#include "search_salesman.h"
+#include "attribute_code_search.h"
+#include "customer_search.h"
+#include "code_search.h"
+#include "salesman_search.h"
 
 namespace {
 

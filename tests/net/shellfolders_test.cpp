@@ -1,4 +1,4 @@
-#include "net/shellfolders.h"
+#include "net/shell_folders.h"
 
 #include <QDir>
 #include <QFile>

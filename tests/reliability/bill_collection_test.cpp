@@ -5,12 +5,12 @@
 #include <QTest>
 
 #include "app_fixture.h"
-#include "consolidate_load.h"
-#include "dm.h"
-#include "doc_print_form.h"
+#include "bill_collection_window.h"
+#include "data_module.h"
+#include "document_print_dialog.h"
 #include "error_reporter.h"
 #include "lock_holder.h"
-#include "TFrSearch.h"
+#include "search_dialog.h"
 #include "modal.h"
 
 namespace {

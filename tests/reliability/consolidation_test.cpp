@@ -6,9 +6,9 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
-#include "conso_fixture.h"
+#include "zone_consolidation_fixture.h"
 #include "lock_holder.h"
-#include "search_conso_no_qel_dru.h"
+#include "zone_consolidation_search.h"
 #include "shipped_forms.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // window (the customer frame searches the head office's customers and copies the one picked).
 #include <QDir>
 
-#include "fa_getcustomer.h"
+#include "customer_frame.h"
 #include "packing_fixture.h"
-#include "search_customer.h"
+#include "customer_search.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "doc_print_form.h"
+#include "document_print_dialog.h"
 #include "edits.h"
 #include "import_fixture.h"
-#include "loadfilexml_varnotek.h"
+#include "web_order_import_window.h"
 #include "lock_holder.h"
 #include "modal.h"
-#include "search_conso_no.h"
+#include "consolidation_number_search.h"
 
 using importtest::bottle;
 using importtest::ImportDbTest;

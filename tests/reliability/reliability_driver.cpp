@@ -33,11 +33,11 @@
 #include <thread>
 
 #include "db.h"
-#include "dm.h"
+#include "data_module.h"
 #include "embedded/embedded.h"
 #include "error_reporter.h"
-#include "consolidate_qel_dru.h"
-#include "product_in_boxno.h"
+#include "zone_consolidation_window.h"
+#include "box_packing_window.h"
 #include "prompts_seam.h"
 #include "startup.h"
 

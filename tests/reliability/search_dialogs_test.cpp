@@ -4,7 +4,7 @@
 #include <QLineEdit>
 
 #include "packing_fixture.h"
-#include "search_customer.h"
+#include "customer_search.h"
 
 namespace {
 

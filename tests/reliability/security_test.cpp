@@ -1,7 +1,7 @@
 // The installation's own database login replaces the suite's without rebuilding.
 #include <gtest/gtest.h>
 
-#include "dmconfig.h"
+#include "config_module.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "app_fixture.h"
-#include "print_boxno.h"
+#include "box_stickers_window.h"
 
 namespace {
 

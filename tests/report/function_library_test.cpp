@@ -1,8 +1,8 @@
 // The report function library through the command-line evaluator: one table of the cases that
 // matter, then the failures and the settings that a command line cannot reach.
 #include "fixture.h"
-#include "report/addfunctionlibrary.h"
-#include "report/textformat.h"
+#include "report/function_library_registry.h"
+#include "report/text_format.h"
 
 using reporttest::run;
 using reporttest::toolPath;

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "dm.h"
-#include "dmconfig.h"
+#include "data_module.h"
+#include "config_module.h"
 #include "textutil/dates.h"
 
 namespace testsupport {

@@ -10,11 +10,11 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "dateedit.h"
+#include "date_edit.h"
 #include "qt_printers.h"
 #include "edits.h"
-#include "hintballoon.h"
-#include "keypreview.h"
+#include "hint_balloon.h"
+#include "key_preview.h"
 #include "modal.h"
 #include "prompts.h"
 

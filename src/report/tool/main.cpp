@@ -8,10 +8,10 @@
 // " hh:nn:ss" when the time is not midnight, truth values True/False, texts as they are.
 // Exit status: 0 done, 1 a template, database or expression failed, 2 wrong arguments.
 #include "db/db.h"
-#include "report/addfunctionlibrary.h"
+#include "report/function_library_registry.h"
 #include "report/export.h"
 #include "report/report.h"
-#include "report/toolhooks.h"
+#include "report/tool_hooks.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,0 +1,498 @@
+#include "data_grid.h"
+
+#include <cmath>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpressionValidator>
+
+#include "edits.h"
+#include "textutil/dates.h"
+
+namespace widgets {
+
+namespace {
+
+bool isNumericType(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isIntegralType(const QVariant& v) {
+  return isNumericType(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
+}
+
+bool isDateType(const QVariant& v) { return v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate; }
+
+bool sameValue(const QVariant& a, const QVariant& b) {
+  const bool an = a.isNull() || !a.isValid();
+  const bool bn = b.isNull() || !b.isValid();
+  if (an || bn) return an == bn;
+  if (isNumericType(a) && isNumericType(b)) return a.toDouble() == b.toDouble();
+  if (isDateType(a) && isDateType(b)) return a.toDateTime() == b.toDateTime();
+  return a.typeId() == b.typeId() ? a == b : a.toString() == b.toString();
+}
+
+// Black text on light backgrounds, white text on dark ones.
+QColor textOn(const QColor& bg) { return qGray(bg.rgb()) < 128 ? QColor(Qt::white) : QColor(Qt::black); }
+
+}  // namespace
+
+// ---- ResultModel ------------------------------------------------------------------------------
+
+ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ResultModel::setDataSource(DataSource* ds) {
+  if (ds_) disconnect(ds_, nullptr, this, nullptr);
+  ds_ = ds;
+  if (ds_) {
+    connect(ds_, &DataSource::resetDone, this, &ResultModel::reload);
+    connect(ds_, &DataSource::rowUpdated, this, &ResultModel::refreshRow);
+  }
+  reload();
+}
+
+void ResultModel::setColumns(QVector<GridColumn> columns) {
+  beginResetModel();
+  columns_ = std::move(columns);
+  resolve();
+  rows_ = result() ? result()->rowCount() : 0;
+  endResetModel();
+}
+
+int ResultModel::columnOf(const QString& field) const {
+  for (int i = 0; i < columns_.size(); ++i)
+    if (columns_[i].field.compare(field, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+void ResultModel::resolve() {
+  resultColumn_.resize(columns_.size());
+  const db::Result* r = result();
+  for (int i = 0; i < columns_.size(); ++i) resultColumn_[i] = r ? r->columnIndex(columns_[i].field) : -1;
+}
+
+void ResultModel::reload() {
+  beginResetModel();
+  resolve();
+  rows_ = result() ? result()->rowCount() : 0;
+  endResetModel();
+}
+
+void ResultModel::refreshRow(int row) {
+  const db::Result* r = result();
+  if (!r || r->rowCount() != rows_) {
+    reload();
+    return;
+  }
+  if (row < 0 || row >= rows_ || columns_.isEmpty()) return;
+  Q_EMIT dataChanged(index(row, 0), index(row, columns_.size() - 1));
+}
+
+QVariant ResultModel::value(int row, int column) const {
+  const db::Result* r = result();
+  if (!r || column < 0 || column >= resultColumn_.size()) return QVariant();
+  const int rc = resultColumn_[column];
+  if (rc < 0 || row < 0 || row >= r->rowCount() || rc >= r->columns().size()) return QVariant();
+  return r->at(row, rc);
+}
+
+int ResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int ResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(columns_.size()); }
+
+QVariant ResultModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return QVariant();
+  const GridColumn& c = columns_[index.column()];
+  switch (role) {
+    case Qt::DisplayRole: {
+      if (c.isCheckBox()) return QVariant();
+      const QVariant v = value(index.row(), index.column());
+      return c.displayText ? c.displayText(v) : displayText(v);
+    }
+    case Qt::EditRole: {
+      const QVariant v = value(index.row(), index.column());
+      if (c.editText) return c.editText(v);
+      return c.displayText ? c.displayText(v) : displayText(v);
+    }
+    case Qt::CheckStateRole:
+      if (!c.isCheckBox()) return QVariant();
+      return value(index.row(), index.column()).toString() == c.checkValues[0] ? Qt::Checked : Qt::Unchecked;
+    case Qt::TextAlignmentRole:
+      if (c.isCheckBox()) return int(Qt::AlignCenter);
+      if (isNumericType(value(index.row(), index.column()))) return int(Qt::AlignRight | Qt::AlignVCenter);
+      return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+      return QVariant();
+  }
+}
+
+Qt::ItemFlags ResultModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  const GridColumn& c = columns_[index.column()];
+  const bool editable = !readOnly_ && !c.readOnly && resultColumn_.value(index.column(), -1) >= 0;
+  if (editable) f |= c.isCheckBox() ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
+  return f;
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns_.size())
+    return columns_[section].title.isEmpty() ? columns_[section].field : columns_[section].title;
+  if (orientation == Qt::Vertical && role == Qt::DisplayRole) return QVariant();
+  return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+bool ResultModel::numericColumn(int row, int column) const {
+  if (isNumericType(value(row, column))) return true;
+  const db::Result* r = result();
+  if (!r) return false;
+  for (int i = 0; i < r->rowCount(); ++i) {
+    const QVariant v = value(i, column);
+    if (!v.isNull()) return isNumericType(v);
+  }
+  return false;
+}
+
+bool ResultModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || !(flags(index) & Qt::ItemIsEditable)) return false;
+  if (role != Qt::EditRole) return false;
+  const int row = index.row();
+  const int col = index.column();
+  const QVariant old = this->value(row, col);
+  const QString text = value.toString();
+  QVariant nv;
+  if (numericColumn(row, col)) {
+    QString t = text.trimmed();
+    t.remove(QLatin1Char(','));
+    if (!t.isEmpty()) {
+      bool ok = false;
+      const qlonglong i = t.toLongLong(&ok);
+      if (ok && (old.isNull() || isIntegralType(old))) {
+        nv = i;
+      } else {
+        const double d = t.toDouble(&ok);
+        // "nan" and "inf" read as numbers but are no quantity: every comparison with them fails.
+        if (!ok || !std::isfinite(d)) return false;
+        nv = d;
+      }
+    }
+  } else if (isDateType(old)) {
+    if (!text.trimmed().isEmpty()) {
+      const auto dt = textutil::tryTextToDateTime(text);
+      if (!dt) return false;
+      nv = *dt;
+    }
+  } else {
+    nv = text;
+  }
+  if (sameValue(old, nv)) return false;
+  result()->setValueAt(row, resultColumn_[col], nv);
+  Q_EMIT dataChanged(this->index(row, 0), this->index(row, columns_.size() - 1));
+  Q_EMIT fieldChanged(row, columns_[col].field, old);
+  return true;
+}
+
+bool ResultModel::toggle(const QModelIndex& index) {
+  if (!index.isValid() || !(flags(index) & Qt::ItemIsUserCheckable)) return false;
+  const GridColumn& c = columns_[index.column()];
+  const QVariant old = value(index.row(), index.column());
+  const QString nv = old.toString() == c.checkValues[0] ? c.checkValues[1] : c.checkValues[0];
+  result()->setValueAt(index.row(), resultColumn_[index.column()], nv);
+  Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), columns_.size() - 1));
+  Q_EMIT fieldChanged(index.row(), c.field, old);
+  return true;
+}
+
+void ResultModel::setFieldValue(int row, const QString& field, const QVariant& v) {
+  db::Result* r = result();
+  if (!r) return;
+  const int rc = r->findColumn(field);
+  if (row < 0 || row >= r->rowCount()) return;
+  r->setValueAt(row, rc, v);
+  if (row < rows_ && !columns_.isEmpty())
+    Q_EMIT dataChanged(index(row, 0), index(row, columns_.size() - 1));
+}
+
+// ---- GridDelegate -----------------------------------------------------------------------------
+
+GridDelegate::GridDelegate(DbGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem opt = option;
+  initStyleOption(&opt, index);
+  if (grid_->RowBackground) {
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QColor bg = grid_->RowBackground(index.row(), selected);
+    if (bg.isValid()) {
+      opt.backgroundBrush = bg;
+      opt.state &= ~QStyle::State_Selected;
+      opt.palette.setColor(QPalette::Text, textOn(bg));
+    }
+  }
+  const QWidget* w = opt.widget;
+  QStyle* style = w ? w->style() : QApplication::style();
+  const auto* model = static_cast<const ResultModel*>(index.model());
+  if (model->columns()[index.column()].isCheckBox()) {
+    // A centred check box, no text.
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, w);
+    QStyleOptionViewItem box = opt;
+    const int size = style->pixelMetric(QStyle::PM_IndicatorWidth, &opt, w);
+    box.rect = QRect(opt.rect.center().x() - size / 2, opt.rect.center().y() - size / 2, size, size);
+    box.state &= ~QStyle::State_HasFocus;
+    box.state |= opt.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, w);
+    return;
+  }
+  // Background by the style, text drawn directly: a cell holds one line, so the style's general
+  // text layout (wrapping, several lines) is not needed and would cost most of the repaint.
+  style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, w);
+  if (opt.text.isEmpty()) return;
+  const QRect textRect = opt.rect.adjusted(3, 0, -3, 0);
+  const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                     : (opt.state & QStyle::State_Active) ? QPalette::Normal
+                                                                          : QPalette::Inactive;
+  painter->save();
+  painter->setFont(opt.font);
+  painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+  // A text wider than its cell is cut at the cell's edge.
+  painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, opt.text);
+  painter->restore();
+}
+
+QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const {
+  auto* e = new QLineEdit(parent);
+  e->setFrame(false);
+  const auto* model = static_cast<const ResultModel*>(index.model());
+  if (isNumericType(model->value(index.row(), index.column()))) {
+    static const QRegularExpression number(QStringLiteral("^-?[0-9,]*\\.?[0-9]*$"));
+    e->setValidator(new QRegularExpressionValidator(number, e));
+  }
+  return e;
+}
+
+void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  if (auto* e = qobject_cast<QLineEdit*>(editor)) e->setText(index.data(Qt::EditRole).toString());
+}
+
+void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+  if (auto* e = qobject_cast<QLineEdit*>(editor)) model->setData(index, e->text(), Qt::EditRole);
+}
+
+bool GridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) {
+  auto* m = static_cast<ResultModel*>(model);
+  if (index.isValid() && m->columns()[index.column()].isCheckBox() && (m->flags(index) & Qt::ItemIsUserCheckable)) {
+    switch (event->type()) {
+      case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (me->button() != Qt::LeftButton || !option.rect.contains(me->position().toPoint())) return false;
+        return m->toggle(index);
+      }
+      case QEvent::MouseButtonDblClick:
+        return true;  // the clicks of a double click toggle like two clicks, no editor
+      case QEvent::KeyPress: {
+        const int k = static_cast<QKeyEvent*>(event)->key();
+        if (k == Qt::Key_Space || k == Qt::Key_Select) return m->toggle(index);
+        return false;
+      }
+      default:
+        return false;
+    }
+  }
+  return QStyledItemDelegate::editorEvent(event, model, option, index);
+}
+
+bool GridDelegate::eventFilter(QObject* editor, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int k = static_cast<QKeyEvent*>(event)->key();
+    if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+      auto* w = qobject_cast<QWidget*>(editor);
+      Q_EMIT commitData(w);
+      Q_EMIT closeEditor(w, QAbstractItemDelegate::NoHint);
+      grid_->moveToNextCell();
+      return true;
+    }
+  }
+  return QStyledItemDelegate::eventFilter(editor, event);
+}
+
+// ---- DbGrid -----------------------------------------------------------------------------------
+
+DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model_(new ResultModel(this)) {
+  setModel(model_);
+  setItemDelegate(new GridDelegate(this));
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setAlternatingRowColors(true);
+  setWordWrap(false);
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
+  setTabKeyNavigation(false);
+  // The selection stays visible when the grid does not have the focus.
+  QPalette pal = palette();
+  pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+  pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+  setPalette(pal);
+
+  QHeaderView* vh = verticalHeader();
+  vh->setVisible(false);
+  vh->setSectionResizeMode(QHeaderView::Fixed);
+  vh->setDefaultSectionSize(fontMetrics().height() + 6);
+  QHeaderView* hh = horizontalHeader();
+  hh->setSectionsClickable(true);
+  hh->setHighlightSections(false);
+  hh->setSectionResizeMode(QHeaderView::Interactive);
+  connect(hh, &QHeaderView::sectionClicked, this, [this](int section) {
+    if (section >= 0 && section < model_->columns().size()) Q_EMIT titleClicked(model_->columns()[section].field);
+  });
+  connect(model_, &ResultModel::fieldChanged, this, &DbGrid::fieldChanged);
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { applyColumns(); });
+}
+
+void DbGrid::setDataSource(DataSource* ds) {
+  if (DataSource* old = model_->dataSource()) disconnect(old, nullptr, this, nullptr);
+  model_->setDataSource(ds);
+  if (ds) connect(ds, &DataSource::cursorChanged, this, &DbGrid::followCursor);
+  followCursor();
+}
+
+void DbGrid::clearColumns() { model_->setColumns({}); }
+
+void DbGrid::addColumn(const GridColumn& c) {
+  QVector<GridColumn> cs = model_->columns();
+  cs.push_back(c);
+  setColumns(cs);
+}
+
+void DbGrid::setColumns(const QVector<GridColumn>& cs) {
+  model_->setColumns(cs);
+  followCursor();
+}
+
+GridColumn* DbGrid::column(const QString& field) {
+  const int i = model_->columnOf(field);
+  return i < 0 ? nullptr : &model_->columnAt(i);
+}
+
+void DbGrid::applyColumns() {
+  const int unit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+  const auto& cs = model_->columns();
+  for (int i = 0; i < cs.size(); ++i)
+    setColumnWidth(i, cs[i].widthPixels > 0 ? cs[i].widthPixels : cs[i].widthChars * unit + 8);
+  viewport()->update();
+}
+
+void DbGrid::addColumnLine(const QString& line) {
+  const QStringList parts = line.split(QLatin1Char('\t'));
+  GridColumn c;
+  c.field = parts.value(0);
+  c.widthChars = parts.value(1).toInt();
+  c.title = parts.value(2);
+  c.readOnly = parts.value(3).trimmed().compare(QLatin1String("T"), Qt::CaseInsensitive) == 0;
+  addColumn(c);
+}
+
+void DbGrid::setCheckBox(const QString& field, const QString& values) {
+  QVector<GridColumn> cs = model_->columns();
+  for (auto& c : cs)
+    if (c.field.compare(field, Qt::CaseInsensitive) == 0) c.checkValues = values.split(QLatin1Char(';'));
+  setColumns(cs);
+}
+
+void DbGrid::setReadOnly(bool ro) {
+  model_->setReadOnly(ro);
+  viewport()->update();
+}
+
+void DbGrid::DisableControls() {
+  if (DataSource* ds = model_->dataSource()) ds->DisableControls();
+}
+
+void DbGrid::EnableControls() {
+  if (DataSource* ds = model_->dataSource()) ds->EnableControls();
+}
+
+void DbGrid::setFieldValue(int row, const QString& field, const QVariant& v) {
+  model_->setFieldValue(row, field, v);
+  if (DataSource* ds = model_->dataSource(); ds && row == ds->currentRow()) {
+    // Bound edits of the same row follow.
+    ds->rowChanged(row);
+  }
+}
+
+QString DbGrid::currentField() const {
+  const QModelIndex i = currentIndex();
+  return i.isValid() ? model_->columns()[i.column()].field : QString();
+}
+
+void DbGrid::moveToNextCell() {
+  const int rows = model_->rowCount();
+  const int cols = model_->columnCount();
+  if (rows == 0 || cols == 0) return;
+  QModelIndex cur = currentIndex();
+  int r = cur.isValid() ? cur.row() : 0;
+  int c = cur.isValid() ? cur.column() : -1;
+  do {
+    ++c;
+    if (c >= cols) {
+      if (r + 1 >= rows) return;  // the last cell of the last row: stay
+      ++r;
+      c = 0;
+    }
+  } while (isColumnHidden(c) && c < cols);
+  setCurrentIndex(model_->index(r, c));
+}
+
+void DbGrid::keyPressEvent(QKeyEvent* e) {
+  if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && state() != QAbstractItemView::EditingState) {
+    moveToNextCell();
+    e->accept();
+    return;
+  }
+  QTableView::keyPressEvent(e);
+}
+
+void DbGrid::mousePressEvent(QMouseEvent* e) {
+  QPointer<DbGrid> self(this);
+  QTableView::mousePressEvent(e);
+  if (self) Q_EMIT mousePressed(e->button(), e->buttons(), e->modifiers());
+}
+
+void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTableView::currentChanged(current, previous);
+  if (following_ || !current.isValid()) return;
+  if (DataSource* ds = model_->dataSource()) ds->moveTo(current.row());
+}
+
+void DbGrid::followCursor() {
+  DataSource* ds = model_->dataSource();
+  const int row = ds ? ds->currentRow() : -1;
+  following_ = true;
+  if (row >= 0 && row < model_->rowCount() && model_->columnCount() > 0) {
+    const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+    setCurrentIndex(model_->index(row, col));
+  } else {
+    setCurrentIndex(QModelIndex());
+  }
+  following_ = false;
+}
+
+}  // namespace widgets

@@ -1,0 +1,46 @@
+#include "bill_collection_search.h"
+
+TFrSearchconsolidate_Load::TFrSearchconsolidate_Load(QWidget* parent) : TFrSearch(parent) {
+  setObjectName(QStringLiteral("FrSearchconsolidate_Load"));
+  setWindowTitle(QStringLiteral("FrSearchconsolidate_Load"));
+  Label3->setText(QStringLiteral("รหัส"));
+  SetClientSize(665, 322);
+  const QString head = QStringLiteral("Select Distinct H.Docno As DocNo,");
+  const QString from = QStringLiteral("From MoneyBill H Inner Join Misc M On (M.Id = H.CustomerZone)");
+  const QString where = QStringLiteral("Where (1 = 1)");
+  const QString zone = QStringLiteral("  And (M.GroupCode = 'ZONE')");
+  const QString order = QStringLiteral("Order By DocDate Desc, DocNo Desc");
+  QSearch.sql = QStringList{head, QStringLiteral("  Convert(DateTime, Convert(Char(8), H.DocDate, 112)) As DocDate, M.Description"),
+                            from, where, zone, order};
+  QSearch.sqlSqlite = QStringList{head, QStringLiteral("  DateOnly(H.DocDate) As DocDate, M.Description"), from, where, zone, order};
+  QVector<widgets::GridColumn> cols(3);
+  cols[0].field = QStringLiteral("DocNo");
+  cols[0].title = QStringLiteral("เลขที่");
+  cols[0].widthChars = 16;
+  cols[1].field = QStringLiteral("DocDate");
+  cols[1].title = QStringLiteral("วันที่");
+  cols[1].widthChars = 11;
+  cols[1].displayText = [](const QVariant& v) {
+    const QDateTime d = db::toDateTime(v);
+    return d.isValid() ? widgets::displayText(QDateTime(d.date(), QTime(0, 0))) : v.toString();
+  };
+  cols[2].field = QStringLiteral("Description");
+  cols[2].title = QStringLiteral("รายละเอียด");
+  cols[2].widthPixels = 300;
+  DgSearch->setColumns(cols);
+}
+
+void TFrSearchconsolidate_Load::BtSearchClick(QObject* sender) {
+  TFrSearch::BtSearchClick(sender);
+  QSearch.close();
+  const QString filter = LikeFilter(QStringLiteral(" And H.DocNo"), Code->text());
+  QSearch.sql[kFilterLine] = filter;
+  QSearch.sqlSqlite[kFilterLine] = filter;
+  QSearch.open();
+  SearchOpened();
+}
+
+void TFrSearchconsolidate_Load::DgSearchDblClick(QObject* sender) {
+  TFrSearch::DgSearchDblClick(sender);
+  if (isVisible()) done(QDialog::Accepted);
+}

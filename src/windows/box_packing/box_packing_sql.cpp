@@ -1,0 +1,44 @@
+#include "box_packing_sql.h"
+
+namespace packing::sql {
+
+QStringList boxByNumber() {
+  return {QStringLiteral("Select Id, Delflag, BarCode, Customer, SendDate"),
+          QStringLiteral("From BoxNo"),
+          QStringLiteral("Where BarCode = :BarCode")};
+}
+
+QStringList unitByBarcode() {
+  return {QStringLiteral("Select U.Product, U.Id As ProductUnits, P.Code As ProdCode, U.Barcode, P.ThaiName As ProdName, U.UnitName"),
+          QStringLiteral("From ProductUnits U"),
+          QStringLiteral("Inner Join Product P On P.Id = U.Product"),
+          QStringLiteral("Where U.Barcode = :BarCode")};
+}
+
+QStringList consignmentWarehouse() { return {QStringLiteral("Select Id From Warehouse Where Code = :WHCode")}; }
+
+QStringList boxContents() {
+  return {QStringLiteral("Select D.Id, D.BoxNo, D.ProductUnits, U.Barcode, D.Quantity, U.UnitName, P.Code As ProdCode,"),
+          QStringLiteral("P.ThaiName As ProdName, D.ProductUnitsPrice, Up.Barcode As BarCodePrice, Pp.ThaiName As ProdPriceName,"),
+          QStringLiteral("ROW_NUMBER() Over ( Order BY U.Barcode) As RecNo"),
+          QStringLiteral("From BoxNoProductUnits D"),
+          QStringLiteral("Inner Join ProductUnits U On U.Id = D.ProductUnits"),
+          QStringLiteral("Inner Join Product P On P.Id = U.Product"),
+          QStringLiteral("Left Join ProductUnits Up On Up.Id = D.ProductUnitsPrice"),
+          QStringLiteral("Left Join Product Pp On Pp.Id = Up.Product"),
+          QStringLiteral("Where D.BoxNo = :BoxNo"),
+          QStringLiteral("Order By RecNo")};  // RecNo follows U.Barcode
+}
+
+QStringList documentNumbers() { return {QStringLiteral("Select IvNo, TrNo From BoxNo Where Barcode = :BoxNo")}; }
+
+QStringList updateBox() { return {QStringLiteral("Update BoxNo Set Customer = :Customer, SendDate = :SendDate Where Id = :Id")}; }
+
+QStringList deleteLines() { return {QStringLiteral("Delete From BoxNoProductUnits Where BoxNo = :BoxNo")}; }
+
+QStringList insertLine() {
+  return {QStringLiteral("Insert Into BoxNoProductUnits (BoxNo, ProductUnits, Quantity, ProductUnitsPrice, LastUpdate)"),
+          QStringLiteral("Values (:BoxNo, :ProductUnits, :Quantity, :ProductUnitsPrice, GetDate())")};
+}
+
+}  // namespace packing::sql

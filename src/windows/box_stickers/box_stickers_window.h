@@ -1,0 +1,50 @@
+// The box sticker window (menu option 101): the user chooses how many stickers of each box to print
+// (1 to 99) and presses Print; the sticker template "Form_StickerBom_Varnotek.Frf" of the current
+// folder is loaded afresh, given the number as the report variable CountNo, prepared and shown in
+// the preview, from which the user prints. Which boxes are printed is asked by the template's own
+// parameter dialog. A missing template shows nothing and no error (docs/packing.md).
+#pragma once
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QWidget>
+
+#include "hint_balloon.h"
+#include "report/function_library_registry.h"
+#include "report/report.h"
+
+class TFrPrintBoxNo : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFrPrintBoxNo(QWidget* parent = nullptr);
+  ~TFrPrintBoxNo() override;
+
+  static constexpr const char* kTemplateName = "Form_StickerBom_Varnotek.Frf";
+
+  // ---- Components ----
+  QGroupBox* GroupBox1;
+  QLabel* Label1;
+  QSpinBox* CountNo;
+  QGroupBox* GroupBox2;
+  QPushButton* BPrint;
+  QPushButton* BClose;
+  report::Report frfReport;
+  report::TfrAddFunctionLibrary frAddFunctionLibrary1;
+  widgets::HintBalloon* FormHints1;
+
+  // The template's path: the current folder and the template's name.
+  static QString TemplatePath();
+
+  // ---- Handlers ----
+  virtual void FormShow();
+  virtual void BPrintClick();
+  virtual void BCloseClick();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  bool shown_ = false;
+};

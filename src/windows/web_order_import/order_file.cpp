@@ -1,0 +1,525 @@
+#include "order_file.h"
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "web_order_import_sql.h"
+#include "xml/xml_scanner.h"
+
+namespace weborder {
+
+// ---- Reading the order file ------------------------------------------------------------------
+
+namespace {
+
+qint64 wholeNumber(const QString& text, const char* element, int orderNo) {
+  bool ok = false;
+  const int v = text.trimmed().toInt(&ok, 10);
+  if (!ok)
+    throw ImportError(QStringLiteral("'%1' is not a valid integer value (element %2 of order line %3)")
+                          .arg(text, QLatin1String(element))
+                          .arg(orderNo));
+  return v;
+}
+
+}  // namespace
+
+QVector<OrderLine> ReadOrderLines(xml::TXmlScanner& scanner) {
+  QVector<OrderLine> lines;
+  OrderLine current;
+  while (scanner.next()) {
+    const xml::PartKind kind = scanner.partKind();
+    const QString& name = scanner.currentName();
+    if (kind == xml::PartKind::Content) {
+      const QString& text = scanner.currentContent();
+      const int lineNo = int(lines.size()) + 1;
+      if (name == QLatin1String("salesmancode")) current.salesmanCode = text;
+      else if (name == QLatin1String("customercode")) current.customerCode = text;
+      else if (name == QLatin1String("orderno")) current.orderNo = text;
+      else if (name == QLatin1String("orderdate")) current.orderDate = text;
+      else if (name == QLatin1String("id")) current.webId = wholeNumber(text, "id", lineNo);
+      else if (name == QLatin1String("barcode")) current.barcode = text;
+      else if (name == QLatin1String("quantity")) current.quantity = wholeNumber(text, "quantity", lineNo);
+    } else if (kind == xml::PartKind::EndTag && name == QLatin1String("order")) {
+      lines.push_back(current);
+    }
+  }
+  return lines;
+}
+
+QVector<OrderLine> ReadOrderFile(const QString& path) {
+  xml::TXmlScanner scanner;
+  scanner.setNormalize(true);
+  scanner.loadFromFile(path);
+  return ReadOrderLines(scanner);
+}
+
+// ---- The end-of-import report ----------------------------------------------------------------
+
+QList<qint64> ImportResult::toAcknowledge() const {
+  // Both lists are in file order; a web id appears in at most one of them once.
+  QList<qint64> ids;
+  QSet<qint64> seen;
+  for (const QList<qint64>* list : {&stored, &alreadyStored})
+    for (qint64 id : *list)
+      if (!seen.contains(id)) {
+        seen.insert(id);
+        ids << id;
+      }
+  return ids;
+}
+
+QString ImportResult::reportText() const {
+  if (skipped.isEmpty() && alreadyStored.isEmpty()) return QString();
+  static const int kListed = 30;
+  QStringList out;
+  out << QStringLiteral("บันทึกรายการ Order แล้ว %1 รายการ").arg(stored.size());
+  if (!alreadyStored.isEmpty())
+    out << QStringLiteral("รายการที่เคยบันทึกไว้แล้ว %1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)").arg(alreadyStored.size());
+  if (!skipped.isEmpty()) {
+    out << QStringLiteral("รายการที่ไม่ได้บันทึก %1 รายการ (ยังค้างอยู่ที่เว็บไซต์) :").arg(skipped.size());
+    for (int i = 0; i < skipped.size() && i < kListed; ++i) {
+      const SkippedLine& s = skipped[i];
+      out << QStringLiteral("OrderNo : %1 Barcode : %2 : %3").arg(s.orderNo, s.barcode, s.reason);
+    }
+    if (skipped.size() > kListed) out << QStringLiteral("... และอีก %1 รายการ").arg(skipped.size() - kListed);
+  }
+  return out.join(QStringLiteral("\r\n"));
+}
+
+// ---- Storing the lines -------------------------------------------------------------------------
+
+// A line takes its dates, warehouse and tax from its header as the insert copies them.
+struct OrderImporter::Header {
+  qint64 id = 0;
+  qint64 lastRecNo = 0;
+};
+
+struct OrderImporter::Customer {
+  QVariant customerId, taxCode, dueDays, transport, taxRate;
+};
+
+// A line checked and numbered, waiting to be inserted with the lines after it.
+struct PendingLine {
+  const OrderLine* line;
+  qint64 soHd, recNo, product, unit, fraction;
+};
+
+struct OrderImporter::Unit {
+  qint64 id = 0;
+  qint64 product = 0;
+  qint64 fraction = 0;
+};
+
+namespace {
+
+struct Salesman {
+  QVariant id, department;
+};
+
+// Codes compare as the database compares them: without regard to case.
+QString key(const QString& a) { return a.toUpper(); }
+QString key(const QString& a, const QString& b, const QString& c) {
+  return a.toUpper() + QChar(0x1f) + b.toUpper() + QChar(0x1f) + c.toUpper();
+}
+
+// The distinct texts of one field of the lines, as SQL literals.
+template <typename F>
+QStringList literalsOf(const QVector<OrderLine>& lines, F&& field) {
+  QSet<QString> seen;
+  QStringList literals;
+  for (const OrderLine& l : lines) {
+    const QString& v = field(l);
+    if (v.isEmpty()) continue;
+    const QString k = key(v);
+    if (seen.contains(k)) continue;
+    seen.insert(k);
+    literals << db::quoted(v);
+  }
+  return literals;
+}
+
+// Runs `sqlHead` + a list of literals + ")" + `tail` for the values in chunks.
+template <typename F>
+void inChunks(db::Connection& conn, const QString& sqlHead, const QStringList& literals, const QString& tail, F&& perRow,
+              const db::Params& params = {}) {
+  static const int kChunk = 500;
+  for (int i = 0; i < literals.size(); i += kChunk) {
+    const QString sql = sqlHead + literals.mid(i, kChunk).join(QLatin1Char(',')) + QLatin1Char(')') + tail;
+    db::Result r = conn.select(sql, params);
+    for (r.first(); !r.eof(); r.next()) perRow(r);
+  }
+}
+
+}  // namespace
+
+class OrderImporter::Run {
+ public:
+  explicit Run(OrderImporter& o) : o_(o), conn_(o.conn_), d_(o.conn_.dialect()) {}
+
+  ImportResult go(const QVector<OrderLine>& lines) {
+    r_.lines = int(lines.size());
+    remark_ = conn_.select(sql::QWebOrderRemark.pick(d_)).asString(QStringLiteral("Remark"));
+    {
+      db::Params p;
+      p.setText(QStringLiteral("SoType"), o_.soType);
+      db::Result a = conn_.select(sql::QAutoRunDocMonth.pick(d_), p);
+      autoRunDocMonth_ = a.isEmpty() ? QStringLiteral("N") : a.asString(QStringLiteral("AutoRunDocMonth"));
+      db::Result c = conn_.select(sql::QGetConfig.pick(d_));
+      if (!c.isEmpty()) {
+        priceIE_ = c.value(QStringLiteral("Default_IE"));
+        warehouse_ = c.value(QStringLiteral("DefaultWH"));
+      }
+    }
+    loadStoredIds(lines);
+    loadUnits(lines);
+    loadHeaders(lines);
+    loadSalesmenAndCustomers(lines);
+    for (const OrderLine& line : lines) {
+      if (o_.onLine) o_.onLine(line);
+      store(line);
+    }
+    flush();
+    // A line that came twice in the file counts as stored before only when its first time was.
+    for (const OrderLine* l : repeated_) {
+      const auto refused = refused_.constFind(l->webId);
+      if (refused == refused_.constEnd()) continue;
+      r_.alreadyStored.removeOne(l->webId);
+      skip(*l, *refused);
+    }
+    return r_;
+  }
+
+ private:
+  void skip(const OrderLine& l, const QString& reason) { r_.skipped.push_back({l.orderNo, l.barcode, l.webId, reason}); }
+
+  // The web ids of the file that are stored already.
+  void loadStoredIds(const QVector<OrderLine>& lines) {
+    QSet<qint64> ids;
+    QStringList literals;
+    for (const OrderLine& l : lines)
+      if (l.webId > 0 && !ids.contains(l.webId)) {
+        ids.insert(l.webId);
+        literals << QString::number(l.webId);
+      }
+    inChunks(conn_, sql::QStoredWebIdsHead.pick(d_), literals, QString(),
+             [this](db::Result& r) { storedIds_.insert(r.asInt(QStringLiteral("WebOrderId"))); });
+  }
+
+  // The product units of the file's barcodes; the first unit of a barcode serves.
+  void loadUnits(const QVector<OrderLine>& lines) {
+    inChunks(conn_, sql::QProductUnitsHead.pick(d_), literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.barcode; }),
+             QStringLiteral("\nOrder By PU.Id"), [this](db::Result& r) {
+               const QString k = key(r.asString(QStringLiteral("Barcode")));
+               if (units_.contains(k)) return;
+               units_.insert(k, Unit{r.asInt(QStringLiteral("ProductUnits")), r.asInt(QStringLiteral("Product")),
+                                     r.asInt(QStringLiteral("Fraction"))});
+             });
+  }
+
+  // The headers imported today for the file's web order numbers, with their highest line numbers;
+  // the first header of a web order number, salesman and customer serves.
+  void loadHeaders(const QVector<OrderLine>& lines) {
+    db::Params p;
+    p.setText(QStringLiteral("Remark"), remark_);
+    inChunks(
+        conn_, sql::QChkSoHdHead.pick(d_), literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.orderNo; }),
+        QStringLiteral("\nOrder By H.Id"),
+        [this](db::Result& r) {
+          const QString k = key(r.asString(QStringLiteral("SalesmanCode")).trimmed(), r.asString(QStringLiteral("CustomerCode")).trimmed(),
+                                r.asString(QStringLiteral("Reference")).trimmed());
+          if (headerOfKey_.contains(k)) return;
+          Header h;
+          h.id = r.asInt(QStringLiteral("Id"));
+          h.lastRecNo = r.asInt(QStringLiteral("SoRecNo"));
+          if (!headers_.contains(h.id)) headers_.insert(h.id, h);
+          headerOfKey_.insert(k, h.id);
+        },
+        p);
+  }
+
+  // The salesmen and customers of the file, for the headers to be created.
+  void loadSalesmenAndCustomers(const QVector<OrderLine>& lines) {
+    inChunks(conn_, sql::QGetSalesmenHead.pick(d_),
+             literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.salesmanCode; }), QString(),
+             [this](db::Result& r) {
+               const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
+               if (!salesmen_.contains(k))
+                 salesmen_.insert(k, Salesman{r.value(QStringLiteral("SalesmanId")), r.value(QStringLiteral("Department"))});
+             });
+    inChunks(conn_, sql::QGetCustomersHead.pick(d_),
+             literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.customerCode; }), QString(),
+             [this](db::Result& r) {
+               const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
+               if (customers_.contains(k)) return;
+               customers_.insert(k, Customer{r.value(QStringLiteral("CustomerId")), r.value(QStringLiteral("TaxCode")),
+                                             r.value(QStringLiteral("DueDays")), r.value(QStringLiteral("Transport")),
+                                             r.value(QStringLiteral("TaxRate"))});
+             });
+  }
+
+  QDateTime orderDate(const QString& text) {
+    if (text == lastDateText_ && lastDate_.isValid()) return lastDate_;
+    auto it = dates_.constFind(text);
+    if (it == dates_.constEnd()) {
+      db::Params p;
+      p.setText(QStringLiteral("StOrderDate"), text);
+      db::Result r = conn_.select(sql::QOrderDate.pick(d_), p);
+      const QDateTime d = r.isEmpty() ? QDateTime() : db::toDateTime(r.value(QStringLiteral("OrderDate")));
+      if (!d.isValid()) throw db::Error(QStringLiteral("Conversion failed when converting date and/or time from character string."));
+      it = dates_.insert(text, d);
+    }
+    lastDateText_ = text;
+    lastDate_ = *it;
+    return lastDate_;
+  }
+
+  // The header of the line's web order, created when today's imports have none; null with the
+  // reason when it cannot be had.
+  Header* header(const OrderLine& l, const QDateTime& soDate, QString* why) {
+    // The lines of one web order follow each other in the file.
+    if (lastHeader_ && l.orderNo == lastOrderNo_ && l.customerCode == lastCustomer_ && l.salesmanCode == lastSalesman_)
+      return &headers_[lastHeader_];
+    const QString k = key(l.salesmanCode, l.customerCode, l.orderNo);
+    qint64 id = headerOfKey_.value(k);
+    if (!id) {
+      if (auto failed = failedHeaders_.constFind(k); failed != failedHeaders_.constEnd()) {
+        *why = *failed;
+        return nullptr;
+      }
+      Header h;
+      try {
+        h = createHeader(l, soDate, why);
+        if (why->isEmpty() && h.id <= 0) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
+      } catch (const db::Error& e) {
+        *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + e.message();
+      }
+      if (!why->isEmpty()) {
+        failedHeaders_.insert(k, *why);
+        return nullptr;
+      }
+      ++r_.headersCreated;
+      id = h.id;
+      headers_.insert(id, h);
+      headerOfKey_.insert(k, id);
+    }
+    lastHeader_ = id;
+    lastOrderNo_ = l.orderNo;
+    lastCustomer_ = l.customerCode;
+    lastSalesman_ = l.salesmanCode;
+    return &headers_[id];
+  }
+
+  // A new header; `why` says what is missing when the salesman or the customer is unknown.
+  Header createHeader(const OrderLine& l, const QDateTime& soDate, QString* why) {
+    const auto s = salesmen_.constFind(key(l.salesmanCode));
+    if (s == salesmen_.constEnd()) {
+      *why = QStringLiteral("ไม่พบรหัสพนักงานขาย ") + l.salesmanCode;
+      return {};
+    }
+    const auto c = customers_.constFind(key(l.customerCode));
+    if (c == customers_.constEnd()) {
+      *why = QStringLiteral("ไม่พบรหัสลูกค้า ") + l.customerCode;
+      return {};
+    }
+    const QString docCode = SoDocCode(autoRunDocMonth_, o_.soType, soDate.date());
+    const QString soNo = o_.numbers_(docCode, soDate.date());
+    db::Params p;
+    p.setText(QStringLiteral("SoNo"), soNo);
+    p.setText(QStringLiteral("SoType"), o_.soType);
+    p.set(QStringLiteral("Price_IE"), priceIE_);
+    p.setDateTime(QStringLiteral("SoDate"), soDate);
+    p.set(QStringLiteral("Department"), s->department);
+    p.setDateTime(QStringLiteral("ShipDate"), soDate.addDays(c->dueDays.toLongLong()));
+    p.set(QStringLiteral("Customer"), c->customerId);
+    p.set(QStringLiteral("Salesman"), s->id);
+    p.set(QStringLiteral("TaxCode"), c->taxCode);
+    p.set(QStringLiteral("TaxRate"), c->taxRate);
+    p.set(QStringLiteral("DueDays"), c->dueDays);
+    p.set(QStringLiteral("Warehouse"), warehouse_);
+    p.set(QStringLiteral("Transportation"), c->transport);
+    p.setText(QStringLiteral("Reference"), l.orderNo);
+    p.setText(QStringLiteral("Remark"), remark_);
+    const db::Result r = conn_.select(sql::SQLInsertSoHd.pick(d_), p);
+    Header h;
+    h.id = r.isEmpty() ? 0 : r.asInt(QStringLiteral("Id"));
+    return h;
+  }
+
+  const Unit* unitOf(const QString& barcode) const {
+    if (barcode.isEmpty()) return nullptr;
+    auto it = units_.constFind(barcode);  // barcodes are digits: their key is themselves
+    if (it == units_.constEnd()) it = units_.constFind(key(barcode));
+    return it == units_.constEnd() ? nullptr : &*it;
+  }
+
+  void store(const OrderLine& l) {
+    // The server converts the date of every line: a date it cannot read stops the import.
+    const QDateTime soDate = orderDate(l.orderDate);
+    if (l.webId <= 0) return skip(l, QStringLiteral("ไม่มี id ของรายการ"));
+    if (storedIds_.contains(l.webId)) {
+      r_.alreadyStored << l.webId;
+      repeated_.push_back(&l);
+      return;
+    }
+    const Unit* unit = unitOf(l.barcode);
+    if (!unit) return skip(l, QStringLiteral("ไม่พบ Barcode สินค้า"));
+    QString why;
+    Header* h = header(l, soDate, &why);
+    if (!h) return skip(l, why);
+
+    ++h->lastRecNo;
+    storedIds_.insert(l.webId);
+    pending_.push_back({&l, h->id, h->lastRecNo, unit->product, unit->id, unit->fraction});
+    if (pending_.size() >= kRowsPerInsert) flush();
+  }
+
+  // Inserts the waiting lines with one statement. When the database refuses it, the lines are
+  // inserted one by one: a refused line is skipped and the lines after it in its header take the
+  // numbers on.
+  void flush() {
+    if (pending_.empty()) return;
+    QString rows;
+    rows.reserve(int(pending_.size()) * 64);
+    for (const PendingLine& p : pending_) {
+      if (!rows.isEmpty()) rows += QLatin1Char(',');
+      rows += QStringLiteral("(%1,%2,%3,%4,%5,%6,%7,%8)")
+                  .arg(p.soHd)
+                  .arg(p.recNo)
+                  .arg(p.product)
+                  .arg(p.unit)
+                  .arg(p.fraction)
+                  .arg(p.line->quantity)
+                  .arg(p.fraction * p.line->quantity)
+                  .arg(p.line->webId);
+    }
+    bool inserted = false;
+    try {
+      const int changed = conn_.execute(sql::SQLInsertSoDtRowsHead.pick(d_) + rows + sql::SQLInsertSoDtRowsTail.pick(d_));
+      if (changed != int(pending_.size()))
+        throw std::logic_error("sales-order lines inserted: " + std::to_string(changed) + " of " + std::to_string(pending_.size()));
+      inserted = true;
+    } catch (const db::Error&) {
+    }
+    if (inserted) {
+      for (const PendingLine& p : pending_) r_.stored << p.line->webId;
+    } else {
+      insertOneByOne();
+    }
+    pending_.clear();
+  }
+
+  void insertOneByOne() {
+    // The numbers start again after the last line each header had before these.
+    for (const PendingLine& p : pending_) {
+      Header& h = headers_[p.soHd];
+      h.lastRecNo = std::min(h.lastRecNo, p.recNo - 1);
+    }
+    for (const PendingLine& p : pending_) {
+      Header& h = headers_[p.soHd];
+      db::Params& q = lineParams_;
+      q.setInt(QStringLiteral("SoHd"), p.soHd);
+      q.setInt(QStringLiteral("SoRecNo"), h.lastRecNo + 1);
+      q.setInt(QStringLiteral("Product"), p.product);
+      q.setInt(QStringLiteral("ProductUnits"), p.unit);
+      q.setInt(QStringLiteral("Fraction"), p.fraction);
+      q.setInt(QStringLiteral("Quantity"), p.line->quantity);
+      q.setInt(QStringLiteral("BackOrder"), p.fraction * p.line->quantity);
+      q.setInt(QStringLiteral("WebOrderId"), p.line->webId);
+      try {
+        conn_.execute(sql::SQLInsertSoDt.pick(d_), q);
+      } catch (const db::Error& e) {
+        const QString why = QStringLiteral("บันทึกรายการไม่ได้ : ") + e.message();
+        storedIds_.remove(p.line->webId);
+        refused_.insert(p.line->webId, why);
+        skip(*p.line, why);
+        continue;
+      }
+      ++h.lastRecNo;
+      r_.stored << p.line->webId;
+    }
+  }
+
+  static constexpr size_t kRowsPerInsert = 250;
+
+  OrderImporter& o_;
+  db::Connection& conn_;
+  db::Dialect d_;
+  ImportResult r_;
+  QString autoRunDocMonth_;
+  QString remark_;  // "Web Order " + the server's date: the remark of today's imported headers
+  QVariant priceIE_, warehouse_;
+  QSet<qint64> storedIds_;
+  QHash<QString, Unit> units_;
+  QHash<QString, QDateTime> dates_;
+  QString lastDateText_;
+  QDateTime lastDate_;
+  QHash<QString, Salesman> salesmen_;
+  QHash<QString, Customer> customers_;
+  QHash<qint64, Header> headers_;
+  QHash<QString, qint64> headerOfKey_;
+  QHash<QString, QString> failedHeaders_;
+  qint64 lastHeader_ = 0;
+  QString lastOrderNo_, lastCustomer_, lastSalesman_;
+  db::Params lineParams_;
+  std::vector<PendingLine> pending_;
+  std::vector<const OrderLine*> repeated_;  // lines whose web id was met before in the file or stored
+  QHash<qint64, QString> refused_;          // web ids whose insert the database refused, and why
+};
+
+OrderImporter::OrderImporter(db::Connection& conn, NumberSource numbers) : conn_(conn), numbers_(std::move(numbers)) {}
+
+QString OrderImporter::SoDocCode(const QString& autoRunDocMonth, const QString& soType, const QDate& orderDate) {
+  if (autoRunDocMonth.trimmed() == QLatin1String("Y"))
+    return QStringLiteral("SO%1-").arg(orderDate.month(), 2, 10, QLatin1Char('0')) + soType;
+  return QStringLiteral("SO-") + soType;
+}
+
+ImportResult OrderImporter::Import(const QVector<OrderLine>& lines) {
+  conn_.startTransaction();
+  try {
+    Run run(*this);
+    ImportResult r = run.go(lines);
+    conn_.commit();
+    return r;
+  } catch (...) {
+    conn_.rollback();
+    throw;
+  }
+}
+
+// ---- Consolidation by zone ---------------------------------------------------------------------
+
+QString ConsolidateZone(db::Connection& conn, const QString& zoneCode, const std::function<QString()>& drawNumber,
+                        int* ordersStamped) {
+  if (ordersStamped) *ordersStamped = 0;
+  const db::Dialect d = conn.dialect();
+  conn.startTransaction();
+  try {
+    db::Params p;
+    p.setText(QStringLiteral("Zone"), zoneCode);
+    db::Result orders = conn.select(sql::QSoConso.pick(d), p);
+    QString consoNo;
+    if (!orders.isEmpty()) {
+      consoNo = drawNumber();
+      db::Params u;
+      u.setText(QStringLiteral("ConsoNo"), consoNo);
+      int stamped = 0;
+      for (orders.first(); !orders.eof(); orders.next()) {
+        u.setInt(QStringLiteral("Id"), orders.asInt(QStringLiteral("Id")));
+        stamped += conn.execute(sql::SQLUpdateConso.pick(d), u);
+      }
+      if (ordersStamped) *ordersStamped = stamped;
+    }
+    conn.commit();
+    return consoNo;
+  } catch (...) {
+    conn.rollback();
+    throw;
+  }
+}
+
+}  // namespace weborder

@@ -1,0 +1,121 @@
+#include "web_order_import_sql.h"
+
+namespace weborder::sql {
+
+const db::SqlText QZone{
+    QStringLiteral("Select Code, Description, Convert(Char(8), GetDate(), 112) FileDate\n"
+                   "From Misc\n"
+                   "Where GroupCode = 'ZONE'\n"
+                   "Order By Code"),
+    QStringLiteral("Select Code, Description, DateKey(GetDate()) FileDate\n"
+                   "From Misc\n"
+                   "Where GroupCode = 'ZONE'\n"
+                   "Order By Code")};
+
+const db::SqlText QWebOrderRemark{QStringLiteral("Select 'Web Order ' + Convert(Char(8), GetDate(), 112) Remark"),
+                                  QStringLiteral("Select 'Web Order ' || DateKey(GetDate()) Remark")};
+
+const db::SqlText QChkSoHdHead{
+    QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
+                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo,\n"
+                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference\n"
+                   "From SoHd H\n"
+                   "  Inner Join SalesMan S On S.Id = H.Salesman\n"
+                   "  Inner Join Customer C On C.Id = H.Customer\n"
+                   "Where H.Remark = :Remark And H.Imported = 'Y' And H.Reference In ("),
+    {}};
+
+const db::SqlText QOrderDate{QStringLiteral("Select Convert(DateTime, :StOrderDate) OrderDate"),
+                             QStringLiteral("Select ToDateTime(:StOrderDate) OrderDate")};
+
+const db::SqlText QAutoRunDocMonth{
+    QStringLiteral("Select Coalesce(AutoRunDocMonth, 'N') AutoRunDocMonth From Misc\n"
+                   "Where GroupCode = 'SUBTYPE' And Code = :SoType"),
+    {}};
+
+const db::SqlText QGetSalesmenHead{
+    QStringLiteral("Select Id SalesmanId, Code, Department From SalesMan Where Code In ("), {}};
+
+const db::SqlText QGetCustomersHead{
+    QStringLiteral("Select C.Id CustomerId, C.Code, C.TaxCode, C.DueDays, C.Transport, Convert(Int, Coalesce(T.Rate, 0)) TaxRate\n"
+                   "From Customer C\n"
+                   "  Left Join Tax T On T.Id = C.TaxCode\n"
+                   "Where C.Code In ("),
+    QStringLiteral("Select C.Id CustomerId, C.Code, C.TaxCode, C.DueDays, C.Transport, Cast(Coalesce(T.Rate, 0) As Integer) TaxRate\n"
+                   "From Customer C\n"
+                   "  Left Join Tax T On T.Id = C.TaxCode\n"
+                   "Where C.Code In (")};
+
+const db::SqlText QGetConfig{QStringLiteral("Select Default_IE, DefaultWH From Config"), {}};
+
+const db::SqlText SQLInsertSoHd{
+    QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
+                   "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
+                   "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
+                   "Values (:SoNo, :SoType, 'N', :Price_IE, :SoDate, :Department, :ShipDate, :Customer, :Salesman,\n"
+                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference, :Remark,\n"
+                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y');\n"
+                   "Select Scope_Identity() Id"),
+    QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
+                   "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
+                   "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
+                   "Values (:SoNo, :SoType, 'N', :Price_IE, :SoDate, :Department, :ShipDate, :Customer, :Salesman,\n"
+                   "  :TaxCode, :TaxRate, :DueDays, :Warehouse, :Transportation, :Reference, :Remark,\n"
+                   "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')\n"
+                   "Returning Id")};
+
+const db::SqlText SQLInsertSoDt{
+    QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
+                   "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
+                   "Select H.Id, :SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, :Product, :ProductUnits,\n"
+                   "  :Fraction, :Quantity, 0, :BackOrder, 0, 0, 0, 'N', :WebOrderId\n"
+                   "From SoHd H\n"
+                   "Where H.Id = :SoHd"),
+    {}};
+
+const db::SqlText SQLInsertSoDtRowsHead{
+    QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
+                   "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
+                   "Select H.Id, V.SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, V.Product, V.ProductUnits,\n"
+                   "  V.Fraction, V.Quantity, 0, V.BackOrder, 0, 0, 0, 'N', V.WebOrderId\n"
+                   "From (Values "),
+    QStringLiteral("With V (SoHd, SoRecNo, Product, ProductUnits, Fraction, Quantity, BackOrder, WebOrderId) As (Values ")};
+
+const db::SqlText SQLInsertSoDtRowsTail{
+    QStringLiteral(") As V (SoHd, SoRecNo, Product, ProductUnits, Fraction, Quantity, BackOrder, WebOrderId)\n"
+                   "  Inner Join SoHd H On H.Id = V.SoHd"),
+    QStringLiteral(")\nInsert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
+                   "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
+                   "Select H.Id, V.SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, V.Product, V.ProductUnits,\n"
+                   "  V.Fraction, V.Quantity, 0, V.BackOrder, 0, 0, 0, 'N', V.WebOrderId\n"
+                   "From V Inner Join SoHd H On H.Id = V.SoHd")};
+
+// On SQL Server the read locks the web ids it looks for until the import commits: an import of the
+// same lines on another workstation waits and then finds them stored. The embedded server's
+// transaction holds the write lock from its start.
+const db::SqlText QStoredWebIdsHead{
+    QStringLiteral("Select Distinct WebOrderId From SoDt With (UpdLock, HoldLock) Where WebOrderId In ("),
+    QStringLiteral("Select Distinct WebOrderId From SoDt Where WebOrderId In (")};
+
+const db::SqlText QProductUnitsHead{
+    QStringLiteral("Select PU.Id ProductUnits, PU.Product, PU.Fraction, PU.Barcode\n"
+                   "From ProductUnits PU\n"
+                   "  Inner Join Product P On P.Id = PU.Product\n"
+                   "Where PU.Barcode In ("),
+    {}};
+
+const db::SqlText QSoConso{
+    QStringLiteral("Select H.Id\n"
+                   "From SoHd H\n"
+                   "  Inner Join Customer C On C.Id = H.Customer\n"
+                   "  Inner Join Misc M On M.Id = C.Zone And M.GroupCode = 'ZONE'\n"
+                   "Where M.Code = :Zone And Coalesce(RTrim(H.ConsoNo), '') = ''\n"
+                   "Order By H.Id"),
+    {}};
+
+const db::SqlText SQLUpdateConso{
+    QStringLiteral("Update SoHd Set ConsoNo = :ConsoNo, ConsoDate = GetDate(), Clear = 'Y'\n"
+                   "Where Id = :Id And Coalesce(RTrim(ConsoNo), '') = ''"),
+    {}};
+
+}  // namespace weborder::sql

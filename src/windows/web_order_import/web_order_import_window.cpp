@@ -1,0 +1,280 @@
+#include "web_order_import_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "data_module.h"
+#include "config_module.h"
+#include "document_print_dialog.h"
+#include "edits.h"
+#include "key_preview.h"
+#include "net/ftp.h"
+#include "net/shell_folders.h"
+#include "web_order_import_sql.h"
+#include "prompts.h"
+#include "consolidation_number_search.h"
+
+namespace {
+
+// Disables the two buttons for the life of one click, whatever way the click ends.
+class ButtonsDisabled {
+ public:
+  ButtonsDisabled(QPushButton* a, QPushButton* b) : a_(a), b_(b) {
+    a_->setEnabled(false);
+    b_->setEnabled(false);
+  }
+  ~ButtonsDisabled() {
+    a_->setEnabled(true);
+    b_->setEnabled(true);
+  }
+
+ private:
+  QPushButton* a_;
+  QPushButton* b_;
+};
+
+const char* kLoadCaption = "Load / Consolidate";
+
+}  // namespace
+
+TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
+    : QDialog(parent),
+      QZone(DM->DMdata),
+      SQLUpdate(DM->DMdata),
+      Acknowledge(WebBrowser1, [this](qint64 id) { return Settings.acknowledgeUrl(id); }) {
+  setObjectName(QStringLiteral("FrLoadFileXML_Varnotek"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  GroupZone = new QGroupBox(QStringLiteral("Zone"), this);
+  LZone = new QLabel(QStringLiteral("Zone ลูกค้า"), GroupZone);
+  EZone = new QComboBox(GroupZone);
+  EZone->setObjectName(QStringLiteral("EZone"));
+  EZone->setMinimumWidth(260);
+  LZone->setBuddy(EZone);
+  auto* zoneLayout = new QHBoxLayout(GroupZone);
+  zoneLayout->addWidget(LZone);
+  zoneLayout->addWidget(EZone, 1);
+
+  LDocNo = new QLabel(QStringLiteral("เลขที่ Conso"), this);
+  DocNo = new widgets::Edit(this);
+  DocNo->setObjectName(QStringLiteral("DocNo"));
+  DocNo->setMaxLength(15);
+  LDocNo->setBuddy(DocNo);
+  BtSearch = new widgets::SpeedButton(this);
+  BtSearch->setObjectName(QStringLiteral("BtSearch"));
+  BtSearch->setText(QStringLiteral("..."));
+  BtSearch->setToolTip(QStringLiteral("ค้นหาเลขที่เอกสาร"));
+  auto* docLayout = new QHBoxLayout;
+  docLayout->addWidget(LDocNo);
+  docLayout->addWidget(DocNo, 1);
+  docLayout->addWidget(BtSearch);
+
+  lStatus = new QLabel(this);
+  lStatus->setObjectName(QStringLiteral("lStatus"));
+  lStatus->setStyleSheet(QStringLiteral("color: blue;"));
+  lStatus->setMinimumWidth(380);
+  lStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lAcknowledged = new QLabel(this);
+  lAcknowledged->setObjectName(QStringLiteral("lAcknowledged"));
+  lAcknowledged->setStyleSheet(QStringLiteral("color: blue;"));
+  lAcknowledged->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+  BLoad = new QPushButton(QString::fromLatin1(kLoadCaption), this);
+  BLoad->setObjectName(QStringLiteral("BLoad"));
+  BClose = new QPushButton(QStringLiteral("Close"), this);
+  BClose->setObjectName(QStringLiteral("BClose"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(BLoad);
+  buttons->addWidget(BClose);
+
+  auto* root = new QVBoxLayout(this);
+  root->addWidget(GroupZone);
+  root->addLayout(docLayout);
+  root->addWidget(lStatus);
+  root->addWidget(lAcknowledged);
+  root->addLayout(buttons);
+  setTabOrder(EZone, DocNo);
+  setTabOrder(DocNo, BLoad);
+  setTabOrder(BLoad, BClose);
+  adjustSize();
+
+  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, &TFrLoadFileXML_Varnotek::EZoneChange);
+  connect(BLoad, &QPushButton::clicked, this, [this] { BLoadClick(); });
+  connect(BClose, &QPushButton::clicked, this, [this] { BCloseClick(); });
+  BtSearch->OnClick = [this](QObject*) { BtSearchClick(); };
+  DocNo->OnExit = [this](QObject*) { DocNoExit(); };
+  DocNo->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers shift) { DocNoKeyDown(key, shift); };
+
+  // Enter moves on to the next control (a button takes Enter as a click).
+  keyPreview_ = new widgets::KeyPreview(this);
+  keyPreview_->KeyDown = [this](QObject* sender, int& key, Qt::KeyboardModifiers) {
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !qobject_cast<QPushButton*>(sender)) {
+      focusNextChild();
+      key = 0;
+    }
+  };
+
+  connect(&Acknowledge, &weborder::Acknowledger::progress, this, [this] { ShowAcknowledged(); });
+  connect(&Acknowledge, &weborder::Acknowledger::finished, this, [this] {
+    if (closeRequested_) close();
+  });
+
+  QZone.sql = weborder::sql::QZone.tsql.split(QLatin1Char('\n'));
+  QZone.sqlSqlite = weborder::sql::QZone.sqlite.split(QLatin1Char('\n'));
+}
+
+TFrLoadFileXML_Varnotek::~TFrLoadFileXML_Varnotek() { Acknowledge.abandon(); }
+
+QString TFrLoadFileXML_Varnotek::ZoneCode() const {
+  return QZone.active() && !QZone.isEmpty() && !QZone.eof() ? QZone.asString(QStringLiteral("Code")).trimmed() : QString();
+}
+
+QString TFrLoadFileXML_Varnotek::FileDate() const {
+  return QZone.active() && !QZone.isEmpty() && !QZone.eof() ? QZone.asString(QStringLiteral("FileDate")).trimmed() : QString();
+}
+
+void TFrLoadFileXML_Varnotek::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TFrLoadFileXML_Varnotek::FormShow() {
+  if (DMConfig) setWindowTitle(DMConfig->MenuCaption);
+  const QVector<data::UpgradeStep> steps = weborder::ImportUpgradeSteps();
+  SQLUpdate.sql = data::ScriptLines(steps);
+  data::RunUpgrade(DM->DMdata, SQLUpdate, steps);
+  SetStatus(QString());
+  DocNo->clear();
+  BLoad->setText(QString::fromLatin1(kLoadCaption));
+
+  QZone.close();
+  QZone.open();
+  const QSignalBlocker block(EZone);
+  EZone->clear();
+  for (QZone.first(); !QZone.eof(); QZone.next()) EZone->addItem(QZone.asString(QStringLiteral("Description")));
+  QZone.first();
+  EZone->setCurrentIndex(QZone.isEmpty() ? -1 : 0);
+}
+
+void TFrLoadFileXML_Varnotek::EZoneChange(int index) {
+  if (index >= 0 && index < QZone.rowCount()) QZone.moveTo(index);
+}
+
+void TFrLoadFileXML_Varnotek::DocNoExit() {
+  BLoad->setText(DocNo->text().isEmpty() ? QString::fromLatin1(kLoadCaption) : QStringLiteral("Print"));
+}
+
+void TFrLoadFileXML_Varnotek::DocNoKeyDown(int& key, Qt::KeyboardModifiers) {
+  if (key == Qt::Key_F5) {
+    key = 0;
+    BtSearchClick();
+  }
+}
+
+void TFrLoadFileXML_Varnotek::BtSearchClick() {
+  TFrSearchConsoNo dlg(this);
+  dlg.KeyFieldName = QStringLiteral("ConsoNo");
+  if (dlg.ShowModal() == QDialog::Accepted && !dlg.ResultKey.trimmed().isEmpty()) {
+    DocNo->setText(dlg.ResultKey.trimmed());
+    DocNo->setFocus();
+  }
+}
+
+void TFrLoadFileXML_Varnotek::SetStatus(const QString& text, bool throttled) {
+  lStatus->setText(text);
+  if (!throttled || !repaintClock_.isValid() || repaintClock_.elapsed() >= 50) {
+    lStatus->repaint();
+    repaintClock_.start();
+  }
+  Q_EMIT statusChanged(text);
+}
+
+void TFrLoadFileXML_Varnotek::BLoadClick() {
+  ButtonsDisabled disabled(BLoad, BClose);
+  if (DocNo->text().isEmpty()) {
+    SetStatus(QStringLiteral("Status : Load File"));
+    const QString folder = net::webOrderDownloadFolder();  // "Cannot create ..." when it cannot be made
+    const QString baseName = weborder::OrderFileBaseName(ZoneCode(), FileDate());
+    const QString localFile = folder + baseName + QStringLiteral(".xml");
+
+    Settings = weborder::ReadWebOrderSettings(DM->DMdata);
+    if (!Settings.hasHost())
+      throw std::runtime_error(
+          "The order web server is not set: enter its host name in Config.WebOrderHost (see docs/web-order-import.md)");
+
+    WebBrowser1.start(Settings.fileRequestUrl(baseName, ZoneCode()));
+    const net::FtpResult got = net::ftpDownload(Settings.ftp(), weborder::RemoteOrderFile(baseName), localFile);
+    if (!got.ok && got.stage == net::FtpResult::Stage::Connect)
+      throw std::runtime_error(QStringLiteral("FTP %1:%2 : %3").arg(Settings.host).arg(Settings.ftpPort).arg(got.message).toStdString());
+    if (!got.ok) {
+      SetStatus(QStringLiteral("Status : ไม่พบ ข้อมูลของ Order"));
+    } else {
+      SetStatus(QStringLiteral("Status : Load File To DB"));
+      LoadXMLToDB(localFile);
+    }
+    SetStatus(QStringLiteral("Status : Consolidate "));
+    Consolidate();
+  }
+  PrintConsolidation();
+}
+
+void TFrLoadFileXML_Varnotek::LoadXMLToDB(const QString& file) {
+  const QVector<weborder::OrderLine> lines = weborder::ReadOrderFile(file);
+  weborder::OrderImporter importer(DM->DMdata, [](const QString& code, const QDate& date) { return DM->NewDocumentNo(code, date); });
+  importer.onLine = [this](const weborder::OrderLine& l) {
+    SetStatus(QStringLiteral("Status : Load OrderNo : ") + l.orderNo + QStringLiteral(" Barcode : ") + l.barcode, true);
+  };
+  LastImport = weborder::ImportResult();
+  LastImport = importer.Import(lines);
+  // Committed: now the site may learn which lines arrived.
+  Acknowledge.enqueue(LastImport.toAcknowledge());
+  const QString report = LastImport.reportText();
+  if (!report.isEmpty()) prompts::current().message(report, prompts::Style::Info);
+}
+
+void TFrLoadFileXML_Varnotek::Consolidate() {
+  const QString no = weborder::ConsolidateZone(DM->DMdata, ZoneCode(), [] {
+    return DM->NewDocumentNo(QStringLiteral("CONSOLIDAT"), DM->ServerTime());
+  });
+  DocNo->setText(no);
+}
+
+void TFrLoadFileXML_Varnotek::PrintConsolidation() {
+  TFrDocPrintForm& print = TFrDocPrintForm::Instance();
+  print.DocNo = DocNo->text();
+  print.DocYear = 1977;
+  print.PrintCode = QStringLiteral("CONSOLIDAT");
+  print.ShowModal();
+}
+
+void TFrLoadFileXML_Varnotek::ShowAcknowledged() {
+  QString text = Acknowledge.progressText();
+  if (closeRequested_ && Acknowledge.busy())
+    text += QStringLiteral(" : the window closes when all are sent (Close again to close now)");
+  lAcknowledged->setText(text);
+}
+
+void TFrLoadFileXML_Varnotek::BCloseClick() { close(); }
+
+void TFrLoadFileXML_Varnotek::reject() { close(); }
+
+void TFrLoadFileXML_Varnotek::closeEvent(QCloseEvent* e) {
+  if (Acknowledge.busy() && !closeRequested_) {
+    closeRequested_ = true;
+    ShowAcknowledged();
+    e->ignore();
+    return;
+  }
+  Acknowledge.abandon();
+  e->accept();
+}

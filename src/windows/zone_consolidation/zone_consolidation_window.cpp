@@ -1,0 +1,749 @@
+#include "zone_consolidation_window.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMap>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "conso_to_iv_procedure.h"
+#include "zone_consolidation_sql.h"
+#include "data_module.h"
+#include "config_module.h"
+#include "error_reporter.h"
+#include "document_print_dialog.h"
+#include "prompts.h"
+#include "zone_consolidation_search.h"
+#include "textutil/number_format.h"
+#include "textutil/dates.h"
+
+namespace {
+
+namespace sql = consolidation::sql;
+
+// Line breaks of this window's messages: LF then CR.
+const QString kBreak = QStringLiteral("\n\r");
+
+db::Connection& dataConnection() {
+  if (!DM) throw db::Error(QStringLiteral("The data module is not created"));
+  return DM->DMdata;
+}
+
+void assign(db::Query& q, const db::SqlText& t) {
+  q.sql = sql::lines(t.tsql);
+  q.sqlSqlite = t.sqlite.isEmpty() ? QStringList() : sql::lines(t.sqlite);
+}
+
+void assign(db::Script& s, const db::SqlText& t) {
+  s.sql = sql::lines(t.tsql);
+  s.sqlSqlite = t.sqlite.isEmpty() ? QStringList() : sql::lines(t.sqlite);
+}
+
+QDateTime dateOnly(const QVariant& v) {
+  const QDateTime d = db::toDateTime(v);
+  return d.isValid() ? QDateTime(d.date(), QTime(0, 0)) : QDateTime();
+}
+
+bool storedRow(const QVariant& id) { return !id.isNull() && id.toLongLong() != 0; }
+
+}  // namespace
+
+TFrConsolidate_Qel_Dru::TFrConsolidate_Qel_Dru(QWidget* parent)
+    : TFrForm(parent),
+      QZone(dataConnection()),
+      QLoad(dataConnection()),
+      QConsoHd(dataConnection()),
+      QConsoDt(dataConnection()),
+      QHeaderId(dataConnection()),
+      QChkOnhand(dataConnection()),
+      QConsoToIv(dataConnection()),
+      QHeldLines(dataConnection()),
+      SQLAddConsoHd(dataConnection()),
+      SQLAddConsoDt(dataConnection()),
+      SpConsoToIV(dataConnection(), QString::fromLatin1(consolidation::kConsoToIV)),
+      DZone(&QZone),
+      DConsoHd(&QConsoHd),
+      DConsoDt(&QConsoDt) {
+  consolidation::registerConsoProcedures();
+  setObjectName(QStringLiteral("FrConsolidate_Qel_Dru"));
+
+  assign(QZone, sql::QZone());
+  assign(QLoad, sql::QLoad());
+  assign(QConsoHd, sql::QConsoHd());
+  assign(QConsoDt, sql::QConsoDt());
+  assign(QHeaderId, sql::QHeaderId());
+  assign(QChkOnhand, sql::QChkOnhand());
+  assign(QConsoToIv, sql::QConsoToIv());
+  assign(QHeldLines, sql::QHeldLines());
+  assign(SQLAddConsoHd, sql::SQLAddConsoHd());
+  assign(SQLAddConsoDt, sql::SQLAddConsoDt());
+  SpConsoToIV.declare(QStringLiteral("Result"), db::ParamType::Integer, db::ParamDir::Result);
+  SpConsoToIV.declare(QStringLiteral("@DocNo"), db::ParamType::Text, db::ParamDir::Input);
+
+  layoutControls();
+
+  FaGetDocNo1->Bind(&DConsoHd, QStringLiteral("DocNo"));
+  FaGetDocNo1->DocNo->OnExit = [this](QObject* s) { FaGetDocNo1DocNoExit(s); };
+  FaGetDocNo1->DocNo->OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FaGetDocNo1DocNoKeyDown(s, key, m); };
+  FaGetDocNo1->BtSearch->OnClick = [this](QObject* s) { FaGetDocNo1BtSearchClick(s); };
+  FaGetConsoDate->Bind(&DConsoHd, QStringLiteral("DocDate"));
+  FaGetSendDate->Bind(&DConsoHd, QStringLiteral("SendDate"));
+  FaGetSendDate->DocDate->OnExit = nullptr;  // no working-year check on the planned send date
+  Carman->setDataSource(&DConsoHd, QStringLiteral("Carman"));
+  LicensePlate->setDataSource(&DConsoHd, QStringLiteral("LicensePlate"));
+  Porter1->setDataSource(&DConsoHd, QStringLiteral("Porter1"));
+  Porter2->setDataSource(&DConsoHd, QStringLiteral("Porter2"));
+  Porter3->setDataSource(&DConsoHd, QStringLiteral("Porter3"));
+  Remark->setDataSource(&DConsoHd, QStringLiteral("Remark"));
+  DgDt->setDataSource(&DConsoDt);
+
+  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int) { EZoneChange(EZone); });
+  connect(BLoad, &QPushButton::clicked, this, [this] { BLoadClick(BLoad); });
+  connect(BSendToIV, &QPushButton::clicked, this, [this] { BSendToIVClick(BSendToIV); });
+}
+
+TFrConsolidate_Qel_Dru::~TFrConsolidate_Qel_Dru() {
+  // The grid and the edits let go of the results before the queries go.
+  DetachFieldChanged();
+  DgDt->setDataSource(nullptr);
+}
+
+void TFrConsolidate_Qel_Dru::layoutControls() {
+  SetClientSize(1010, 640);
+  auto* root = new QVBoxLayout(Client);
+  root->setContentsMargins(4, 4, 4, 4);
+  root->setSpacing(4);
+
+  auto label = [this](const char* text, const char* name) {
+    auto* l = new QLabel(QString::fromUtf8(text), Client);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+  };
+  auto edit = [this](const char* name, int width) {
+    auto* e = new widgets::DBEdit(Client);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setFixedWidth(width);
+    return e;
+  };
+
+  // First line: number, date, zone, send date, the two buttons and the weight.
+  auto* line1 = new QHBoxLayout;
+  FaGetDocNo1 = new TFaGetDocNo(Client);
+  FaGetDocNo1->setObjectName(QStringLiteral("FaGetDocNo1"));
+  FaGetDocNo1->Label1->setText(QStringLiteral("เลขที่"));
+  FaGetConsoDate = new TFaGetDate(Client);
+  FaGetConsoDate->setObjectName(QStringLiteral("FaGetConsoDate"));
+  FaGetConsoDate->Label2->setText(QStringLiteral("วันที่"));
+  LZone = label("Zone ลูกค้า", "LZone");
+  EZone = new QComboBox(Client);
+  EZone->setObjectName(QStringLiteral("EZone"));
+  EZone->setMinimumWidth(200);
+  LZone->setBuddy(EZone);
+  FaGetSendDate = new TFaGetDate(Client);
+  FaGetSendDate->setObjectName(QStringLiteral("FaGetSendDate"));
+  FaGetSendDate->setFixedSize(217, 22);
+  FaGetSendDate->Label2->setText(QStringLiteral("วันที่กำหนดส่ง"));
+  FaGetSendDate->Label2->setGeometry(0, 0, 92, 22);
+  FaGetSendDate->DocDate->setGeometry(96, 0, 120, 22);
+  BLoad = new QPushButton(QStringLiteral("Load"), Client);
+  BLoad->setObjectName(QStringLiteral("BLoad"));
+  BLoad->setAutoDefault(false);
+  line1->addWidget(FaGetDocNo1);
+  line1->addWidget(FaGetConsoDate);
+  line1->addWidget(LZone);
+  line1->addWidget(EZone);
+  line1->addWidget(FaGetSendDate);
+  line1->addWidget(BLoad);
+  line1->addStretch();
+  root->addLayout(line1);
+
+  auto* line2 = new QHBoxLayout;
+  BSendToIV = new QPushButton(QStringLiteral("สร้างและพิมพ์ใบส่งของ"), Client);
+  BSendToIV->setObjectName(QStringLiteral("BSendToIV"));
+  BSendToIV->setAutoDefault(false);
+  BSendToIV->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+  LWeight = new QLabel(QStringLiteral("น้ำหนักรวม "), Client);
+  LWeight->setObjectName(QStringLiteral("LWeight"));
+  QFont big = LWeight->font();
+  big.setBold(true);
+  big.setPixelSize(20);
+  LWeight->setFont(big);
+  QPalette blue = LWeight->palette();
+  blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  LWeight->setPalette(blue);
+  line2->addWidget(BSendToIV);
+  line2->addSpacing(24);
+  line2->addWidget(LWeight);
+  line2->addStretch();
+  root->addLayout(line2);
+
+  // The truck crew and the remark.
+  auto* crew = new QGridLayout;
+  LCarman = label("พนักงานขับรถ", "LCarman");
+  Carman = edit("Carman", 180);
+  LLicensePlate = label("ทะเบียนรถ", "LLicensePlate");
+  LicensePlate = edit("LicensePlate", 110);
+  LRemark = label("หมาเหตุ", "LRemark");
+  Remark = edit("Remark", 330);
+  LPorter1 = label("เด็กรถ 1", "LPorter1");
+  Porter1 = edit("Porter1", 180);
+  LPorter2 = label("เด็กรถ 2", "LPorter2");
+  Porter2 = edit("Porter2", 180);
+  LPorter3 = label("เด็กรถ 3", "LPorter3");
+  Porter3 = edit("Porter3", 180);
+  crew->addWidget(LCarman, 0, 0);
+  crew->addWidget(Carman, 0, 1);
+  crew->addWidget(LLicensePlate, 0, 2);
+  crew->addWidget(LicensePlate, 0, 3);
+  crew->addWidget(LRemark, 0, 4);
+  crew->addWidget(Remark, 0, 5, 1, 3);
+  crew->addWidget(LPorter1, 1, 0);
+  crew->addWidget(Porter1, 1, 1);
+  crew->addWidget(LPorter2, 1, 2);
+  crew->addWidget(Porter2, 1, 3);
+  crew->addWidget(LPorter3, 1, 4);
+  crew->addWidget(Porter3, 1, 5);
+  crew->setColumnStretch(8, 1);
+  root->addLayout(crew);
+
+  DgDt = new widgets::DbGrid(Client);
+  DgDt->setObjectName(QStringLiteral("DgDt"));
+  DgDt->setAlternatingRowColors(true);
+  root->addWidget(DgDt, 1);
+
+  // Tab order: number, zone, send date, Load, crew, remark, grid.
+  QWidget* order[] = {FaGetDocNo1->DocNo, EZone, FaGetSendDate->DocDate, BLoad, Carman, LicensePlate,
+                      Porter1, Porter2, Porter3, Remark, DgDt};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
+// ---- Zones ----------------------------------------------------------------------------------
+
+qint64 TFrConsolidate_Qel_Dru::SelectedZoneId() const {
+  if (!QZone.active() || QZone.isEmpty() || QZone.eof()) return 0;
+  return QZone.asInt(QStringLiteral("Id"));
+}
+
+void TFrConsolidate_Qel_Dru::ReadZones() {
+  QZone.close();
+  QZone.open();
+  const QSignalBlocker block(EZone);
+  EZone->clear();
+  for (int i = 0; i < QZone.rowCount(); ++i)
+    EZone->addItem(QZone.at(i, QZone.findColumn(QStringLiteral("Description"))).toString(),
+                   QZone.at(i, QZone.findColumn(QStringLiteral("Code"))));
+  QZone.first();
+  EZone->setCurrentIndex(QZone.isEmpty() ? -1 : 0);
+  DZone.reset();
+}
+
+void TFrConsolidate_Qel_Dru::EZoneChange(QObject*) {
+  const int i = EZone->currentIndex();
+  if (i >= 0 && i < QZone.rowCount()) DZone.moveTo(i);
+}
+
+// The zone of an existing document: its row in the zone list, read again when the list misses it.
+void TFrConsolidate_Qel_Dru::ShowSelectedZone() {
+  const qint64 zone = QConsoHd.asInt(QStringLiteral("CustomerZone"));
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int idc = QZone.columnIndex(QStringLiteral("Id"));
+    for (int i = 0; idc >= 0 && i < QZone.rowCount(); ++i) {
+      if (QZone.at(i, idc).toLongLong() != zone) continue;
+      QZone.moveTo(i);
+      const QSignalBlocker block(EZone);
+      EZone->setCurrentIndex(i);
+      DZone.cursorMoved();
+      return;
+    }
+    ReadZones();
+  }
+}
+
+// ---- Show, New, opening a document ----------------------------------------------------------
+
+void TFrConsolidate_Qel_Dru::FormShow(QObject* sender) {
+  TFrForm::FormShow(sender);
+  setWindowTitle((DMConfig ? DMConfig->MenuCaption : QString()) + QStringLiteral(" [") + QString::fromLatin1(kVersion) +
+                 QStringLiteral("]"));
+  FaGetConsoDate->setEnabled(false);
+  AcNewExecute(this);
+}
+
+void TFrConsolidate_Qel_Dru::AcNewExecute(QObject* sender) {
+  TFrForm::AcNewExecute(sender);
+  LWeight->setText(QStringLiteral("น้ำหนักรวม "));
+  LWeight->repaint();
+  FaGetDocNo1->setEnabled(true);
+  FaGetDocNo1->DocNo->setEnabled(true);
+  BLoad->setEnabled(true);
+  EZone->setEnabled(true);
+  FaGetSendDate->setEnabled(true);
+  BSendToIV->setEnabled(false);
+  ReadZones();
+  DetachFieldChanged();
+  OpenQuery(QString());
+  SetDgDtColumn();
+  FaGetDocNo1->DocNo->setFocus();
+}
+
+void TFrConsolidate_Qel_Dru::OpenQuery(const QString& docNo) {
+  QConsoHd.close();
+  QConsoHd.params.setText(QStringLiteral("DocNo"), docNo);
+  QConsoHd.open();
+  IsNewDocument = QConsoHd.isEmpty();
+  if (IsNewDocument) {
+    // A new document starts on the server's date; it is never saved without its dates.
+    QConsoHd.append();
+    const QDateTime today(DM->ServerTime().date(), QTime(0, 0));
+    QConsoHd.setValue(QStringLiteral("DocDate"), today);
+    QConsoHd.setValue(QStringLiteral("SendDate"), today);
+  }
+  if (QConsoHd.asString(QStringLiteral("Confirm")).isEmpty()) QConsoHd.setValue(QStringLiteral("Confirm"), QStringLiteral("N"));
+  if (!IsNewDocument) ShowSelectedZone();
+  DConsoHd.reset();
+
+  QConsoDt.close();
+  QConsoDt.params.setInt(QStringLiteral("ConsolidateHd"), IsNewDocument ? 0 : QConsoHd.asInt(QStringLiteral("Id")));
+  QConsoDt.params.setDateTime(QStringLiteral("SendDate"), dateOnly(QConsoHd.value(QStringLiteral("SendDate"))));
+  QConsoDt.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
+  QConsoDt.open();
+  QConsoDtAfterOpen();
+  DConsoDt.reset();
+}
+
+void TFrConsolidate_Qel_Dru::QConsoDtAfterOpen() {
+  WeightKgDisplayFormat = QStringLiteral("#,##0.00");
+  WeightKgEditFormat = QStringLiteral("###0.00");
+  DgDt->viewport()->update();
+}
+
+void TFrConsolidate_Qel_Dru::SetDocumentControls() {
+  const bool exists = !IsNewDocument;
+  const bool finished = QConsoHd.asString(QStringLiteral("Confirm")) == QLatin1String("Y");
+  AcSave->setEnabled(exists && !finished);
+  AcDel->setEnabled(exists && !finished);
+  BSendToIV->setEnabled(exists);
+  BLoad->setEnabled(!exists);
+  EZone->setEnabled(!exists);
+  FaGetSendDate->setEnabled(!exists);
+  FaGetDocNo1->DocNo->setEnabled(false);
+}
+
+void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
+  DetachFieldChanged();
+  OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
+  AttachFieldChanged();
+  CalSumWeight();
+  SetDocumentControls();
+}
+
+void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
+  if (key != Qt::Key_F5) return;
+  key = 0;
+  FaGetDocNo1BtSearchClick(FaGetDocNo1);
+}
+
+void TFrConsolidate_Qel_Dru::FaGetDocNo1BtSearchClick(QObject*) {
+  TFrSearchConsoNoQelDru dlg(this);
+  dlg.KeyFieldName = QStringLiteral("DocNo");
+  if (dlg.ShowModal() != QDialog::Accepted) return;
+  FaGetDocNo1->DocNo->setFocus();
+  if (QConsoHd.active() && !QConsoHd.isEmpty()) {
+    QConsoHd.setValue(QStringLiteral("DocNo"), dlg.ResultKey);
+    DConsoHd.rowChanged(QConsoHd.recNo());
+  }
+  FaGetDocNo1->DocNo->setText(dlg.ResultKey);
+}
+
+// ---- Load -----------------------------------------------------------------------------------
+
+QDate TFrConsolidate_Qel_Dru::SendDateOfFrame() const { return dateOnly(QConsoHd.value(QStringLiteral("SendDate"))).date(); }
+
+void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
+  DetachFieldChanged();
+  QLoad.close();
+  QLoad.params.setDateTime(QStringLiteral("SendDate"), QDateTime(SendDateOfFrame(), QTime(0, 0)));
+  QLoad.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
+  QLoad.open();
+  AcSave->setEnabled(!QLoad.isEmpty());
+
+  // Every field copied by name, except Id and ConsolidateHd, which stay empty.
+  const QStringList& to = QConsoDt.columns();
+  QVector<int> from(to.size(), -1);
+  for (int i = 0; i < to.size(); ++i) {
+    const QString name = to[i].toUpper();
+    if (name == QLatin1String("ID") || name == QLatin1String("CONSOLIDATEHD")) continue;
+    from[i] = QLoad.columnIndex(to[i]);
+  }
+  auto& rows = QConsoDt.rows();
+  rows.reserve(rows.size() + QLoad.rowCount());
+  for (const auto& src : QLoad.rows()) {
+    QVector<QVariant> row(to.size());
+    for (int i = 0; i < to.size(); ++i)
+      if (from[i] >= 0) row[i] = src[from[i]];
+    rows.push_back(std::move(row));
+  }
+  QLoad.close();
+  QConsoDt.first();
+  DConsoDt.reset();
+
+  // One document is loaded once.
+  BLoad->setEnabled(false);
+  EZone->setEnabled(false);
+  FaGetSendDate->setEnabled(false);
+  AttachFieldChanged();
+  CalSumWeight();
+}
+
+// ---- Grid -----------------------------------------------------------------------------------
+
+void TFrConsolidate_Qel_Dru::SetGrid(const QString& field, int width, const QString& title, const QString& control,
+                                    const QString& controlParams, bool readOnly) {
+  DgDt->addColumnLine(field + QLatin1Char('\t') + QString::number(width) + QLatin1Char('\t') + title + QLatin1Char('\t') +
+                      (readOnly ? QStringLiteral("T") : QStringLiteral("F")));
+  if (control.compare(QLatin1String("CheckBox"), Qt::CaseInsensitive) == 0) DgDt->setCheckBox(field, controlParams);
+}
+
+void TFrConsolidate_Qel_Dru::SetDgDtColumn() {
+  DgDt->setUpdatesEnabled(false);
+  DgDt->clearColumns();
+  SetGrid(QStringLiteral("ToConso"), 4, QStringLiteral("จัด"), QStringLiteral("CheckBox"), QStringLiteral("Y;N"), false);
+  SetGrid(QStringLiteral("SoNo"), 12, QStringLiteral("เลขที่สั่งขาย"), QString(), QString(), true);
+  SetGrid(QStringLiteral("SoDate"), 10, QStringLiteral("วันที่สั่งขาย"), QString(), QString(), true);
+  SetGrid(QStringLiteral("SendYourOrder"), 8, QStringLiteral("ลำดับการส่ง"), QString(), QString(), true);
+  SetGrid(QStringLiteral("Address3"), 10, QStringLiteral("อำเภอ"), QString(), QString(), true);
+  SetGrid(QStringLiteral("CusName"), 20, QStringLiteral("ชื่อลูกค้า"), QString(), QString(), true);
+  SetGrid(QStringLiteral("ProdCode"), 11, QStringLiteral("รหัสสินค้า"), QString(), QString(), true);
+  SetGrid(QStringLiteral("ProdName"), 28, QStringLiteral("ชื่อสินค้า"), QString(), QString(), true);
+  SetGrid(QStringLiteral("UnitName"), 8, QStringLiteral("หน่วย"), QString(), QString(), true);
+  SetGrid(QStringLiteral("Onhand"), 8, QStringLiteral("คงเหลือ"), QString(), QString(), true);
+  SetGrid(QStringLiteral("OrderQnty"), 8, QStringLiteral("จำนวนสั่งจัด"), QString(), QString(), true);
+  SetGrid(QStringLiteral("SendQnty"), 8, QStringLiteral("จัดได้"), QString(), QString(), false);
+  SetGrid(QStringLiteral("WeightKg"), 8, QStringLiteral("น้ำหนัก (Kg)"), QString(), QString(), true);
+  // Dates as dd/mm/yyyy whatever form the server returns them in; the weight in its formats.
+  if (widgets::GridColumn* c = DgDt->column(QStringLiteral("SoDate")))
+    c->displayText = [](const QVariant& v) {
+      const QDateTime d = db::toDateTime(v);
+      return d.isValid() ? textutil::dateToText(d.date()) : v.toString();
+    };
+  if (widgets::GridColumn* c = DgDt->column(QStringLiteral("WeightKg"))) {
+    c->displayText = [this](const QVariant& v) {
+      if (v.isNull() || WeightKgDisplayFormat.isEmpty()) return widgets::displayText(v);
+      return textutil::formatFloat(WeightKgDisplayFormat, v.toDouble());
+    };
+    c->editText = [this](const QVariant& v) {
+      if (v.isNull() || WeightKgEditFormat.isEmpty()) return widgets::displayText(v);
+      return textutil::formatFloat(WeightKgEditFormat, v.toDouble());
+    };
+  }
+  DgDt->applyColumns();
+  DgDt->setUpdatesEnabled(true);
+}
+
+void TFrConsolidate_Qel_Dru::AttachFieldChanged() {
+  if (fieldChanged_) return;
+  fieldChanged_ = connect(DgDt, &widgets::DbGrid::fieldChanged, this,
+                          [this](int row, const QString& field, const QVariant&) { DgDtFieldChanged(DgDt, row, field); });
+}
+
+void TFrConsolidate_Qel_Dru::DetachFieldChanged() {
+  if (fieldChanged_) disconnect(fieldChanged_);
+  fieldChanged_ = QMetaObject::Connection();
+}
+
+void TFrConsolidate_Qel_Dru::DgDtFieldChanged(QObject*, int row, const QString& field) {
+  if (row < 0 || row >= QConsoDt.rowCount()) return;
+  const QString f = field.toUpper();
+  if (f == QLatin1String("TOCONSO")) {
+    CalSumWeight();
+    return;
+  }
+  if (f != QLatin1String("SENDQNTY")) return;
+
+  auto at = [&](const char* column) -> const QVariant& { return QConsoDt.at(row, QConsoDt.findColumn(QLatin1String(column))); };
+  double send = at("SendQnty").toDouble();
+  const double ordered = at("OrderSoQnty").toDouble();
+  const double onHand = at("OH").toDouble();
+  // Nothing is sent below zero: a negative entry, or a negative stock, gives 0.
+  const double stockLimit = std::max(onHand, 0.0);
+  if (send < 0) send = 0;
+  if (send > ordered) {
+    prompts::message(QStringLiteral("ไม่สามารถกำหนดจำนวนได้มากกว่าจำนวนที่สั่งขาย"));
+    send = ordered;
+    if (send > onHand) send = stockLimit;
+  } else if (send > onHand && at("Negative").toString() == QLatin1String("N")) {
+    prompts::message(QStringLiteral("ไม่สามารถกำหนดจำนวนได้มากกว่าจำนวนคงเหลือ"));
+    send = stockLimit;
+  }
+  DgDt->setFieldValue(row, QStringLiteral("SendQnty"), send);
+  DgDt->setFieldValue(row, QStringLiteral("WeightKg"), send * at("VolumnFraction").toDouble());
+  CalSumWeight();
+}
+
+void TFrConsolidate_Qel_Dru::CalSumWeight() {
+  double sum = 0;
+  const int tick = QConsoDt.columnIndex(QStringLiteral("ToConso"));
+  const int weight = QConsoDt.columnIndex(QStringLiteral("WeightKg"));
+  if (tick >= 0 && weight >= 0) {
+    for (const auto& row : QConsoDt.rows())
+      if (row[tick].toString() == QLatin1String("Y")) sum += row[weight].toDouble();
+  }
+  LWeight->setText(QStringLiteral("น้ำหนักรวม ") + textutil::formatFloat(u"#,##0.00", sum) + QStringLiteral(" KG"));
+  LWeight->repaint();
+}
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+TFrConsolidate_Qel_Dru::Snapshot TFrConsolidate_Qel_Dru::takeSnapshot() const {
+  Snapshot s;
+  s.header = QConsoHd.rows();
+  s.headerRow = QConsoHd.recNo();
+  s.rows = QConsoDt.rows();
+  s.row = QConsoDt.recNo();
+  s.isNew = IsNewDocument;
+  s.docNo = CurrentDocNo;
+  s.docYear = CurrentDocYear;
+  return s;
+}
+
+void TFrConsolidate_Qel_Dru::restore(const Snapshot& s) {
+  QConsoHd.rows() = s.header;
+  QConsoHd.moveTo(s.headerRow);
+  const bool sameShape = QConsoDt.rowCount() == s.rows.size();
+  QConsoDt.rows() = s.rows;
+  QConsoDt.moveTo(s.row);
+  IsNewDocument = s.isNew;
+  CurrentDocNo = s.docNo;
+  CurrentDocYear = s.docYear;
+  DConsoHd.reset();
+  if (sameShape)
+    DgDt->viewport()->update();
+  else
+    DConsoDt.reset();
+}
+
+bool TFrConsolidate_Qel_Dru::writeDocument(QSet<qint64>* held, QStringList* orders) {
+  // The header.
+  QConsoHd.first();
+  const QDateTime docDate = dateOnly(QConsoHd.value(QStringLiteral("DocDate")));
+  const QDateTime sendDate = dateOnly(QConsoHd.value(QStringLiteral("SendDate")));
+  if (!docDate.isValid() || !sendDate.isValid())
+    throw db::Error(QStringLiteral("ConsolidateHd: the consolidation date and the send date are required"));
+  QConsoHd.setValue(QStringLiteral("DocDate"), docDate);
+  QConsoHd.setValue(QStringLiteral("SendDate"), sendDate);
+  if (IsNewDocument) QConsoHd.setValue(QStringLiteral("DocNo"), DM->NewDocumentNo(QStringLiteral("CONSOLIDAT"), docDate.date()));
+  CurrentDocNo = QConsoHd.asString(QStringLiteral("DocNo"));
+  CurrentDocYear = docDate.date().year();
+  QConsoHd.setValue(QStringLiteral("CustomerZone"), SelectedZoneId());
+
+  db::Params& hp = SQLAddConsoHd.params;
+  hp.clear();
+  for (const char* t : {"DocNo", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark", "Confirm", "Delflag", "Printed"})
+    hp.set(QLatin1String(t), QConsoHd.value(QLatin1String(t)), db::ParamType::Text);
+  hp.setDateTime(QStringLiteral("DocDate"), docDate);
+  hp.setDateTime(QStringLiteral("SendDate"), sendDate);
+  hp.set(QStringLiteral("CustomerZone"), QConsoHd.value(QStringLiteral("CustomerZone")), db::ParamType::Integer);
+  SQLAddConsoHd.execute();
+
+  QHeaderId.close();
+  QHeaderId.params.setText(QStringLiteral("DocNo"), CurrentDocNo);
+  QHeaderId.open();
+  if (QHeaderId.isEmpty()) throw db::Error(QStringLiteral("ConsolidateHd %1 was not written").arg(CurrentDocNo));
+  const qint64 headerId = QHeaderId.asInt(QStringLiteral("Id"));
+  QHeaderId.close();
+
+  // Lines another open consolidation of the zone stored since they were listed.
+  const int cId = QConsoDt.findColumn(QStringLiteral("Id"));
+  const int cTick = QConsoDt.findColumn(QStringLiteral("ToConso"));
+  const int cSoDt = QConsoDt.findColumn(QStringLiteral("SoDt"));
+  QHeldLines.close();
+  QHeldLines.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
+  QHeldLines.params.setInt(QStringLiteral("ConsolidateHd"), headerId);
+  QHeldLines.open();
+  QHash<qint64, QString> holder;
+  for (QHeldLines.first(); !QHeldLines.eof(); QHeldLines.next())
+    holder.insert(QHeldLines.asInt(QStringLiteral("SoDt")),
+                  QHeldLines.asString(QStringLiteral("SoNo")).trimmed() + QStringLiteral(" (ใบจัดสินค้าเลขที่ ") +
+                      QHeldLines.asString(QStringLiteral("DocNo")).trimmed() + QLatin1Char(')'));
+  QHeldLines.close();
+  if (!holder.isEmpty()) {
+    for (const auto& row : QConsoDt.rows()) {
+      if (storedRow(row[cId]) || row[cTick].toString() != QLatin1String("Y")) continue;
+      const qint64 soDt = row[cSoDt].toLongLong();
+      auto it = holder.constFind(soDt);
+      if (it == holder.constEnd()) continue;
+      held->insert(soDt);
+      if (!orders->contains(*it)) orders->append(*it);
+    }
+    if (!held->isEmpty()) return false;
+  }
+
+  // The lines.
+  static const char* const intFields[] = {"Id", "ConsolidateHd", "SoHd", "SoDt", "Customer", "Product", "ProductUnits", "IvHd", "IvDt"};
+  static const char* const floatFields[] = {"OrderSoQnty", "OH", "OrderQnty", "SendQnty"};
+  static const char* const textFields[] = {"ToConso", "IvNo"};
+  struct Bound {
+    QString name;
+    int column;
+    db::ParamType type;
+  };
+  QVector<Bound> bound;
+  for (const char* n : intFields) bound.push_back({QLatin1String(n), QConsoDt.findColumn(QLatin1String(n)), db::ParamType::Integer});
+  for (const char* n : floatFields) bound.push_back({QLatin1String(n), QConsoDt.findColumn(QLatin1String(n)), db::ParamType::Float});
+  for (const char* n : textFields) bound.push_back({QLatin1String(n), QConsoDt.findColumn(QLatin1String(n)), db::ParamType::Text});
+  const int cHd = QConsoDt.findColumn(QStringLiteral("ConsolidateHd"));
+  for (auto& row : QConsoDt.rows()) {
+    row[cHd] = headerId;
+    // A line neither stored nor ticked needs no statement: the statement would do nothing.
+    if (!storedRow(row[cId]) && row[cTick].toString() != QLatin1String("Y")) continue;
+    db::Params& p = SQLAddConsoDt.params;
+    p.clear();
+    for (const Bound& b : bound) p.set(b.name, row[b.column], b.type);
+    SQLAddConsoDt.execute();
+  }
+  return true;
+}
+
+void TFrConsolidate_Qel_Dru::checkStock() {
+  QChkOnhand.close();
+  QChkOnhand.params.setText(QStringLiteral("DocNo"), CurrentDocNo);
+  QChkOnhand.open();
+  if (QChkOnhand.isEmpty()) return;
+  QString text = QStringLiteral("รายการสินค้าที่ไม่พอส่งให้ลูกค้า") + kBreak;
+  for (QChkOnhand.first(); !QChkOnhand.eof(); QChkOnhand.next())
+    text += QChkOnhand.asString(QStringLiteral("ProdCode")) + QStringLiteral(" - ") + QChkOnhand.asString(QStringLiteral("ProdName")) +
+            kBreak;
+  QChkOnhand.close();
+  prompts::message(text);
+}
+
+bool TFrConsolidate_Qel_Dru::SaveDate() {
+  db::Connection& conn = dataConnection();
+  Snapshot before = takeSnapshot();
+  for (;;) {
+    QSet<qint64> held;
+    QStringList orders;
+    bool written = false;
+    try {
+      conn.startTransaction();
+      written = writeDocument(&held, &orders);
+      if (written) conn.commit();
+    } catch (...) {
+      conn.rollback();
+      restore(before);
+      data::HandleException(this, std::current_exception());
+      return false;
+    }
+    if (written) break;
+
+    // Refused lines: nothing stays written while the user is asked.
+    conn.rollback();
+    restore(before);
+    QString question = QStringLiteral("รายการของใบสั่งขายต่อไปนี้ถูกจัดลงใบจัดสินค้าอื่นของเขตนี้แล้ว") + kBreak;
+    for (const QString& o : orders) question += o + kBreak;
+    question += QStringLiteral("บันทึกเฉพาะรายการที่เหลือ ?");
+    if (!DM->ConfirmYesNo(question)) return false;
+    // The held lines are left out; the rest is saved on the next round.
+    const int cId = QConsoDt.findColumn(QStringLiteral("Id"));
+    const int cTick = QConsoDt.findColumn(QStringLiteral("ToConso"));
+    const int cSoDt = QConsoDt.findColumn(QStringLiteral("SoDt"));
+    auto untick = [&](QVector<QVector<QVariant>>& rows) {
+      for (auto& row : rows)
+        if (!storedRow(row[cId]) && held.contains(row[cSoDt].toLongLong())) row[cTick] = QStringLiteral("N");
+    };
+    untick(QConsoDt.rows());
+    untick(before.rows);
+    DgDt->viewport()->update();
+    CalSumWeight();
+  }
+  // Saved. The stock check only informs; a failure of it does not undo the save.
+  try {
+    checkStock();
+  } catch (...) {
+    data::HandleException(this, std::current_exception());
+  }
+  return true;
+}
+
+void TFrConsolidate_Qel_Dru::PrintDocument(const QString& docNo, int docYear, const QString& printCode) {
+  TFrDocPrintForm& print = TFrDocPrintForm::Instance();
+  print.DocNo = docNo;
+  print.DocYear = docYear;
+  print.PrintCode = printCode;
+  print.ShowModal();
+}
+
+void TFrConsolidate_Qel_Dru::AcSaveExecute(QObject*) {
+  if (!DM->ConfirmYesNo(DMConfig->SaveDataPrompt)) return;
+  if (!SaveDate()) return;
+  try {
+    PrintDocument(CurrentDocNo, CurrentDocYear, QStringLiteral("CONSOLIDAT"));
+  } catch (...) {
+    data::HandleException(this, std::current_exception());
+  }
+  AcNewExecute(this);
+}
+
+void TFrConsolidate_Qel_Dru::AcDelExecute(QObject*) {
+  if (!DM->ConfirmYesNo(DMConfig->DeleteDataPrompt)) return;
+  db::Connection& conn = dataConnection();
+  const Snapshot before = takeSnapshot();
+  try {
+    conn.startTransaction();
+    QConsoHd.first();
+    QConsoHd.setValue(QStringLiteral("Delflag"), QStringLiteral("Y"));
+    db::Params& hp = SQLAddConsoHd.params;
+    hp.clear();
+    for (const char* t : {"DocNo", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark", "Confirm", "Delflag", "Printed"})
+      hp.set(QLatin1String(t), QConsoHd.value(QLatin1String(t)), db::ParamType::Text);
+    hp.set(QStringLiteral("DocDate"), QConsoHd.value(QStringLiteral("DocDate")), db::ParamType::DateTime);
+    hp.set(QStringLiteral("SendDate"), QConsoHd.value(QStringLiteral("SendDate")), db::ParamType::DateTime);
+    hp.set(QStringLiteral("CustomerZone"), QConsoHd.value(QStringLiteral("CustomerZone")), db::ParamType::Integer);
+    SQLAddConsoHd.execute();
+    conn.commit();
+  } catch (...) {
+    conn.rollback();
+    restore(before);
+    data::HandleException(this, std::current_exception());
+    return;
+  }
+  AcNewExecute(this);
+}
+
+void TFrConsolidate_Qel_Dru::BSendToIVClick(QObject*) {
+  if (!DM->ConfirmYesNo(QStringLiteral("ต้องการออก Invoice ?"))) return;
+  if (!SaveDate()) return;
+  db::Connection& conn = dataConnection();
+  try {
+    conn.startTransaction();
+    SpConsoToIV.set(QStringLiteral("@DocNo"), CurrentDocNo);
+    SpConsoToIV.execute();
+    conn.commit();
+  } catch (...) {
+    conn.rollback();
+    // The document is saved: it stays on screen as stored, ready for another try.
+    const QString saved = CurrentDocNo;
+    data::HandleException(this, std::current_exception());
+    DetachFieldChanged();
+    OpenQuery(saved);
+    FaGetDocNo1->DocNo->setText(saved);
+    AttachFieldChanged();
+    CalSumWeight();
+    SetDocumentControls();
+    return;
+  }
+  try {
+    QConsoToIv.close();
+    QConsoToIv.params.setText(QStringLiteral("DocNo"), CurrentDocNo);
+    QConsoToIv.open();
+    QString text = QStringLiteral("เลขที่ใบขาย ") + kBreak;
+    for (QConsoToIv.first(); !QConsoToIv.eof(); QConsoToIv.next()) text += QConsoToIv.asString(QStringLiteral("IvNo")) + kBreak;
+    QConsoToIv.close();
+    prompts::message(text);
+    PrintDocument(CurrentDocNo, CurrentDocYear, QStringLiteral("CONSOTOIV"));
+  } catch (...) {
+    data::HandleException(this, std::current_exception());
+  }
+  AcNewExecute(this);
+}

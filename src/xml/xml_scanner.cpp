@@ -1,0 +1,227 @@
+#include "xml/xml_scanner.h"
+
+#include "textutil/cp874.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <optional>
+
+namespace xml {
+
+namespace {
+
+// One token of the reader, captured before the reader moves on.
+struct Token {
+  QXmlStreamReader::TokenType type = QXmlStreamReader::NoToken;
+  QString name;
+  QString text;
+  qint64 offset = 0;
+  bool hasDeclaration = false;
+  QList<QPair<QString, QString>> attributes;
+};
+
+bool isXmlBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// The encoding named in the XML declaration at the start of the bytes, if any.
+QString declaredEncoding(const QByteArray& data) {
+  static const QRegularExpression re(
+      QStringLiteral("^\\s*<\\?xml[^>]*?\\sencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
+  const QString head = QString::fromLatin1(data.left(512));
+  const auto m = re.match(head);
+  return m.hasMatch() ? m.captured(1) : QString();
+}
+
+}  // namespace
+
+QString normalizeWhitespace(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  bool pendingBlank = false;
+  for (QChar c : text) {
+    if (isXmlBlank(c)) {
+      pendingBlank = !out.isEmpty();
+      continue;
+    }
+    if (pendingBlank) out += u' ';
+    pendingBlank = false;
+    out += c;
+  }
+  return out;
+}
+
+struct TXmlScanner::Impl {
+  QByteArray bytes;  // kept alive for the reader
+  QString decoded;   // used instead when this scanner decodes the bytes itself
+  QXmlStreamReader reader;
+  QString source;
+  std::optional<Token> pushedBack;
+  bool loaded = false;
+  bool finished = false;
+
+  void fail() {
+    const QString where = source.isEmpty() ? QString() : source + QStringLiteral(": ");
+    throw XmlError(where + QStringLiteral("line %1, column %2: %3")
+                               .arg(reader.lineNumber())
+                               .arg(reader.columnNumber())
+                               .arg(reader.errorString()),
+                   reader.lineNumber(), reader.columnNumber());
+  }
+
+  Token read() {
+    if (pushedBack) {
+      Token t = std::move(*pushedBack);
+      pushedBack.reset();
+      return t;
+    }
+    Token t;
+    t.type = reader.readNext();
+    if (t.type == QXmlStreamReader::Invalid || reader.hasError()) fail();
+    t.offset = reader.characterOffset();
+    switch (t.type) {
+      case QXmlStreamReader::StartDocument:
+        t.hasDeclaration = !reader.documentVersion().isEmpty();
+        break;
+      case QXmlStreamReader::StartElement:
+        t.name = reader.qualifiedName().toString();
+        for (const QXmlStreamAttribute& a : reader.attributes())
+          t.attributes.append({a.qualifiedName().toString(), a.value().toString()});
+        break;
+      case QXmlStreamReader::EndElement:
+        t.name = reader.qualifiedName().toString();
+        break;
+      case QXmlStreamReader::Characters:
+      case QXmlStreamReader::Comment:
+        t.text = reader.text().toString();
+        break;
+      case QXmlStreamReader::DTD:
+        t.text = reader.dtdName().toString();
+        break;
+      case QXmlStreamReader::ProcessingInstruction:
+        t.name = reader.processingInstructionTarget().toString();
+        t.text = reader.processingInstructionData().toString();
+        break;
+      case QXmlStreamReader::EntityReference:
+        // Only undeclared entities would reach here, and the reader reports those as errors.
+        t.text = reader.text().toString();
+        break;
+      default:
+        break;
+    }
+    return t;
+  }
+};
+
+TXmlScanner::TXmlScanner() : d_(std::make_unique<Impl>()) {}
+TXmlScanner::~TXmlScanner() = default;
+
+void TXmlScanner::loadFromFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly))
+    throw XmlError(QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+  const QByteArray data = f.readAll();
+  if (f.error() != QFileDevice::NoError)
+    throw XmlError(QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+  loadFromData(data, QFileInfo(path).fileName());
+}
+
+void TXmlScanner::loadFromData(const QByteArray& data, const QString& sourceName) {
+  d_ = std::make_unique<Impl>();
+  d_->source = sourceName;
+  d_->loaded = true;
+  d_->bytes = data;
+  d_->reader.setNamespaceProcessing(false);
+  const QString encoding = declaredEncoding(data);
+  if (!encoding.isEmpty() && textutil::isCp874Name(encoding)) {
+    // Decoded here: the code page is not one every Qt build can decode.
+    d_->decoded = textutil::decodeCp874(data);
+    d_->reader.addData(d_->decoded);
+  } else {
+    d_->reader.addData(d_->bytes);  // UTF-8 by default; the reader skips a byte-order mark
+  }
+  kind_ = PartKind::None;
+  name_.clear();
+  content_.clear();
+  attributes_.clear();
+}
+
+bool TXmlScanner::next() {
+  if (!d_->loaded) throw XmlError(QStringLiteral("No XML document loaded"));
+  if (d_->finished) {
+    kind_ = PartKind::EndOfDocument;
+    content_.clear();
+    return false;
+  }
+  for (;;) {
+    Token t = d_->read();
+    switch (t.type) {
+      case QXmlStreamReader::StartDocument:
+        if (!t.hasDeclaration) continue;
+        kind_ = PartKind::XmlDeclaration;
+        name_.clear();
+        content_.clear();
+        return true;
+      case QXmlStreamReader::DTD:
+        kind_ = PartKind::DocType;
+        content_ = t.text;
+        return true;
+      case QXmlStreamReader::StartElement: {
+        name_ = t.name;
+        attributes_ = t.attributes;
+        content_.clear();
+        // An empty-element tag reads as a start and an end at the same offset.
+        Token after = d_->read();
+        if (after.type == QXmlStreamReader::EndElement && after.offset == t.offset) {
+          kind_ = PartKind::EmptyTag;
+        } else {
+          kind_ = PartKind::StartTag;
+          d_->pushedBack = std::move(after);
+        }
+        return true;
+      }
+      case QXmlStreamReader::EndElement:
+        kind_ = PartKind::EndTag;
+        name_ = t.name;
+        content_.clear();
+        return true;
+      case QXmlStreamReader::Characters: {
+        QString text = t.text;
+        for (;;) {
+          Token more = d_->read();
+          if (more.type != QXmlStreamReader::Characters) {
+            d_->pushedBack = std::move(more);
+            break;
+          }
+          text += more.text;
+        }
+        if (normalize_) {
+          text = normalizeWhitespace(text);
+          if (text.isEmpty()) continue;
+        }
+        kind_ = PartKind::Content;
+        content_ = text;
+        return true;
+      }
+      case QXmlStreamReader::Comment:
+        kind_ = PartKind::Comment;
+        content_ = t.text;
+        return true;
+      case QXmlStreamReader::ProcessingInstruction:
+        kind_ = PartKind::ProcessingInstruction;
+        name_ = t.name;
+        content_ = t.text;
+        return true;
+      case QXmlStreamReader::EndDocument:
+        d_->finished = true;
+        kind_ = PartKind::EndOfDocument;
+        content_.clear();
+        return false;
+      default:
+        continue;  // entity references are resolved by the reader
+    }
+  }
+}
+
+}  // namespace xml

@@ -1,0 +1,640 @@
+// The document print dialog and the accounting-voucher dialog on the demo site, with the shipped
+// report forms installed and every print going to a PDF file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QHash>
+#include <QLocale>
+#include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "app_fixture.h"
+#include "data_grid.h"
+#include "data_module.h"
+#include "config_module.h"
+#include "document_print_dialog.h"
+#include "voucher_print_dialog.h"
+#include "error_reporter.h"
+#include "modal.h"
+#include "print_procedures.h"
+#include "qstring_print.h"
+#include "report/preview.h"
+#include "shipped_forms.h"
+#include "textutil/amount_words.h"
+
+namespace {
+
+// A text compared without the Thai marks that text extraction from a PDF reorders or drops
+// (tone marks, also as the fonts' private glyph variants), with sara am as one character and runs of blanks as one blank.
+QString comparable(QString t) {
+  t.replace(QString::fromUtf8("\u0e4d\u0e32"), QString::fromUtf8("\u0e33"));
+  t.remove(QRegularExpression(QStringLiteral("[\\x{0e47}-\\x{0e4e}\\x{f700}-\\x{f71f}]")));
+  return t.simplified();
+}
+
+// The text of a PDF (pdftotext), comparable. PRINT_TEST_KEEP names a folder that keeps a copy.
+QString pdfText(const QString& pdf) {
+  const QString keep = qEnvironmentVariable("PRINT_TEST_KEEP");
+  if (!keep.isEmpty()) QFile::copy(pdf, QDir(keep).filePath(QFileInfo(pdf).fileName()));
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  if (!p.waitForFinished(60000)) return QString();
+  return comparable(QString::fromUtf8(p.readAllStandardOutput()));
+}
+
+class DocPrintForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(app.ready()) << app.failure().toStdString();
+    previousFolder = QDir::currentPath();
+    printing::installShippedForms(DM->DMdata, app.site().folder());
+    ASSERT_TRUE(QDir::setCurrent(app.site().folder()));
+    data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+    ASSERT_TRUE(out.isValid());
+  }
+  void TearDown() override {
+    TFrDocPrintForm::ReleaseInstance();
+    widgets::ClearModalDrivers();
+    data::SetExceptionHandler({});
+    QDir::setCurrent(previousFolder);
+  }
+
+  // The dialog of the run, printing into a new PDF file.
+  TFrDocPrintForm& dialog(const QString& docNo, int year, const QString& printCode, const QString& pdfName) {
+    TFrDocPrintForm& f = TFrDocPrintForm::Instance();
+    f.DocNo = docNo;
+    if (year) f.DocYear = year;
+    f.PrintCode = printCode;
+    pdf = out.filePath(pdfName);
+    f.Printer().setOutputFormat(QPrinter::PdfFormat);
+    f.Printer().setOutputFileName(pdf);
+    return f;
+  }
+
+  QString one(const QString& sql) { return DM->DMdata.select(sql).asString(QStringLiteral("V")); }
+
+  int logCount(int code) {
+    db::Params p;
+    p.setInt(QStringLiteral("Code"), code);
+    return int(DM->DMdata.select(QStringLiteral("Select Count(*) As N From UserLog Where FunctionListId = :Code"), p).asInt("N"));
+  }
+
+  void addForms(const QString& code, int count, const QString& file, const QString& spName = QString(),
+                const QString& preview = QStringLiteral("Y")) {
+    for (int i = 1; i <= count; ++i) {
+      db::Params p;
+      p.setInt("Order", i);
+      p.setText("Code", code);
+      p.setText("Desc", QStringLiteral("แบบที่ %1").arg(i));
+      p.setText("File", file);
+      p.setText("Sp", spName);
+      p.setText("Preview", preview);
+      DM->DMdata.execute(
+          "Insert Into SystemForm (FormOrderNo, FormCode, FormDesc, FrfName, SpName, DocCode, DocParaName, ShowPrintPreview) "
+          "Values (:Order, :Code, :Desc, :File, :Sp, 'XYZ', 'DocNo', :Preview)",
+          p);
+    }
+  }
+
+  void setAutoGenGL(const char* flag) {
+    DM->DMdata.execute(QStringLiteral("Update Config Set AutoGenGL = '%1'").arg(QLatin1String(flag)));
+    DM->QConfig.close();
+    DM->QConfig.open();
+  }
+
+  testsupport::AppFixture app;
+  QString previousFolder;
+  QTemporaryDir out;
+  QString pdf;
+  QStringList errors;
+};
+
+TEST_F(DocPrintForm, PrintingClosesTheDialogForOneFormOrOnTheSiteRufAs) {
+  const QString conso = one("Select Min(DocNo) As V From ConsolidateHd Where Delflag = 'N'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  addForms("THREEFORMS", 3, "Form_MoneyBill.frf");
+  const struct {
+    const char* code;
+    QString docNo;
+    int forms;
+    const char* site;
+    bool closes;
+  } cases[] = {
+      {"THREEFORMS", bill, 3, "DEMO", false},
+      {"CONSOLIDAT", conso, 2, "DEMO", false},
+      {"MONEYBILL", bill, 1, "DEMO", true},
+      {"CONSOLIDAT", conso, 2, "RUF_AS", true},
+      {"THREEFORMS", bill, 3, " ruf_as ", true},
+  };
+  const QString site = DMConfig->DatabaseName;
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.code) + " on " + c.site);
+    DMConfig->DatabaseName = QString::fromLatin1(c.site);
+    TFrDocPrintForm& f = dialog(c.docNo, 2026, c.code, QStringLiteral("close%1.pdf").arg(++n));
+    const int printsBefore = logCount(DM->LogCodePrint);
+    bool openAfterPrint = true;
+    int listed = -1;
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog& d) {
+      auto& form = static_cast<TFrDocPrintForm&>(d);
+      listed = form.FormCount;
+      form.BPrint->click();
+      openAfterPrint = form.isVisible();
+      if (form.isVisible()) form.BExit->click();
+    });
+    f.ShowModal();
+    EXPECT_EQ(listed, c.forms);
+    EXPECT_EQ(openAfterPrint, !c.closes);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(QFileInfo(pdf).size() > 1000) << pdf.toStdString();
+    EXPECT_EQ(logCount(DM->LogCodePrint), printsBefore + 1);
+    const db::Result last = DM->DMdata.select("Select FunctionListId, DocumentId, Remark From UserLog Order By Id Desc");
+    EXPECT_EQ(last.asInt("FunctionListId"), 5);
+    EXPECT_EQ(last.asInt("DocumentId"), 0);
+    EXPECT_EQ(last.asString("Remark"), c.docNo);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  }
+  DMConfig->DatabaseName = site;
+}
+
+TEST_F(DocPrintForm, TheListHasTheFocusAndThePrinterSetUpWorksOnTheDialogsPrinter) {
+  TFrDocPrintForm& f = dialog("X1", 2026, "CONSOLIDAT", "setup.pdf");
+  bool setUpShown = false;
+  widgets::ScopedModalDrivers drivers;
+  drivers
+      .then([&](QDialog& d) {
+        EXPECT_EQ(d.focusWidget(), f.SystemFormList);
+        EXPECT_EQ(f.SystemFormList->currentIndex().row(), 0);
+        f.BSetPrinter->click();
+        EXPECT_TRUE(d.isVisible());
+      })
+      .then([&](QDialog& d) {
+        setUpShown = true;
+        auto* setUp = qobject_cast<QPrintDialog*>(&d);
+        ASSERT_NE(setUp, nullptr);
+        EXPECT_EQ(setUp->printer(), &f.Printer());
+      });
+  f.ShowModal();
+  EXPECT_TRUE(setUpShown);
+}
+
+TEST_F(DocPrintForm, EnterAndDoubleClickInTheListPrintTheCurrentForm) {
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  addForms("TWOFORMS", 2, "Form_MoneyBill.frf");
+  TFrDocPrintForm& f = dialog(bill, 0, "TWOFORMS", "keys.pdf");
+  const int before = logCount(DM->LogCodePrint);
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog&) {
+    f.SystemFormList->setFocus();
+    QTest::keyClick(f.SystemFormList, Qt::Key_Return);
+    EXPECT_TRUE(f.isVisible());
+    const QModelIndex second = f.SystemFormList->model()->index(1, 0);
+    f.SystemFormList->setCurrentIndex(second);
+    Q_EMIT f.SystemFormList->doubleClicked(second);
+    EXPECT_TRUE(f.isVisible());
+    QTest::keyClick(f.SystemFormList, Qt::Key_Escape);
+  });
+  f.ShowModal();
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_EQ(logCount(DM->LogCodePrint), before + 2);
+}
+
+TEST_F(DocPrintForm, PreviewRunsTheFormsProcedureEveryTimeAndChoosesThePreviewButtons) {
+  struct Call {
+    QString no;
+    qint64 year;
+    QString code;
+  };
+  static std::vector<Call> calls;
+  calls.clear();
+  db::registerEmbeddedProcedure("TestBeforePrint", [](db::Connection&, db::Params& p) {
+    calls.push_back({db::Params::typedValue(*p.find("No")).toString(), db::Params::typedValue(*p.find("DocYear")).toLongLong(),
+                     db::Params::typedValue(*p.find("DocCode")).toString()});
+    p.set("NewDocNo", QStringLiteral("ignored"), db::ParamType::Text);
+  });
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  addForms("VIEWONLY", 1, "Form_MoneyBill.frf", " TestBeforePrint ", "N");
+  addForms("VIEWPRINT", 1, "Form_MoneyBill.frf", "TestBeforePrint", "Y");
+
+  for (const char* code : {"VIEWONLY", "VIEWPRINT"}) {
+    SCOPED_TRACE(code);
+    calls.clear();
+    TFrDocPrintForm& f = dialog(bill, 2025, code, "preview.pdf");
+    const int previews = logCount(DM->LogCodePreview);
+    const int prints = logCount(DM->LogCodePrint);
+    int shown = 0;
+    bool printButton = false;
+    f.frfReport.setPreviewHook([&](report::PreviewWindow& w) {
+      ++shown;
+      printButton = !w.button(report::PreviewButton::Print)->isHidden();
+      EXPECT_GE(w.pageCount(), 1);
+      QMetaObject::invokeMethod(&w, [&w] { w.button(report::PreviewButton::Exit)->click(); }, Qt::QueuedConnection);
+    });
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog& d) {
+      auto& form = static_cast<TFrDocPrintForm&>(d);
+      form.BDisplay->click();
+      form.BDisplay->click();
+      EXPECT_TRUE(form.isVisible()) << "a preview never closes the dialog";
+      form.BExit->click();
+    });
+    f.ShowModal();
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(printButton, QString(code) == "VIEWPRINT");
+    ASSERT_EQ(calls.size(), 2u);
+    for (const Call& c : calls) {
+      EXPECT_EQ(c.no, bill);
+      EXPECT_EQ(c.year, 2025);
+      EXPECT_EQ(c.code, "XYZ");
+    }
+    EXPECT_EQ(logCount(DM->LogCodePreview), previews + 2);
+    EXPECT_EQ(logCount(DM->LogCodePrint), prints);
+    f.frfReport.setPreviewHook({});
+  }
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+TEST_F(DocPrintForm, AYearLeftUnsetKeepsThePreviousOneForTheProcedure) {
+  static std::vector<qint64> years;
+  years.clear();
+  db::registerEmbeddedProcedure("TestYear", [](db::Connection&, db::Params& p) {
+    years.push_back(db::Params::typedValue(*p.find("DocYear")).toLongLong());
+  });
+  addForms("YEARS", 2, "Form_MoneyBill.frf", "TestYear");
+  TFrDocPrintForm& f = TFrDocPrintForm::Instance();
+  EXPECT_EQ(f.DocYear, 0);
+  f.PrintCode = "YEARS";
+  f.frfReport.setPreviewHook([](report::PreviewWindow& w) {
+    QMetaObject::invokeMethod(&w, [&w] { w.close(); }, Qt::QueuedConnection);
+  });
+  for (int year : {0, 2024, 0}) {
+    if (year) f.DocYear = year;
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog&) { f.BDisplay->click(); });
+    f.ShowModal();
+  }
+  EXPECT_EQ(years, (std::vector<qint64>{0, 2024, 2024}));
+}
+
+TEST_F(DocPrintForm, AFailingProcedureReachesTheErrorReporterAndNothingIsPrinted) {
+  TFrDocPrintForm& f = dialog(QStringLiteral("NO-SUCH-BILL"), 2026, "MONEYBILL", "refused.pdf");
+  const int prints = logCount(DM->LogCodePrint);
+  bool open = false;
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog&) {
+    f.BPrint->click();
+    open = f.isVisible();
+  });
+  f.ShowModal();
+  EXPECT_TRUE(open);
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_EQ(errors[0], QString::fromUtf8("ไม่พบเอกสารเลขที่ NO-SUCH-BILL"));
+  EXPECT_EQ(logCount(DM->LogCodePrint), prints);
+  EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
+TEST_F(DocPrintForm, AMissingTemplateIsReportedAndNothingElseHappens) {
+  static int procedureRuns = 0;
+  procedureRuns = 0;
+  db::registerEmbeddedProcedure("TestNeverRuns", [](db::Connection&, db::Params&) { ++procedureRuns; });
+  addForms("NOFILE", 2, "Forms\\NoSuchForm.frf", "TestNeverRuns");
+  TFrDocPrintForm& f = dialog("X1", 2026, "NOFILE", "missing.pdf");
+  const int prints = logCount(DM->LogCodePrint), previews = logCount(DM->LogCodePreview);
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog&) {
+    f.BPrint->click();
+    f.BDisplay->click();
+    EXPECT_TRUE(f.isVisible());
+  });
+  f.ShowModal();
+  EXPECT_EQ(app.prompts().texts(), QStringList(2, QString::fromUtf8("ยังไม่ได้กำหนดรูปแบบเอกสาร เพื่อพิมพ์")));
+  EXPECT_EQ(procedureRuns, 0);
+  EXPECT_EQ(logCount(DM->LogCodePrint), prints);
+  EXPECT_EQ(logCount(DM->LogCodePreview), previews);
+}
+
+TEST_F(DocPrintForm, F11AndThePopUpItemShowTheTemplateName) {
+  addForms("NAMES", 2, "Sub\\Form_Name.frf");
+  TFrDocPrintForm& f = dialog("X1", 2026, "NAMES", "names.pdf");
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog&) {
+    f.SystemFormList->setFocus();
+    QTest::keyClick(f.SystemFormList, Qt::Key_F11);
+    f.frf1->trigger();
+  });
+  f.ShowModal();
+  EXPECT_EQ(app.prompts().texts(), QStringList(2, QStringLiteral("Sub\\Form_Name.frf")));
+}
+
+TEST_F(DocPrintForm, NoFormForThePrintCodeClosesAtOnce) {
+  TFrDocPrintForm& f = dialog("X1", 2026, "NOTHING-HERE", "none.pdf");
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([](QDialog&) { ADD_FAILURE() << "the dialog was shown"; });
+  f.ShowModal();
+  EXPECT_EQ(f.FormCount, 0);
+  EXPECT_EQ(widgets::PendingModalDrivers(), 1);
+}
+
+TEST_F(DocPrintForm, TheSchemaScriptFillsBlankPreviewFlags) {
+  DM->DMdata.execute("Update SystemForm Set ShowPrintPreview = Null Where FormCode = 'MONEYBILL'");
+  DM->DMdata.execute("Update SystemForm Set ShowPrintPreview = ' ' Where FormCode = 'CONSOTOIV'");
+  TFrDocPrintForm& f = dialog("X1", 2026, "MONEYBILL", "schema.pdf");
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog&) { EXPECT_EQ(f.QSystemForm->asString("ShowPrintPreview"), "N"); });
+  f.ShowModal();
+  EXPECT_EQ(one("Select Count(*) As V From SystemForm Where FormCode In ('MONEYBILL', 'CONSOTOIV') And ShowPrintPreview = 'N'"), "2");
+  EXPECT_EQ(one("Select Count(*) As V From SystemForm Where FormCode = 'CONSOLIDAT' And ShowPrintPreview = 'Y'"), "2");
+}
+
+TEST_F(DocPrintForm, LanguageTextsFollowTheUser) {
+  const bool thai = DMConfig->IsThai;
+  const struct {
+    bool thai;
+    const char* caption;
+    const char* display;
+    const char* exitHint;
+    const char* voucherCaption;
+  } cases[] = {{true, "พิมพ์เอกสาร", "แสดง", "ยกเลิก หรือ ไม่ต้องการพิมพ์", ""},
+               {false, "Print Document", "Preview", "Cancel or don't want to print", "Print Document"}};
+  for (const auto& c : cases) {
+    DMConfig->IsThai = c.thai;
+    TFrDocPrintForm::ReleaseInstance();
+    TFrDocPrintForm& f = dialog("X1", 2026, "MONEYBILL", "lang.pdf");
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog&) {
+      EXPECT_EQ(f.windowTitle(), QString::fromUtf8(c.caption));
+      EXPECT_EQ(f.BDisplay->text(), QString::fromUtf8(c.display));
+      EXPECT_EQ(f.BExit->toolTip(), QString::fromUtf8(c.exitHint));
+      EXPECT_EQ(f.SystemFormList->resultModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                QString::fromUtf8("กรุณาเลือกฟอร์มที่ต้องการพิมพ์"));
+      EXPECT_EQ(f.y(), 0);
+    });
+    f.ShowModal();
+    TFrDocPrintFormGLAuto voucher;
+    voucher.FormShow();
+    EXPECT_EQ(voucher.windowTitle(), QString::fromUtf8(c.voucherCaption));
+    EXPECT_TRUE(voucher.SystemFormList->isHidden());
+  }
+  DMConfig->IsThai = thai;
+}
+
+TEST_F(DocPrintForm, TemplatePathsAreRelativeToTheCurrentFolderWithBackslashesAndAnyCase) {
+  ASSERT_TRUE(QDir().mkpath("Forms/Sub"));
+  for (const char* name : {"Forms/Sub/Invoice.frf", "Plain.frf"}) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  const QString here = QDir::currentPath();
+  const struct {
+    const char* frfName;
+    const char* path;
+  } cases[] = {
+      {"Plain.frf", "Plain.frf"},
+      {"  Plain.frf  ", "Plain.frf"},
+      {"\\Plain.frf", "Plain.frf"},
+      {"Forms\\Sub\\Invoice.frf", "Forms/Sub/Invoice.frf"},
+      {"forms\\SUB\\invoice.FRF", "Forms/Sub/Invoice.frf"},
+      {"PLAIN.FRF", "Plain.frf"},
+      {"Forms/Sub/Missing.frf", "Forms/Sub/Missing.frf"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TFrDocPrintForm::TemplatePath(c.frfName), here + "/" + c.path) << c.frfName;
+}
+
+TEST_F(DocPrintForm, ClosingWithAutoGenGLLeadsOnToTheVoucherEvenAfterEscape) {
+  setAutoGenGL("Y");
+  const QString invoice = one("Select IvNo As V From BoxNo Where BarCode = 'BOX900001'");
+  TFrDocPrintForm& f = dialog(invoice, 2026, "IV-A", "escape.pdf");
+  bool voucherShown = false;
+  QString voucherPdf = out.filePath("voucher.pdf");
+  widgets::ScopedModalDrivers drivers;
+  drivers
+      .then([&](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); })
+      .then([&](QDialog& d) {
+        voucherShown = true;
+        auto* v = qobject_cast<TFrDocPrintFormGLAuto*>(&d);
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->DocNo, invoice);
+        EXPECT_EQ(v->DocYear, 2026);
+        EXPECT_EQ(v->PrintCode, "IV-A");
+        EXPECT_EQ(v->y(), 0);
+        v->Printer().setOutputFormat(QPrinter::PdfFormat);
+        v->Printer().setOutputFileName(voucherPdf);
+        v->BPrint->click();
+        EXPECT_EQ(v->PrintCode, "A-SALE");
+        EXPECT_TRUE(v->isVisible()) << "the voucher dialog stays open after printing";
+        QTest::keyClick(v, Qt::Key_Escape);
+      })
+      .then([](QDialog&) { ADD_FAILURE() << "closing the voucher dialog opened another one"; });
+  f.ShowModal();
+  EXPECT_TRUE(voucherShown);
+  EXPECT_EQ(widgets::PendingModalDrivers(), 1);
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  const QString text = pdfText(voucherPdf);
+  for (const char* part : {"1130-01", "4110-01", "2150-01", "A-SALE"}) EXPECT_TRUE(text.contains(part)) << part;
+  EXPECT_TRUE(text.contains(invoice));
+}
+
+TEST_F(DocPrintForm, TheVoucherFollowsEveryCloseAndNotWithoutAutoGenGL) {
+  const struct {
+    const char* flag;
+    const char* code;
+    bool voucher;
+  } cases[] = {{"Y", "MONEYBILL", true}, {"Y", "NOTHING-HERE", true}, {"N", "MONEYBILL", false}, {"y", "MONEYBILL", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.flag) + " " + c.code);
+    setAutoGenGL(c.flag);
+    TFrDocPrintForm& f = dialog("X1", 2026, c.code, "flag.pdf");
+    int shown = 0;
+    widgets::ScopedModalDrivers drivers;
+    const bool listed = QString(c.code) != "NOTHING-HERE";
+    if (listed) drivers.then([](QDialog& d) { d.close(); });
+    drivers.then([&](QDialog& d) {
+      ++shown;
+      EXPECT_NE(qobject_cast<TFrDocPrintFormGLAuto*>(&d), nullptr);
+    });
+    f.ShowModal();
+    EXPECT_EQ(shown, c.voucher ? 1 : 0);
+  }
+}
+
+TEST_F(DocPrintForm, TheVoucherTemplateMissingIsReported) {
+  ASSERT_TRUE(QFile::remove("Form_GLAuto.frf"));
+  TFrDocPrintFormGLAuto v;
+  v.DocNo = "X1";
+  v.PrintCode = "IV-A";
+  v.BPrintClick();
+  EXPECT_EQ(app.prompts().texts(), QStringList{QString::fromUtf8("ไม่พบฟอร์ม บันทึกบัญชี")});
+  EXPECT_EQ(v.PrintCode, "IV-A") << "the kind is mapped only when a voucher is printed";
+}
+
+// Every shipped form prints the demo site's document of its kind through the dialog, with its
+// procedure, and the PDF holds the document's own facts.
+TEST_F(DocPrintForm, EveryShippedFormPrintsTheDemoDocuments) {
+  const QString conso = one("Select DocNo As V From ConsolidateHd Where Confirm = 'Y' And Delflag = 'N'");
+  const QString invoiceOfConso = one(
+      "Select Min(D.IvNo) As V From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
+      "Where H.Confirm = 'Y' And H.Delflag = 'N'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill Where Delflag = 'N'");
+  const QString boxInvoice = one("Select IvNo As V From BoxNo Where BarCode = 'BOX900001'");
+  const QString transfer = one("Select TrNo As V From BoxNo Where BarCode = 'BOX900002'");
+  ASSERT_FALSE(conso.isEmpty() || invoiceOfConso.isEmpty() || bill.isEmpty() || boxInvoice.isEmpty() || transfer.isEmpty());
+  auto total = [&](const QString& iv) {
+    db::Params p;
+    p.setText("No", iv);
+    return DM->DMdata.select("Select Total From IvHd Where IvNo = :No", p).asFloat("Total");
+  };
+  const double boxTotal = total(boxInvoice);
+  auto amount = [](double v) { return QLocale(QLocale::English).toString(v, 'f', 2); };
+  auto sum = [&](const QString& sql) {
+    return amount(DM->DMdata.select(sql).asFloat("V"));
+  };
+  const QString weight = sum("Select Sum(D.SendQnty * U.VolumnFraction) As V From ConsolidateDt D "
+                             "Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd Inner Join ProductUnits U On U.Id = D.ProductUnits "
+                             "Where H.DocNo = '" + conso + "' And D.ToConso = 'Y'");
+  db::Params billNo;
+  billNo.setText("No", bill);
+  const double balance = DM->DMdata.select("Select Sum(BalanceAmount) As V From MoneyBill Where Docno = :No", billNo).asFloat("V");
+  const QString responsible = one("Select Min(Responsible) As V From MoneyBill Where Docno = '" + bill + "'");
+  const QString companyName = DMConfig->QCompany.asString("NameEng");
+  const QString companyTaxNo = DMConfig->QCompany.asString("TaxNo");
+  ASSERT_FALSE(responsible.isEmpty() || companyName.isEmpty() || companyTaxNo.isEmpty());
+  // pdftotext reorders some Thai tone marks, so the facts are numbers, Latin texts and Thai words
+  // without them.
+  const struct {
+    QString code;
+    QString docNo;
+    QStringList facts;
+  } docs[] = {
+      {"CONSOLIDAT", conso, {conso, companyName, weight}},
+      {"CONSOTOIV", conso, {invoiceOfConso, "DELIVERY NOTE / INVOICE", textutil::TellRealThai(total(invoiceOfConso), 2)}},
+      {"MONEYBILL", bill, {bill, "COLLECTION LIST", responsible, QLocale(QLocale::English).toString(balance, 'f', 2)}},
+      {"IV-A", boxInvoice, {boxInvoice, "BOX900001", companyTaxNo}},
+      {"STOCKTRFCONV2", transfer, {transfer, "BOX900002", "CONSIGNMENT STOCK TRANSFER"}},
+  };
+  const QHash<QString, QStringList> formFacts = {
+      {"Form_Consolidate.frf", {"LOAD SHEET"}},
+      {"Form_ConsolidateProduct.frf", {"PICKING LIST BY PRODUCT"}},
+      {"Form_IV_A.frf", {"TAX INVOICE / DELIVERY ORDER", amount(boxTotal), textutil::TellRealThai(boxTotal, 2)}},
+      {"Form_IV_A_Copy.frf", {"DELIVERY ORDER", "(COPY)"}},
+  };
+  int formsPrinted = 0;
+  for (const auto& d : docs) {
+    int rows = 0;
+    for (const printing::ShippedForm& form : printing::shippedForms()) {
+      if (form.formCode != d.code) continue;
+      SCOPED_TRACE(form.frfName.toStdString());
+      TFrDocPrintForm& f = dialog(d.docNo, 2026, d.code, form.frfName + ".pdf");
+      widgets::ScopedModalDrivers drivers;
+      drivers.then([&](QDialog&) {
+        f.SystemFormList->setCurrentIndex(f.SystemFormList->model()->index(rows, 0));
+        ASSERT_EQ(f.QSystemForm->asString("FrfName"), form.frfName);
+        f.BPrint->click();
+      });
+      f.ShowModal();
+      ++rows;
+      ++formsPrinted;
+      ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+      const QString text = pdfText(pdf);
+      for (const QString& fact : d.facts + formFacts.value(form.frfName))
+        EXPECT_TRUE(text.contains(comparable(fact))) << fact.toStdString() << "\n" << text.toStdString();
+    }
+  }
+  EXPECT_EQ(formsPrinted, printing::shippedForms().size());
+}
+
+// The voucher template for the documents of this program: balanced entries where the document has
+// any, a notice where it has none.
+TEST_F(DocPrintForm, TheVoucherOfEveryDocumentKind) {
+  const QString conso = one("Select DocNo As V From ConsolidateHd Where Confirm = 'Y' And Delflag = 'N'");
+  const QString boxInvoice = one("Select IvNo As V From BoxNo Where BarCode = 'BOX900001'");
+  const QString transfer = one("Select TrNo As V From BoxNo Where BarCode = 'BOX900002'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  const QString none = QString::fromUtf8("ไม่มีรายการบันทึกบัญชีสำหรับเอกสารนี้");
+  const QString unbalanced = QString::fromUtf8("ยอดเดบิตและเครดิตไม่เท่ากัน");
+  const struct {
+    const char* printCode;
+    QString docNo;
+    const char* kind;
+    QStringList facts;
+    bool entries;
+  } cases[] = {
+      {"IV-A", boxInvoice, "A-SALE", {"1130-01", "4110-01", "2150-01", boxInvoice}, true},
+      {"CONSOTOIV", conso, "CONSOTOIV", {"1130-01", "4110-01", "2150-01"}, true},
+      {"STOCKTRFCONV2", transfer, "STOCKTRFCONV2", {"1160-01", "1150-01", transfer}, true},
+      {"MONEYBILL", bill, "MONEYBILL", {bill}, false},
+      {"CONSOLIDAT", conso, "CONSOLIDAT", {conso}, false},
+      {"IV-A", "NO-SUCH-INVOICE", "A-SALE", {}, false},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.printCode) + " " + c.docNo.toStdString());
+    TFrDocPrintFormGLAuto v;
+    v.DocNo = c.docNo;
+    v.DocYear = 2026;
+    v.PrintCode = c.printCode;
+    const QString file = out.filePath(QStringLiteral("voucher%1.pdf").arg(++n));
+    v.Printer().setOutputFormat(QPrinter::PdfFormat);
+    v.Printer().setOutputFileName(file);
+    v.BPrintClick();
+    EXPECT_EQ(v.PrintCode, c.kind);
+    const QString text = pdfText(file);
+    EXPECT_TRUE(text.contains(c.kind));
+    for (const QString& fact : c.facts) EXPECT_TRUE(text.contains(fact)) << fact.toStdString();
+    EXPECT_EQ(text.contains(comparable(none)), !c.entries);
+    EXPECT_FALSE(text.contains(comparable(unbalanced)));
+  }
+}
+
+TEST_F(DocPrintForm, TheCheckProcedureRefusesMissingAndCancelledDocuments) {
+  const QString open = one("Select DocNo As V From ConsolidateHd Where Confirm = 'N' And Delflag = 'N'");
+  const QString finished = one("Select DocNo As V From ConsolidateHd Where Confirm = 'Y' And Delflag = 'N'");
+  const QString deleted = one("Select DocNo As V From ConsolidateHd Where Delflag = 'Y'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  const QString deletedInvoice = one("Select Max(IvNo) As V From IvHd Where BoxNoId Is Null");
+  DM->DMdata.execute("Update IvHd Set DelFlag = 'Y' Where IvNo = '" + deletedInvoice + "'");
+  const struct {
+    QString no;
+    const char* code;
+    QString error;
+  } cases[] = {
+      {open, "CONSOLIDAT", ""},
+      {finished, "CONSOTOIV", ""},
+      {open, "CONSOTOIV", QString::fromUtf8("ใบจัดสินค้าเลขที่ ") + open + QString::fromUtf8(" ยังไม่ได้ออกใบส่งของ")},
+      {deleted, "CONSOLIDAT", QString::fromUtf8("เอกสารเลขที่ ") + deleted + QString::fromUtf8(" ถูกยกเลิกแล้ว")},
+      {"Con-NONE", "CONSOLIDAT", QString::fromUtf8("ไม่พบเอกสารเลขที่ Con-NONE")},
+      {bill, "MONEYBILL", ""},
+      {deletedInvoice, "IV", QString::fromUtf8("เอกสารเลขที่ ") + deletedInvoice + QString::fromUtf8(" ถูกยกเลิกแล้ว")},
+      {"", "TR", QString::fromUtf8("ไม่พบเอกสารเลขที่ ")},
+      {"anything", "OTHER", ""},
+  };
+  DM->DMdata.execute("Update MoneyBill Set Delflag = 'N'");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.no.toStdString() + " " + c.code);
+    db::StoredProc sp(DM->DMdata, printing::kCheckDocumentToPrint);
+    sp.declare("@No", db::ParamType::Text, db::ParamDir::Input);
+    sp.declare("@DocYear", db::ParamType::Integer, db::ParamDir::Input);
+    sp.declare("@DocCode", db::ParamType::Text, db::ParamDir::Input);
+    sp.declare("@NewDocNo", db::ParamType::Text, db::ParamDir::Output);
+    sp.set("@No", c.no);
+    sp.set("@DocYear", 2026);
+    sp.set("@DocCode", QString::fromLatin1(c.code));
+    try {
+      sp.execute();
+      EXPECT_TRUE(c.error.isEmpty()) << "accepted";
+      EXPECT_EQ(sp.value("@NewDocNo").toString(), c.no);
+    } catch (const db::Error& e) {
+      EXPECT_EQ(e.message(), c.error);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,420 @@
+// The web-order import window against a real FTP server and an HTTP server that records every
+// request path, both on 127.0.0.1, on a copy of the demo site.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QFileInfo>
+#include <QSignalSpy>
+
+#include "document_print_dialog.h"
+#include "import_fixture.h"
+#include "web_order_import_window.h"
+#include "modal.h"
+#include "consolidation_number_search.h"
+
+using importtest::ackPath;
+using importtest::bottle;
+using importtest::caseOf12;
+using importtest::ImportDbTest;
+using importtest::ImportServers;
+using importtest::Order;
+using importtest::orderXml;
+
+namespace {
+
+struct PrintCall {
+  QString docNo;
+  int docYear = 0;
+  QString printCode;
+};
+
+class ImportWindow : public ImportDbTest {
+ protected:
+  void SetUp() override {
+    ImportDbTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(servers.ok()) << servers.error().toStdString();
+    QApplication::setQuitOnLastWindowClosed(false);
+    weborder::WriteWebOrderSettings(conn(), servers.settings());
+    w = open();
+    baseName = "Z01_" + today;
+    companyView = app.site().openCompany();
+  }
+  void TearDown() override {
+    widgets::ClearModalDrivers();
+    w.reset();
+    TFrDocPrintForm::ReleaseInstance();
+    ImportDbTest::TearDown();
+  }
+
+  std::unique_ptr<TFrLoadFileXML_Varnotek> open() {
+    auto window = std::make_unique<TFrLoadFileXML_Varnotek>();
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    statuses.clear();
+    QObject::connect(window.get(), &TFrLoadFileXML_Varnotek::statusChanged, [this](const QString& s) { statuses << s; });
+    return window;
+  }
+
+  // Load / Consolidate with the print dialog recorded and closed by the user.
+  void load(TFrLoadFileXML_Varnotek& window) {
+    widgets::QueueModalDriver([this](QDialog& d) {
+      auto* p = qobject_cast<TFrDocPrintForm*>(&d);
+      ASSERT_NE(p, nullptr);
+      prints.push_back({p->DocNo, p->DocYear, p->PrintCode});
+    });
+    window.BLoadClick();
+    EXPECT_EQ(widgets::PendingModalDrivers(), 0) << "the print dialog opens";
+    widgets::ClearModalDrivers();
+  }
+  void load() { load(*w); }
+
+  // The window active again, as after a dialog closed.
+  void activate() {
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  }
+
+  void waitForAcknowledgements(TFrLoadFileXML_Varnotek& window) {
+    QTRY_VERIFY_WITH_TIMEOUT(!window.Acknowledge.busy(), 30000);
+    ASSERT_TRUE(window.WebBrowser1.waitForDone(20000));
+  }
+  QStringList ackPaths() const {
+    QStringList out;
+    for (const QString& p : servers.paths())
+      if (p.contains("upordertransfer")) out << p;
+    return out;
+  }
+  QString fileRequest() const { return QStringLiteral("/weborder/weborderxml.php?filename=%1&zone=Z01").arg(baseName); }
+
+  // Sales orders of zone Z01 without a consolidation number.
+  int openOrdersOfZ01() {
+    return count("SoHd", "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                         " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')");
+  }
+  int stampedWith(const QString& consoNo) {
+    db::Params p;
+    p.setText("N", consoNo);
+    return int(scalar("Select Count(*) From SoHd Where ConsoNo = :N", p).toLongLong());
+  }
+
+  ImportServers servers;
+  std::unique_ptr<TFrLoadFileXML_Varnotek> w;
+  std::unique_ptr<db::Connection> companyView;  // a connection of its own: sees committed rows only
+  QString baseName;
+  QStringList statuses;
+  QVector<PrintCall> prints;
+};
+
+}  // namespace
+
+TEST_F(ImportWindow, OpensWithTheZonesAndAnEmptyNumber) {
+  EXPECT_EQ(w->windowTitle(), DMConfig->MenuCaption);
+  EXPECT_EQ(w->EZone->count(), count("Misc", "GroupCode = 'ZONE'"));
+  EXPECT_EQ(w->ZoneCode(), "Z01");
+  EXPECT_EQ(w->FileDate(), today);
+  EXPECT_EQ(w->EZone->currentText(), "เขต 1 กรุงเทพฯ ฝั่งพระนคร");
+  w->EZone->setCurrentIndex(2);
+  EXPECT_EQ(w->ZoneCode(), "Z03");
+  EXPECT_TRUE(w->DocNo->text().isEmpty());
+  EXPECT_TRUE(w->lStatus->text().isEmpty());
+  EXPECT_EQ(w->BLoad->text(), "Load / Consolidate");
+  EXPECT_EQ(w->BtSearch->toolTip(), "ค้นหาเลขที่เอกสาร");
+}
+
+TEST_F(ImportWindow, TwoLineOrderIsStoredConsolidatedPrintedAndAcknowledgedAfterTheCommit) {
+  servers.publish(baseName, orderXml({{"S01", "C00001", "W7000", "2016-03-05", "7001", caseOf12(), "2"},
+                                      {{}, {}, {}, {}, "7002", bottle(), "5"}}));
+  const int openBefore = openOrdersOfZ01();
+  // What the site is told, and what the database holds at that moment.
+  QVector<qint64> ackMoments;
+  QStringList committedAtAck;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&w->Acknowledge, &weborder::Acknowledger::progress, [&](int sent, int) {
+    ackMoments << clock.elapsed();
+    committedAtAck << QString::number(sent) + ":" +
+                          companyView->select("Select Count(*) N From SoDt Where WebOrderId In (7001, 7002)").asString("N");
+  });
+
+  load();
+
+  EXPECT_EQ(statuses.mid(0, 2), (QStringList{"Status : Load File", "Status : Load File To DB"}));
+  EXPECT_TRUE(statuses.contains("Status : Load OrderNo : W7000 Barcode : " + bottle()));
+  EXPECT_EQ(statuses.last(), "Status : Consolidate ");
+  EXPECT_TRUE(QFileInfo::exists(servers.home() + "/Desktop/LoadXML/" + baseName + ".xml"));
+
+  const QStringList headers = headersOf("W7000");
+  ASSERT_EQ(headers.size(), 1);
+  EXPECT_EQ(linesOf(headers[0].toLongLong()), (QStringList{QStringLiteral("1|7001|2|%1").arg(unitOf(caseOf12())),
+                                                           QStringLiteral("2|7002|5|%1").arg(unitOf(bottle()))}));
+  // Every open order of the zone, the new one included, carries the new number.
+  const QString consoNo = w->DocNo->text();
+  EXPECT_TRUE(consoNo.startsWith("Con")) << consoNo.toStdString();
+  EXPECT_EQ(stampedWith(consoNo), openBefore + 1);
+  EXPECT_EQ(openOrdersOfZ01(), 0);
+  ASSERT_EQ(prints.size(), 1);
+  EXPECT_EQ(prints[0].docNo, consoNo);
+  EXPECT_EQ(prints[0].docYear, 1977);
+  EXPECT_EQ(prints[0].printCode, "CONSOLIDAT");
+  EXPECT_TRUE(app.prompts().log.empty()) << "no report when every line was stored";
+
+  // The click has ended while the acknowledgements go on, one every three seconds.
+  EXPECT_TRUE(w->Acknowledge.busy());
+  EXPECT_TRUE(w->BLoad->isEnabled());
+  EXPECT_TRUE(w->BClose->isEnabled());
+  waitForAcknowledgements(*w);
+  EXPECT_EQ(committedAtAck, (QStringList{"1:2", "2:2"})) << "the lines were committed before the site was told";
+  ASSERT_EQ(ackMoments.size(), 2);
+  EXPECT_GE(ackMoments[1] - ackMoments[0], 2990) << "never less than three seconds apart";
+  EXPECT_EQ(w->lAcknowledged->text(), "acknowledged 2 of 2");
+  // The file request and the first acknowledgement are both sent without waiting: either may arrive
+  // first.
+  EXPECT_EQ(servers.paths().count(fileRequest()), 1);
+  EXPECT_EQ(ackPaths(), (QStringList{ackPath(7001), ackPath(7002)}));
+  EXPECT_EQ(servers.paths().size(), 3);
+}
+
+TEST_F(ImportWindow, SecondImportTheSameDayAppendsAndAcknowledgesStoredLinesAgain) {
+  servers.publish(baseName, orderXml({{"S01", "C00001", "W7100", "2016-03-05", "7101", bottle(), "1"},
+                                      {{}, {}, {}, {}, "7102", bottle(), "2"}}));
+  load();
+  waitForAcknowledgements(*w);
+  const QString firstNo = w->DocNo->text();
+
+  // The site offers line 7102 again (its acknowledgement never arrived) with a new line 7103.
+  servers.publish(baseName, orderXml({{"S01", "C00001", "W7100", "2016-03-05", "7102", bottle(), "2"},
+                                      {{}, {}, {}, {}, "7103", caseOf12(), "3"}}));
+  w->DocNo->clear();
+  load();
+  waitForAcknowledgements(*w);
+
+  const QStringList headers = headersOf("W7100");
+  ASSERT_EQ(headers.size(), 1);
+  EXPECT_EQ(linesOf(headers[0].toLongLong()),
+            (QStringList{QStringLiteral("1|7101|1|%1").arg(unitOf(bottle())), QStringLiteral("2|7102|2|%1").arg(unitOf(bottle())),
+                         QStringLiteral("3|7103|3|%1").arg(unitOf(caseOf12()))}));
+  ASSERT_EQ(app.prompts().log.size(), 1u);
+  EXPECT_EQ(app.prompts().log[0].text,
+            "บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่เคยบันทึกไว้แล้ว 1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)");
+  EXPECT_EQ(servers.paths().count(fileRequest()), 2);
+  EXPECT_EQ(ackPaths(), (QStringList{ackPath(7101), ackPath(7102), ackPath(7103), ackPath(7102)}));
+  EXPECT_EQ(servers.paths().size(), 6);
+  // The header carried a number already: nothing was left to consolidate.
+  EXPECT_TRUE(w->DocNo->text().isEmpty());
+  ASSERT_EQ(prints.size(), 2);
+  EXPECT_EQ(prints[0].docNo, firstNo);
+  EXPECT_EQ(prints[1].docNo, QString());
+}
+
+TEST_F(ImportWindow, MonthlyNumberingAndABarcodeCarriedOverFromThePreviousOrder) {
+  conn().execute("Update Misc Set AutoRunDocMonth = 'Y' Where GroupCode = 'SUBTYPE' And Code = 'A'");
+  const QString march = QDate(QDate::currentDate().year(), 3, 5).toString("yyyy-MM-dd");
+  servers.publish(baseName, orderXml({{"S01", "C00001", "W7200", march, "7201", caseOf12(), "1"},
+                                      {{}, {}, {}, {}, "7202", {}, "4"}}));
+  load();
+  db::Params p;
+  p.setText("R", "W7200");
+  EXPECT_TRUE(scalar("Select SoNo From SoHd Where Reference = :R", p).toString().startsWith("SA" + QDate::currentDate().toString("yy") + "03"));
+  EXPECT_EQ(linesOf(headersOf("W7200")[0].toLongLong()),
+            (QStringList{QStringLiteral("1|7201|1|%1").arg(unitOf(caseOf12())), QStringLiteral("2|7202|4|%1").arg(unitOf(caseOf12()))}));
+}
+
+TEST_F(ImportWindow, MissingOrderFileStillConsolidatesTheZone) {
+  const int openBefore = openOrdersOfZ01();
+  ASSERT_GT(openBefore, 0);
+  load();
+  EXPECT_EQ(statuses, (QStringList{"Status : Load File", "Status : ไม่พบ ข้อมูลของ Order", "Status : Consolidate "}));
+  EXPECT_EQ(w->LastImport.lines, 0);
+  const QString consoNo = w->DocNo->text();
+  EXPECT_FALSE(consoNo.isEmpty());
+  EXPECT_EQ(stampedWith(consoNo), openBefore);
+  ASSERT_EQ(prints.size(), 1);
+  EXPECT_EQ(prints[0].docNo, consoNo);
+  EXPECT_EQ(w->Acknowledge.total(), 0);
+  ASSERT_TRUE(w->WebBrowser1.waitForDone(20000));
+  EXPECT_EQ(servers.paths(), QStringList{fileRequest()});
+}
+
+TEST_F(ImportWindow, AFailingLineRollsEverythingBackAndNothingIsAcknowledged) {
+  const int openBefore = openOrdersOfZ01();
+  struct Case {
+    const char* what;
+    QVector<Order> orders;
+  } cases[] = {
+      {"quantity that is not a number",
+       {{"S01", "C00001", "W7300", "2016-03-05", "7301", bottle(), "1"}, {{}, {}, {}, {}, "7302", bottle(), "zwei"}}},
+      {"order date the server cannot read",
+       {{"S01", "C00001", "W7300", "2016-03-05", "7301", bottle(), "1"}, {{}, {}, "W7301", "32.13.2016", "7302", bottle(), "1"}}},
+  };
+  for (const Case& c : cases) {
+    servers.publish(baseName, orderXml(c.orders));
+    widgets::QueueModalDriver([this](QDialog&) { prints.push_back({}); });
+    EXPECT_THROW(w->BLoadClick(), std::exception) << c.what;
+    widgets::ClearModalDrivers();
+    EXPECT_EQ(count("SoDt", "WebOrderId In (7301, 7302)"), 0) << c.what;
+    EXPECT_TRUE(headersOf("W7300").isEmpty()) << c.what;
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_TRUE(w->BLoad->isEnabled() && w->BClose->isEnabled()) << c.what;
+  }
+  EXPECT_TRUE(prints.isEmpty()) << "the import stopped: no consolidation, no print";
+  EXPECT_TRUE(w->DocNo->text().isEmpty());
+  EXPECT_EQ(openOrdersOfZ01(), openBefore);
+  EXPECT_EQ(w->Acknowledge.total(), 0);
+  ASSERT_TRUE(w->WebBrowser1.waitForDone(20000));
+  EXPECT_EQ(servers.paths(), (QStringList{fileRequest(), fileRequest()}));
+}
+
+TEST_F(ImportWindow, EntitiesCdataCommentsByteOrderMarkAndAThaiCustomerCode) {
+  const QString thaiCode = QStringLiteral("ลูกค้าไทย01");
+  const qint64 customer = addCustomer(thaiCode);
+  ASSERT_GT(customer, 0);
+  const QByteArray xml = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                         "<!-- orders of zone Z01 -->\n<orders>\n <order>\n"
+                         "  <salesmancode>S01</salesmancode>\n"
+                         "  <customercode>" + thaiCode.toUtf8() + "</customercode>\n"
+                         "  <orderno>W&amp;74&#x30;&#48;</orderno><!-- web order -->\n"
+                         "  <orderdate>2016-03-05</orderdate>\n"
+                         "  <id>7401</id>\n"
+                         "  <barcode><![CDATA[" + bottle().toUtf8() + "]]></barcode>\n"
+                         "  <quantity> 6 </quantity>\n"
+                         " </order>\n</orders>\n";
+  servers.publish(baseName, xml);
+  load();
+  const QStringList headers = headersOf("W&7400");
+  ASSERT_EQ(headers.size(), 1);
+  db::Params p;
+  p.setInt("H", headers[0].toLongLong());
+  EXPECT_EQ(scalar("Select C.Code From SoHd H Inner Join Customer C On C.Id = H.Customer Where H.Id = :H", p).toString(), thaiCode);
+  EXPECT_EQ(linesOf(headers[0].toLongLong()), QStringList{QStringLiteral("1|7401|6|%1").arg(unitOf(bottle()))});
+  EXPECT_TRUE(app.prompts().log.empty());
+  waitForAcknowledgements(*w);
+  EXPECT_EQ(ackPaths(), QStringList{ackPath(7401)});
+}
+
+TEST_F(ImportWindow, LinesThatCannotBeStoredAreReportedOnceAndLeftPendingOnTheSite) {
+  servers.publish(baseName, orderXml({
+                                {"S01", "C00001", "W7500", "2016-03-05", "7501", bottle(), "1"},
+                                {{}, {}, {}, {}, "7502", "1234567890123", "1"},
+                                {{}, "C77777", "W7501", {}, "7503", bottle(), "1"},
+                            }));
+  load();
+  ASSERT_EQ(app.prompts().log.size(), 1u) << "one message at the end of the import";
+  EXPECT_EQ(app.prompts().log[0].text,
+            "บันทึกรายการ Order แล้ว 1 รายการ\r\n"
+            "รายการที่ไม่ได้บันทึก 2 รายการ (ยังค้างอยู่ที่เว็บไซต์) :\r\n"
+            "OrderNo : W7500 Barcode : 1234567890123 : ไม่พบ Barcode สินค้า\r\n"
+            "OrderNo : W7501 Barcode : " + bottle() + " : ไม่พบรหัสลูกค้า C77777");
+  EXPECT_TRUE(headersOf("W7501").isEmpty());
+  EXPECT_EQ(count("SoDt", "WebOrderId In (7502, 7503)"), 0);
+  waitForAcknowledgements(*w);
+  EXPECT_EQ(ackPaths(), QStringList{ackPath(7501)});
+}
+
+TEST_F(ImportWindow, WithANumberTheButtonOnlyPrints) {
+  w->DocNo->setFocus();
+  w->DocNo->setText("Con-typed");
+  w->EZone->setFocus();  // leaving the number field
+  QApplication::processEvents();
+  EXPECT_EQ(w->BLoad->text(), "Print");
+  const int openBefore = openOrdersOfZ01();
+  load();
+  ASSERT_EQ(prints.size(), 1);
+  EXPECT_EQ(prints[0].docNo, "Con-typed");
+  EXPECT_EQ(prints[0].docYear, 1977);
+  EXPECT_TRUE(statuses.isEmpty());
+  EXPECT_EQ(openOrdersOfZ01(), openBefore);
+  EXPECT_TRUE(w->WebBrowser1.outcomes().isEmpty());
+  EXPECT_EQ(w->WebBrowser1.pending(), 0);
+  EXPECT_TRUE(servers.paths().isEmpty());
+
+  activate();
+  w->DocNo->setFocus();
+  w->DocNo->clear();
+  w->EZone->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(w->BLoad->text(), "Load / Consolidate");
+}
+
+TEST_F(ImportWindow, UnreachableOrUnsetServerIsAnErrorAndNothingIsConsolidated) {
+  const int openBefore = openOrdersOfZ01();
+  weborder::WebOrderSettings wrong = servers.settings();
+  wrong.ftpPassword = "not-the-password";
+  struct Case {
+    const char* what;
+    weborder::WebOrderSettings settings;
+    const char* message;
+  } cases[] = {
+      {"login refused", wrong, "FTP 127.0.0.1"},
+      {"no server set", weborder::WebOrderSettings{}, "Config.WebOrderHost"},
+  };
+  for (const Case& c : cases) {
+    weborder::WriteWebOrderSettings(conn(), c.settings);
+    widgets::QueueModalDriver([this](QDialog&) { prints.push_back({}); });
+    try {
+      w->BLoadClick();
+      ADD_FAILURE() << c.what;
+    } catch (const std::runtime_error& e) {
+      EXPECT_TRUE(QString::fromUtf8(e.what()).contains(c.message)) << c.what << ": " << e.what();
+    }
+    widgets::ClearModalDrivers();
+    EXPECT_TRUE(w->BLoad->isEnabled()) << c.what;
+  }
+  EXPECT_TRUE(prints.isEmpty());
+  EXPECT_EQ(openOrdersOfZ01(), openBefore);
+  EXPECT_TRUE(w->DocNo->text().isEmpty());
+}
+
+TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
+  servers.publish(baseName, orderXml({{"S01", "C00001", "W7600", "2016-03-05", "7601", bottle(), "1"},
+                                      {{}, {}, {}, {}, "7602", bottle(), "2"}}));
+  load();
+  ASSERT_EQ(w->Acknowledge.sent(), 1);
+  w->BClose->click();
+  EXPECT_TRUE(w->isVisible()) << "the window waits for the acknowledgement still to be sent";
+  EXPECT_TRUE(w->lAcknowledged->text().startsWith("acknowledged 1 of 2 : the window closes when all are sent"));
+  w->BClose->click();
+  EXPECT_FALSE(w->isVisible()) << "a second Close closes at once";
+  EXPECT_EQ(w->Acknowledge.sent(), 1);
+  ASSERT_TRUE(w->WebBrowser1.waitForDone(20000));
+  EXPECT_EQ(ackPaths(), QStringList{ackPath(7601)});
+
+  // The next import acknowledges both lines again without storing them twice, and a single Close
+  // ends the window once the site has been told.
+  auto next = open();
+  load(*next);
+  EXPECT_EQ(next->LastImport.alreadyStored, (QList<qint64>{7601, 7602}));
+  EXPECT_EQ(count("SoDt", "WebOrderId In (7601, 7602)"), 2);
+  next->BClose->click();
+  EXPECT_TRUE(next->isVisible());
+  QTRY_VERIFY_WITH_TIMEOUT(!next->isVisible(), 15000);
+  ASSERT_TRUE(next->WebBrowser1.waitForDone(20000));
+  EXPECT_EQ(ackPaths(), (QStringList{ackPath(7601), ackPath(7601), ackPath(7602)}));
+}
+
+TEST_F(ImportWindow, F5SearchesAConsolidationNumberAndEnterMovesOn) {
+  const QString number = scalar("Select Max(ConsoNo) From SoHd Where Coalesce(RTrim(ConsoNo), '') <> ''").toString().trimmed();
+  ASSERT_FALSE(number.isEmpty()) << "the demo has consolidated orders";
+  widgets::QueueModalDriver([&number](QDialog& d) {
+    auto* s = qobject_cast<TFrSearchConsoNo*>(&d);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->KeyFieldName, "ConsoNo");
+    s->Code->setText(number);
+    s->BtSearch->click();
+    ASSERT_GT(s->QSearch.rowCount(), 0);
+    s->BtOk->click();
+  });
+  w->DocNo->setFocus();
+  QTest::keyClick(w->DocNo, Qt::Key_F5);
+  EXPECT_EQ(widgets::PendingModalDrivers(), 0);
+  EXPECT_EQ(w->DocNo->text(), number);
+
+  activate();
+  w->EZone->setFocus();
+  QTest::keyClick(w->EZone, Qt::Key_Return);
+  EXPECT_TRUE(w->DocNo->hasFocus()) << "Enter moves to the next control";
+  QTest::keyClick(w->DocNo, Qt::Key_Return);
+  EXPECT_EQ(w->BLoad->text(), "Print") << "leaving the number field with a number";
+}
