@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -206,6 +207,36 @@ void TFrDocPrintForm::ShowModal() {
     return;
   }
   widgets::ShowModal(*this);
+}
+
+bool TFrDocPrintForm::PrintToPdf(const QString& pdfPath) {
+  closeAtOnce_ = false;
+  FormShow();
+  const bool any = !closeAtOnce_ && FormCount > 0;
+  closeAtOnce_ = false;
+  QFile::remove(pdfPath);
+  if (any) {
+    QPrinter& printer = Printer();
+    const QPrinter::OutputFormat format = printer.outputFormat();
+    const QString fileName = printer.outputFileName();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath);
+    try {
+      DSystemForm->moveTo(0);
+      OutputSelectedForm(OutputMode::Print);
+    } catch (...) {
+      printer.setOutputFileName(fileName);
+      printer.setOutputFormat(format);
+      QSystemForm->close();
+      DSystemForm->reset();
+      throw;
+    }
+    printer.setOutputFileName(fileName);
+    printer.setOutputFormat(format);
+  }
+  QSystemForm->close();
+  DSystemForm->reset();
+  return any && QFileInfo(pdfPath).size() > 0;
 }
 
 void TFrDocPrintForm::FormShow() {

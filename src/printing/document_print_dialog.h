@@ -74,6 +74,12 @@ class TFrDocPrintForm : public QDialog {
   // Shows the dialog modally. With no form registered for PrintCode it closes at once (the close
   // step, and with it the voucher hand-off, still runs).
   virtual void ShowModal();
+  // Prints the first form registered for PrintCode (the one the dialog opens on) into a PDF file,
+  // without showing the dialog or handing on to the voucher dialog (unattended runs). The print
+  // goes the road of the Print button: the form's procedure, the template, the activity log. False
+  // when no form is registered or nothing was printed; a failure of the procedure or the template
+  // is raised.
+  bool PrintToPdf(const QString& pdfPath);
 
   // ---- Components ----
   widgets::DbGrid* SystemFormList = nullptr;

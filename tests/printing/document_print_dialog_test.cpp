@@ -637,4 +637,40 @@ TEST_F(DocPrintForm, TheCheckProcedureRefusesMissingAndCancelledDocuments) {
   }
 }
 
+
+// The unattended import prints its load sheet into a file by the road of the Print button, without
+// showing the dialog or leaving the printer pointed at the file.
+TEST_F(DocPrintForm, PrintToPdfPrintsTheFirstFormIntoAFileWithoutTheDialog) {
+  const QString conso = one("Select Min(DocNo) As V From ConsolidateHd Where Delflag = 'N'");
+  ASSERT_FALSE(conso.isEmpty());
+  TFrDocPrintForm& f = TFrDocPrintForm::Instance();
+  f.DocNo = conso;
+  f.DocYear = 1977;
+  f.PrintCode = QStringLiteral("CONSOLIDAT");
+  const int printsBefore = logCount(DM->LogCodePrint);
+  const QString file = out.filePath(QStringLiteral("conso.pdf"));
+  ASSERT_TRUE(f.PrintToPdf(file));
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_TRUE(pdfText(file).contains(conso)) << pdfText(file).toStdString();
+  EXPECT_EQ(logCount(DM->LogCodePrint), printsBefore + 1);
+  EXPECT_NE(f.Printer().outputFileName(), file) << "the dialog's own printer is left as it was";
+  EXPECT_TRUE(errors.isEmpty()) << errors.join(" | ").toStdString();
+
+  // No form for the code: nothing printed, no file left behind.
+  f.PrintCode = QStringLiteral("NOFORM");
+  const QString none = out.filePath(QStringLiteral("none.pdf"));
+  QFile stale(none);
+  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  stale.write("stale");
+  stale.close();
+  EXPECT_FALSE(f.PrintToPdf(none));
+  EXPECT_FALSE(QFileInfo::exists(none));
+
+  // A number the form's procedure does not know is raised to the caller, not shown.
+  f.PrintCode = QStringLiteral("CONSOLIDAT");
+  f.DocNo = QStringLiteral("NO-SUCH-DOC");
+  EXPECT_THROW(f.PrintToPdf(out.filePath(QStringLiteral("missing.pdf"))), std::exception);
+  EXPECT_EQ(logCount(DM->LogCodePrint), printsBefore + 1);
+}
+
 }  // namespace

@@ -74,20 +74,23 @@ QList<qint64> ImportResult::toAcknowledge() const {
 
 QString ImportResult::reportText() const {
   if (skipped.isEmpty() && alreadyStored.isEmpty()) return QString();
-  static const int kListed = 30;
+  return reportLines(30).join(QStringLiteral("\r\n"));
+}
+
+QStringList ImportResult::reportLines(int listed) const {
   QStringList out;
   out << QStringLiteral("บันทึกรายการ Order แล้ว %1 รายการ").arg(stored.size());
   if (!alreadyStored.isEmpty())
     out << QStringLiteral("รายการที่เคยบันทึกไว้แล้ว %1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)").arg(alreadyStored.size());
   if (!skipped.isEmpty()) {
     out << QStringLiteral("รายการที่ไม่ได้บันทึก %1 รายการ (ยังค้างอยู่ที่เว็บไซต์) :").arg(skipped.size());
-    for (int i = 0; i < skipped.size() && i < kListed; ++i) {
+    for (int i = 0; i < skipped.size() && i < listed; ++i) {
       const SkippedLine& s = skipped[i];
       out << QStringLiteral("OrderNo : %1 Barcode : %2 : %3").arg(s.orderNo, s.barcode, s.reason);
     }
-    if (skipped.size() > kListed) out << QStringLiteral("... และอีก %1 รายการ").arg(skipped.size() - kListed);
+    if (skipped.size() > listed) out << QStringLiteral("... และอีก %1 รายการ").arg(skipped.size() - listed);
   }
-  return out.join(QStringLiteral("\r\n"));
+  return out;
 }
 
 // ---- Storing the lines -------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 #include <stdexcept>
@@ -79,6 +80,9 @@ struct ImportResult {
   QList<qint64> toAcknowledge() const;
   // The end-of-import message (CR LF between lines); empty when every line was stored now.
   QString reportText() const;
+  // The lines of that message, also when every line was stored now, listing at most `listed`
+  // skipped lines.
+  QStringList reportLines(int listed) const;
 };
 
 // Draws a document number for a code and a date (the data module's NewDocumentNo).

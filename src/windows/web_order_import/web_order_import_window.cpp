@@ -8,18 +8,17 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 #include "data_module.h"
 #include "config_module.h"
 #include "document_print_dialog.h"
 #include "edits.h"
 #include "key_preview.h"
-#include "net/ftp.h"
-#include "net/shell_folders.h"
+#include "error_reporter.h"
 #include "web_order_import_sql.h"
 #include "prompts.h"
 #include "consolidation_number_search.h"
+#include "zone_import.h"
 
 namespace {
 
@@ -202,40 +201,32 @@ void TFrLoadFileXML_Varnotek::SetStatus(const QString& text, bool throttled) {
 void TFrLoadFileXML_Varnotek::BLoadClick() {
   ButtonsDisabled disabled(BLoad, BClose);
   if (DocNo->text().isEmpty()) {
-    SetStatus(QStringLiteral("Status : Load File"));
-    const QString folder = net::webOrderDownloadFolder();  // "Cannot create ..." when it cannot be made
-    const QString baseName = weborder::OrderFileBaseName(ZoneCode(), FileDate());
-    const QString localFile = folder + baseName + QStringLiteral(".xml");
-
-    Settings = weborder::ReadWebOrderSettings(DM->DMdata);
-    if (!Settings.hasHost())
-      throw std::runtime_error(
-          "The order web server is not set: enter its host name in Config.WebOrderHost (see docs/web-order-import.md)");
-
-    WebBrowser1.start(Settings.fileRequestUrl(baseName, ZoneCode()));
-    const net::FtpResult got = net::ftpDownload(Settings.ftp(), weborder::RemoteOrderFile(baseName), localFile);
-    if (!got.ok && got.stage == net::FtpResult::Stage::Connect)
-      throw std::runtime_error(QStringLiteral("FTP %1:%2 : %3").arg(Settings.host).arg(Settings.ftpPort).arg(got.message).toStdString());
-    if (!got.ok) {
-      SetStatus(QStringLiteral("Status : ไม่พบ ข้อมูลของ Order"));
-    } else {
-      SetStatus(QStringLiteral("Status : Load File To DB"));
-      LoadXMLToDB(localFile);
+    weborder::ImportRoad road;
+    road.status = [this](const QString& text) { SetStatus(text); };
+    road.load = [this](const QString& file) { LoadXMLToDB(file); };
+    road.consolidate = [this] { Consolidate(); };
+    LastImport = weborder::ImportResult();
+    weborder::FetchOutcome fetched;
+    try {
+      fetched = weborder::RunImportRoad(DM->DMdata, WebBrowser1, ZoneCode(), FileDate(), road, &Settings);
+    } catch (...) {
+      weborder::RecordImportRun(weborder::ImportRunRemark(ZoneCode(), fetched, nullptr, QString(),
+                                                          data::ErrorMessageOf(std::current_exception())));
+      throw;
     }
-    SetStatus(QStringLiteral("Status : Consolidate "));
-    Consolidate();
+    weborder::RecordImportRun(
+        weborder::ImportRunRemark(ZoneCode(), fetched, fetched.found ? &LastImport : nullptr, DocNo->text()));
   }
   PrintConsolidation();
 }
 
 void TFrLoadFileXML_Varnotek::LoadXMLToDB(const QString& file) {
-  const QVector<weborder::OrderLine> lines = weborder::ReadOrderFile(file);
-  weborder::OrderImporter importer(DM->DMdata, [](const QString& code, const QDate& date) { return DM->NewDocumentNo(code, date); });
-  importer.onLine = [this](const weborder::OrderLine& l) {
-    SetStatus(QStringLiteral("Status : Load OrderNo : ") + l.orderNo + QStringLiteral(" Barcode : ") + l.barcode, true);
-  };
   LastImport = weborder::ImportResult();
-  LastImport = importer.Import(lines);
+  LastImport = weborder::StoreOrderFile(
+      DM->DMdata, file, [](const QString& code, const QDate& date) { return DM->NewDocumentNo(code, date); },
+      [this](const weborder::OrderLine& l) {
+        SetStatus(QStringLiteral("Status : Load OrderNo : ") + l.orderNo + QStringLiteral(" Barcode : ") + l.barcode, true);
+      });
   // Committed: now the site may learn which lines arrived.
   Acknowledge.enqueue(LastImport.toAcknowledge());
   const QString report = LastImport.reportText();
