@@ -337,7 +337,7 @@ class Runner {
       if (z.failure.isEmpty() && !z.fetch.found) console_.line(QStringLiteral("  ") + weborder::StatusNoOrderFile());
       if (z.stored)
         for (const QString& l : z.import.reportLines(z.import.skipped.size())) console_.line(QStringLiteral("  ") + l);
-      if (z.failure.isEmpty() && o_.consolidate)
+      if (o_.consolidate && (z.failure.isEmpty() || !z.consoNo.isEmpty()))
         console_.line(z.consoNo.isEmpty() ? QStringLiteral("  consolidation: none (no open sales order in the zone)")
                                           : QStringLiteral("  consolidation: %1 (%2 sales orders)").arg(z.consoNo).arg(z.ordersStamped));
       if (!z.pdf.isEmpty()) console_.line(QStringLiteral("  PDF: ") + z.pdf);
@@ -477,7 +477,8 @@ bool ParseArguments(const QStringList& args, Options& o, QString& problem) {
 
 int Run(const Options& given) {
   Options o = given;
-  Console console(o.json);
+  // The boxes and the error handler below keep writing through it until the process ends.
+  static Console console(o.json);
   prompts::install(std::make_shared<ConsolePrompts>(console));
 
   // Folders named relative to where the program was started, before it moves into the site.
@@ -522,7 +523,7 @@ int Run(const Options& given) {
   if (startup.Run(start) != launch::Outcome::Ready) return 1;  // the reason was written by the start-up
 
   // An error that reaches the error handler (none should) is written and logged, never shown.
-  data::SetExceptionHandler([&console](QObject*, std::exception_ptr error) {
+  data::SetExceptionHandler([](QObject*, std::exception_ptr error) {
     const QString text = data::ErrorMessageOf(error);
     errorLine(console, failureText(text));
     try {

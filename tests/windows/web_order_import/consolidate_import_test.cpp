@@ -305,3 +305,21 @@ TEST_F(ImportProgram, ArgumentsThatMakeNoRunAreRefusedWithTheUsage) {
   EXPECT_TRUE(refused.err.contains("No User Right Access !100")) << refused.err.toStdString();
   EXPECT_TRUE(servers.paths().isEmpty());
 }
+
+// On a terminal (script(1) gives the program one) the progress is one line rewritten in place.
+TEST_F(ImportProgram, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
+  servers.publish(kZ01, orderXml({{"S01", "C00001", "W8500", "2016-03-05", "8501", bottle(), "1"}}));
+  QStringList command{QStringLiteral(CONSOLIDATE_IMPORT_EXE)};
+  command += args({"--zone", "Z01", "--no-consolidate"});
+  for (QString& a : command) a = QLatin1Char('\'') + a + QLatin1Char('\'');
+  QProcess p;
+  p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+  p.start(QStringLiteral("script"), {"-qec", command.join(' '), "/dev/null"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0);
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(out.contains("\r\x1b[KZ01: ")) << out.toStdString();
+  EXPECT_TRUE(out.contains("acknowledgements sent 1 of 1")) << out.toStdString();
+  EXPECT_FALSE(out.contains("Z01: Status : Load File\n")) << "no plain step lines on a terminal";
+  EXPECT_TRUE(out.contains("บันทึกรายการ Order แล้ว 1 รายการ")) << out.toStdString();
+}
