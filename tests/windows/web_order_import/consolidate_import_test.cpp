@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -322,4 +323,35 @@ TEST_F(ImportProgram, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
   EXPECT_TRUE(out.contains("acknowledgements sent 1 of 1")) << out.toStdString();
   EXPECT_FALSE(out.contains("Z01: Status : Load File\n")) << "no plain step lines on a terminal";
   EXPECT_TRUE(out.contains("บันทึกรายการ Order แล้ว 1 รายการ")) << out.toStdString();
+}
+
+// --pdf prints the zone's consolidation by the print code "CONSOLIDAT" into DIR/<zone>_<number>.pdf
+// by the print dialog's road (its form, its procedure, its activity entry). The number the run will
+// draw is given to a consolidation document of the demo beforehand, which the shipped form prints.
+TEST_F(ImportProgram, PdfWritesTheLoadSheetOfTheZonesConsolidation) {
+  servers.publish(kZ01, orderXml({{"S01", "C00001", "W8600", "2016-03-05", "8601", bottle(), "1"}}));
+  const db::Result counter = company->select(
+      "Select Prefix, LastNo, DocumentLength From DocumentNo Where Code = 'CONSOLIDAT' Order By DocYear Desc");
+  ASSERT_FALSE(counter.isEmpty());
+  const QString prefix = counter.asString("Prefix").trimmed();
+  const QString next = prefix + QString::number(counter.asInt("LastNo") + 1)
+                                    .rightJustified(int(counter.asInt("DocumentLength")) - int(prefix.size()), QLatin1Char('0'));
+  db::Params p;
+  p.setText("N", next);
+  company->execute("Update ConsolidateHd Set DocNo = :N Where Id = (Select Min(Id) From ConsolidateHd Where DelFlag = 'N')", p);
+
+  const QString pdfDir = dir.filePath("load sheets");
+  const ProgramRun r = run(args({"--zone", "Z01", "--pdf", pdfDir, "--json"}));
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QJsonObject z = r.zone("Z01");
+  ASSERT_EQ(z.value("consolidation").toString(), next) << r.out.toStdString();
+  const QString pdf = QDir(pdfDir).filePath("Z01_" + next + ".pdf");
+  EXPECT_EQ(z.value("pdf").toString(), pdf);
+  ASSERT_TRUE(QFileInfo::exists(pdf)) << r.err.toStdString();
+  QProcess text;
+  text.start("pdftotext", {"-layout", pdf, "-"});
+  ASSERT_TRUE(text.waitForFinished(60000));
+  EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(next));
+  EXPECT_EQ(company->select("Select Count(*) N From UserLog Where FunctionListId = 5 And Remark = :N", p).asInt("N"), 1)
+      << "the print's own activity entry";
 }
