@@ -516,6 +516,12 @@ QString ConsolidateZone(db::Connection& conn, const QString& zoneCode, const std
         stamped += conn.execute(sql::SQLUpdateConso.pick(d), u);
       }
       if (ordersStamped) *ordersStamped = stamped;
+      // Another workstation stamped them all between the read and the updates: the number drawn
+      // would name no sales order, so it is given back with the rest.
+      if (stamped == 0) {
+        conn.rollback();
+        return QString();
+      }
     }
     conn.commit();
     return consoNo;

@@ -117,7 +117,8 @@ class OrderImporter {
 
 // Gives every sales order of the zone (by zone code) that has no consolidation number one new
 // number and returns it; empty (and no number drawn) when the zone has no such order. The number
-// is drawn and the orders stamped in one transaction: a failure stamps none.
+// is drawn and the orders stamped in one transaction: a failure stamps none, and when another
+// workstation stamped every listed order first the number is given back and the result is empty.
 // `drawNumber` draws the number (NewDocumentNo of "CONSOLIDAT" for the server's time).
 QString ConsolidateZone(db::Connection& conn, const QString& zoneCode, const std::function<QString()>& drawNumber,
                         int* ordersStamped = nullptr);

@@ -260,6 +260,28 @@ TEST_F(ImportOrders, AFailedConsolidationStampsNothing) {
   EXPECT_EQ(count("SoHd", open), z01Open) << "the orders stamped before the failure are rolled back";
 }
 
+// Another workstation stamps every open order of the zone between the read of the list and the
+// updates (possible on SQL Server, where the read takes no lock): no number is used up for nothing.
+TEST_F(ImportOrders, ANumberThatWouldStampNothingIsGivenBack) {
+  const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                       " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')";
+  ASSERT_GT(count("SoHd", open), 0);
+  const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'CONSOLIDAT'");
+  int stamped = -1;
+  const QString no = weborder::ConsolidateZone(
+      conn(), "Z01",
+      [this, &open] {
+        const QString drawn = app.dm().NewDocumentNo("CONSOLIDAT", app.dm().ServerTime());
+        conn().execute("Update SoHd Set ConsoNo = 'Con-other' Where " + open);
+        return drawn;
+      },
+      &stamped);
+  EXPECT_EQ(no, QString());
+  EXPECT_EQ(stamped, 0);
+  EXPECT_FALSE(conn().inTransaction());
+  EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'CONSOLIDAT'"), lastNo) << "the number is given back";
+}
+
 TEST(ImportReport, ListsAtMostThirtySkippedLines) {
   weborder::ImportResult r;
   r.stored = {1, 2};
