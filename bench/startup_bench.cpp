@@ -5,6 +5,9 @@
 //
 //   Dispatch/<scale>:  menu option 999 (no window): start-up up to the dispatch, then the end.
 //   Window200/<scale>: menu option 200, the zone consolidation window, ended once shown.
+//   WindowClosedToProcessGone/<option>: the window of a menu option is closed as a user closes it
+//     (CONSOLIDATE_CLOSE_WHEN_SHOWN, the exit question answered Yes); the time from the window
+//     gone to the process gone, which the suite's menu waits for.
 #include <benchmark/benchmark.h>
 
 #include <QDate>
@@ -65,6 +68,40 @@ double runOnce(const QString& program, const QStringList& args, const QString& w
   return ms;
 }
 
+// Milliseconds from the line the program writes when its window is gone ("closed") to the end of
+// the process; -1 when it failed.
+double closeOnce(const QString& program, const QStringList& args, const QString& workDir) {
+  QTemporaryDir logDir;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  if (!env.contains(QStringLiteral("QT_QPA_PLATFORM"))) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("CONSOLIDATE_CLOSE_WHEN_SHOWN"), QStringLiteral("1"));
+  env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_LOG"), logDir.filePath(QStringLiteral("prompts.log")));
+  env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_ANSWERS"), QStringLiteral("yes,yes,yes"));
+  p.setProcessEnvironment(env);
+  p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  p.start(program, args);
+  QElapsedTimer t;
+  bool closed = false;
+  while (!closed && p.waitForReadyRead(120000)) {
+    while (p.canReadLine()) {
+      if (p.readLine().trimmed() == "closed") {
+        t.start();
+        closed = true;
+        break;
+      }
+    }
+  }
+  if (!closed) {
+    p.kill();
+    p.waitForFinished();
+    return -1;
+  }
+  if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return -1;
+  return double(t.nsecsElapsed()) / 1e6;
+}
+
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0 : v[v.size() / 2];
@@ -113,5 +150,24 @@ BENCHMARK(BM_Dispatch)->Arg(1)->Arg(100)->UseManualTime()->Unit(benchmark::kMill
 
 void BM_Window200(benchmark::State& state) { measure(state, arguments(200), int(state.range(0))); }
 BENCHMARK(BM_Window200)->Arg(1)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
+
+void BM_WindowClosedToProcessGone(benchmark::State& state) {
+  Site& s = site(1);
+  std::vector<double> runs;
+  for (auto _ : state) {
+    // The menu entry of the option itself, as the suite's menu passes it.
+    QStringList args = arguments(int(state.range(0)));
+    args[0] = QString::number(state.range(0));
+    const double ms = closeOnce(QStringLiteral(CONSOLIDATE_EXE), args, s.info.folder);
+    if (ms < 0) {
+      state.SkipWithError("the program failed");
+      return;
+    }
+    state.SetIterationTime(ms / 1000.0);
+    runs.push_back(ms);
+  }
+  state.counters["median_ms"] = median(runs);
+}
+BENCHMARK(BM_WindowClosedToProcessGone)->Arg(100)->Arg(101)->Arg(102)->Arg(200)->Arg(201)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(11);
 
 }  // namespace

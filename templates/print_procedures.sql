@@ -4,8 +4,9 @@
 --
 -- CheckDocumentToPrint: the print dialog runs it before every preview and print of a shipped form.
 -- It refuses, with an error the dialog's error window shows, to print a document that does not
--- exist or was cancelled, and delivery notes of a consolidation that has no invoices yet. It
--- changes nothing.
+-- exist or was cancelled, and delivery notes of a consolidation that has no invoices yet. A
+-- consolidation number may belong to a consolidation document or only to the sales orders a web
+-- import stamped with it. It changes nothing.
 
 If Object_Id('dbo.CheckDocumentToPrint', 'P') Is Not Null
   Drop Procedure dbo.CheckDocumentToPrint
@@ -34,6 +35,10 @@ Begin
     Select @Docs = Count(*), @Live = Sum(Case When DelFlag = 'Y' Then 0 Else 1 End) From TransferHd Where TrNo = @No
   Else
     Return 0
+
+  -- A number a web import stamped on the zone's sales orders: its load sheet lists them.
+  If @Docs = 0 And @Code = 'CONSOLIDAT'
+    Select @Docs = Count(*), @Live = Sum(Case When DelFlag = 'Y' Then 0 Else 1 End) From SoHd Where ConsoNo = @No
 
   If @Docs = 0
   Begin

@@ -36,6 +36,29 @@ const KnownError kKnownErrors[] = {
     {"Insufficient memory", "Memory หน่วยความจำของเครื่องไม่เพียงพอ"},
     {"SQL Server connection timed out", "เครื่องแม่ข่ายตัดการติดต่อ เพราะเครื่องนี้อาจเรียกข้อมูลปริมาณมากเกินไป"},
     {"Cannot insert duplicate", "ข้อมูลที่เพิ่มซ้ำกับข้อมูลที่มีอยู่แล้ว"},
+    // The embedded database's own texts.
+    {"UNIQUE constraint failed", "ข้อมูลที่เพิ่มซ้ำกับข้อมูลที่มีอยู่แล้ว"},
+    {"NOT NULL constraint failed", "ป้อนข้อมูลไม่ครบถ้วน"},
+    {"FOREIGN KEY constraint failed", "ข้อมูลที่ลบหรือแก้ไขถูกอ้างโดยข้อมูลอื่น ไม่สามารถทำรายการนี้ได้"},
+    {"CHECK constraint failed", "ข้อมูลไม่ถูกต้องตามเงื่อนไขของฐานข้อมูล"},
+    {"database is locked", "ฐานข้อมูลกำลังถูกใช้งานโดยผู้ใช้อื่น กรุณารอสักครู่แล้วลองใหม่"},
+    {"database table is locked", "ฐานข้อมูลกำลังถูกใช้งานโดยผู้ใช้อื่น กรุณารอสักครู่แล้วลองใหม่"},
+    {"database is busy", "ฐานข้อมูลกำลังถูกใช้งานโดยผู้ใช้อื่น กรุณารอสักครู่แล้วลองใหม่"},
+    {"database or disk is full", "พื้นที่เก็บข้อมูลเต็ม"},
+    {"attempt to write a readonly database", "ไม่มีสิทธิ์เขียนฐานข้อมูล"},
+    {"unable to open database file", "เปิดฐานข้อมูลไม่ได้"},
+    {"database disk image is malformed", "แฟ้มฐานข้อมูลเสียหาย"},
+    // The network's: the database server, the order web server, the mail server.
+    {"Unable to connect", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+    {"Adaptive Server is unavailable", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+    {"connect to server", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+    {"Connection refused", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+    {"resolve host", "ไม่พบชื่อเครื่องแม่ข่ายในเครือข่าย"},
+    {"Timeout was reached", "เครื่องแม่ข่ายไม่ตอบภายในเวลาที่กำหนด"},
+    {"timed out", "เครื่องแม่ข่ายไม่ตอบภายในเวลาที่กำหนด"},
+    {"Login denied", "เครื่องแม่ข่ายไม่ยอมรับชื่อผู้ใช้หรือรหัสผ่าน"},
+    {"Access denied", "เครื่องแม่ข่ายไม่ยอมรับชื่อผู้ใช้หรือรหัสผ่าน"},
+    {"Login failed", "เครื่องแม่ข่ายไม่ยอมรับชื่อผู้ใช้หรือรหัสผ่าน"},
 };
 
 ExceptionHandler& handlerSlot() {

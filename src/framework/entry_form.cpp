@@ -98,6 +98,10 @@ TFrForm::TFrForm(QWidget* parent) : QWidget(parent) {
     StatusBar1->addWidget(panel);
     StatusPanels << panel;
   }
+  StatusMessage = new QLabel(StatusBar1);
+  StatusMessage->setObjectName(QStringLiteral("StatusMessage"));
+  StatusMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  StatusBar1->addWidget(StatusMessage, 1);
   root->addWidget(StatusBar1);
 
   FormHints1 = new widgets::HintBalloon(this);
@@ -179,6 +183,12 @@ void TFrForm::AcNewExecute(QObject*) {
 }
 
 void TFrForm::AcExitExecute(QObject*) { close(); }
+
+void TFrForm::ShowStatus(const QString& text, bool error) {
+  StatusMessage->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
+  StatusMessage->setText(text);
+  StatusMessage->repaint();
+}
 
 void TFrForm::FormClose(QObject*, framework::CloseAction& action) {
   const QString question = framework::IsThai() ? QStringLiteral("ออกจากโปรแกรม ?") : QStringLiteral("Exit Program ?");

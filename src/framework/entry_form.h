@@ -52,6 +52,7 @@ class TFrForm : public QWidget {
   QToolButton* BExit;
   QStatusBar* StatusBar1;
   QVector<QLabel*> StatusPanels;  // two panels, 200 and 50 pixels wide
+  QLabel* StatusMessage;          // what the last action ended with (the rest of the status bar)
   QToolButton* BHist;
   QToolButton* BPrint;
   QAction* AcPrint;
@@ -68,6 +69,12 @@ class TFrForm : public QWidget {
   // The key preview switch (the form sees every key before the focused control).
   bool KeyPreview() const { return keyPreview_->enabled; }
   void SetKeyPreview(bool on) { keyPreview_->enabled = on; }
+
+  // Shows what an action ended with in the status bar (the number of a document just saved, an
+  // empty load, a refused scan); it stays there until the next message or ClearStatus.
+  void ShowStatus(const QString& text, bool error = false);
+  void ClearStatus() { ShowStatus(QString()); }
+  QString StatusText() const { return StatusMessage->text(); }
 
   // The fixed client size of the window (the design size is 632 x 421).
   void SetClientSize(int width, int height);

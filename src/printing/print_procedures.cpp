@@ -47,8 +47,18 @@ void checkDocumentToPrint(db::Connection& company, const QString& docNo, const Q
           .arg(QLatin1String(kind->table), QLatin1String(kind->numberColumn), QLatin1String(kind->cancelColumn)),
       params);
   const QString shown = docNo.trimmed();
-  if (r.asInt(QStringLiteral("Docs")) == 0) throw db::Error(QStringLiteral("ไม่พบเอกสารเลขที่ ") + shown);
-  if (r.asInt(QStringLiteral("Live")) == 0)
+  qint64 docs = r.asInt(QStringLiteral("Docs"));
+  qint64 live = r.asInt(QStringLiteral("Live"));
+  if (docs == 0 && code == QLatin1String("CONSOLIDAT")) {
+    // The number a web import stamped on the zone's sales orders: its load sheet lists them.
+    const db::Result so = company.select(
+        QStringLiteral("Select Count(*) As Docs, Sum(Case When DelFlag = 'Y' Then 0 Else 1 End) As Live From SoHd Where ConsoNo = :No"),
+        params);
+    docs = so.asInt(QStringLiteral("Docs"));
+    live = so.asInt(QStringLiteral("Live"));
+  }
+  if (docs == 0) throw db::Error(QStringLiteral("ไม่พบเอกสารเลขที่ ") + shown);
+  if (live == 0)
     throw db::Error(QStringLiteral("เอกสารเลขที่ ") + shown + QStringLiteral(" ถูกยกเลิกแล้ว"));
 
   if (code == QLatin1String("CONSOTOIV")) {

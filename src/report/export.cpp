@@ -225,6 +225,9 @@ void printPages(const PreparedReport& report, QPrinter& printer, int copies) {
     paintPage(painter, report.pages[i], dpmm);
   }
   painter.end();
+  // A printer that writes a PDF file gets the same text layer as an export: Thai marks read back.
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+    mendThaiTextMaps(printer.outputFileName());
 }
 
 }  // namespace report

@@ -48,6 +48,23 @@ TEST(ExplainError, FirstMatchingRowInTableOrder) {
       // Letters a to z compare without case.
       {"pOSSIBLE NETWORK eRROR", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
       {"cannot insert the value null into column 'price'", "กำหนดราคาไม่ครบถ้วน"},
+      // The embedded database's and the network's texts come after the rows above.
+      {"UNIQUE constraint failed: SoHd.SoNo", "ข้อมูลที่เพิ่มซ้ำกับข้อมูลที่มีอยู่แล้ว"},
+      {"NOT NULL constraint failed: SoDt.Product", "ป้อนข้อมูลไม่ครบถ้วน"},
+      {"FOREIGN KEY constraint failed", "ข้อมูลที่ลบหรือแก้ไขถูกอ้างโดยข้อมูลอื่น ไม่สามารถทำรายการนี้ได้"},
+      {"CHECK constraint failed: Quantity >= 0", "ข้อมูลไม่ถูกต้องตามเงื่อนไขของฐานข้อมูล"},
+      {"database is locked Unable to fetch row", "ฐานข้อมูลกำลังถูกใช้งานโดยผู้ใช้อื่น กรุณารอสักครู่แล้วลองใหม่"},
+      {"database table is locked", "ฐานข้อมูลกำลังถูกใช้งานโดยผู้ใช้อื่น กรุณารอสักครู่แล้วลองใหม่"},
+      {"[FreeTDS][SQL Server]Unable to connect to data source", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+      {"FTP 10.0.0.9:21 : Failed to connect to 10.0.0.9 port 21: Could not connect to server",
+       "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+      {"Couldn't connect to server", "ระบบเครือข่าย หรือ คอมพิวเตอร์แม่ข่ายมีปัญหา ติดต่อเครื่องแม่ข่ายไม่ได้"},
+      {"Could not resolve host: orders.example", "ไม่พบชื่อเครื่องแม่ข่ายในเครือข่าย"},
+      {"FTP 127.0.0.1:2121 : Access denied: 530", "เครื่องแม่ข่ายไม่ยอมรับชื่อผู้ใช้หรือรหัสผ่าน"},
+      {"Login denied", "เครื่องแม่ข่ายไม่ยอมรับชื่อผู้ใช้หรือรหัสผ่าน"},
+      {"Timeout was reached", "เครื่องแม่ข่ายไม่ตอบภายในเวลาที่กำหนด"},
+      // The rows of before keep their place: a timed-out SQL Server connection keeps its own text.
+      {"SQL Server connection timed out; database is locked", "เครื่องแม่ข่ายตัดการติดต่อ เพราะเครื่องนี้อาจเรียกข้อมูลปริมาณมากเกินไป"},
       // The quote of the column name is part of the words.
       {"Cannot insert the value NULL into column Price", ""},
       {"no such table: Foo", ""},

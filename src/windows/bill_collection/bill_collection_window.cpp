@@ -123,6 +123,11 @@ void TFrconsolidate_load::layoutControls() {
   line1->addWidget(LZone);
   line1->addWidget(EZone);
   line1->addWidget(BLoad);
+  LCancelled = new QLabel(QStringLiteral("เอกสารถูกยกเลิกแล้ว"), Client);
+  LCancelled->setObjectName(QStringLiteral("LCancelled"));
+  LCancelled->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+  LCancelled->hide();
+  line1->addWidget(LCancelled);
   line1->addStretch();
   root->addLayout(line1);
 
@@ -242,6 +247,9 @@ void TFrconsolidate_load::FormShow(QObject* sender) {
 
 void TFrconsolidate_load::AcNewExecute(QObject* sender) {
   TFrForm::AcNewExecute(sender);
+  // The number of the document just saved stays in the status bar until the next one is begun.
+  if (!keepStatus_) ClearStatus();
+  ShowCancelled(false);
   Guarded([&] {
     OpenedDocNo.clear();
     OpenedZoneId = 0;
@@ -311,6 +319,10 @@ void TFrconsolidate_load::BLoadClick(QObject*) {
     QGetGrid.close();
     QGetGrid.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
     QGetGrid.open();
+    if (QGetGrid.isEmpty())
+      ShowStatus(QStringLiteral("ไม่พบใบกำกับสินค้าที่ค้างชำระของเขต ") + EZone->currentText());
+    else
+      ShowStatus(QStringLiteral("พบใบกำกับสินค้าที่ค้างชำระ %1 ใบ").arg(QGetGrid.rowCount()));
     EZone->setEnabled(false);
     // Loaded invoices have no date of their own: they start on the server's date, which the date
     // frame then edits for the whole document.
@@ -439,8 +451,22 @@ void TFrconsolidate_load::PrintDocument(const QString& docNo, int docYear) {
 
 void TFrconsolidate_load::AcSaveExecute(QObject*) {
   if (!SaveBill()) return;
+  const QString saved = QStringLiteral("บันทึกใบเก็บเงินเลขที่ ") + LastDocNo.trimmed() + QStringLiteral(" แล้ว");
+  ShowStatus(saved);
   Guarded([&] { PrintDocument(LastDocNo, LastDocYear); });
+  ShowStatus(saved);
+  keepStatus_ = true;
   AcNewExecute(this);
+  keepStatus_ = false;
+}
+
+void TFrconsolidate_load::ShowCancelled(bool cancelled) {
+  LCancelled->setVisible(cancelled);
+  // The caption says it too while the cancelled document is open.
+  QString title = windowTitle();
+  const QString mark = QStringLiteral(" - ยกเลิกแล้ว");
+  if (title.endsWith(mark)) title.chop(mark.size());
+  setWindowTitle(cancelled ? title + mark : title);
 }
 
 void TFrconsolidate_load::AcDelExecute(QObject*) {
@@ -457,5 +483,7 @@ void TFrconsolidate_load::AcDelExecute(QObject*) {
     DselectGrid.reset();
     AcSave->setEnabled(false);
     AcDel->setEnabled(false);
+    ShowCancelled(true);
+    ShowStatus(QStringLiteral("ยกเลิกใบเก็บเงินเลขที่ ") + OpenedDocNo.trimmed() + QStringLiteral(" แล้ว"), true);
   });
 }

@@ -57,6 +57,7 @@ class TFrconsolidate_load : public TFrForm {
   QLabel* LRemark;
   widgets::Edit* Remark;
   QPushButton* BLoad;
+  QLabel* LCancelled;  // red, shown while a cancelled document is open
   widgets::DbGrid* DgDt;
 
   // ---- State ----
@@ -91,6 +92,10 @@ class TFrconsolidate_load : public TFrForm {
   virtual void PrintDocument(const QString& docNo, int docYear);
 
  private:
+  // Marks the window while a cancelled document is open (red text beside the number, and the
+  // caption).
+  void ShowCancelled(bool cancelled);
+  bool keepStatus_ = false;
   // Runs a handler's work; a failure goes to the error reporter.
   void Guarded(const std::function<void()>& work);
   void layoutControls();

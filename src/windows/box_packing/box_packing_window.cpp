@@ -23,6 +23,9 @@ const char* const kPriceNotFound = "ไม่พบบาร์โค้คร�
 const char* const kNoWarehouse = "ไม่พบคลัง : ";
 const char* const kNoCustomer = "ยังไม่กำหนด ลูกค้า";
 const char* const kSaveQuestion = "ต้องการบันทึก ?";
+const char* const kUnknownCustomer = "ไม่พบรหัสลูกค้า : ";
+const char* const kUnknownBarcode = "ไม่พบบาร์โค้ดสินค้า";
+const char* const kRemoveQuestion = "ต้องการลบรายการที่เลือก ?";
 
 QString T(const char* s) { return QString::fromUtf8(s); }
 
@@ -168,6 +171,11 @@ void TFrProductInBoxNo::FormKeyDown(QObject* sender, int& key, Qt::KeyboardModif
   // the focus does not pass through the grid on every scan (a grid repaints all its rows when it
   // gains and loses the focus).
   if (sender == EBarCode && isEnter(key) && !EBarCode->text().isEmpty()) return;
+  if (sender == wwDBGrid1 && key == Qt::Key_Delete) {
+    key = 0;
+    RemoveLine(wwDBGrid1->currentRow());
+    return;
+  }
   TFrForm::FormKeyDown(sender, key, shift);
 }
 
@@ -205,6 +213,7 @@ void TFrProductInBoxNo::DocNoExit(QObject*) {
     return;
   }
   DocNo->setEnabled(false);
+  ClearStatus();  // the last box's outcome gives way to the next box
   // A box is packed once; a cancelled box is not packed at all.
   const bool cancelled = QBoxNo.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y");
   AcSave->setEnabled(QBoxNo.isNull(QStringLiteral("Customer")) && !cancelled);
@@ -220,7 +229,20 @@ void TFrProductInBoxNo::DocNoExit(QObject*) {
 void TFrProductInBoxNo::FaGetCustomer1CustomerExit(QObject*) {
   FaGetCustomer1->CustomerExit();
   // No code, or a code that is not a customer, is not a consignment customer.
-  const bool haveCode = !FaGetCustomer1->Customer->text().trimmed().isEmpty();
+  const QString typed = FaGetCustomer1->Customer->text().trimmed();
+  const bool haveCode = !typed.isEmpty();
+  if (haveCode && FaGetCustomer1->QCustomer.active() && FaGetCustomer1->QCustomer.isEmpty()) {
+    // A code that is no customer is refused where it was typed; the box and its scans stay.
+    Signal(packing::ScanSignal::Refused);
+    FaGetCustomer1->Customer->clearValue();
+    FaGetCustomer1->CustomerName->clear();
+    ConsignmentFlag = false;
+    prompts::message(T(kUnknownCustomer) + typed);
+    FaGetCustomer1->Customer->setText(typed);
+    FaGetCustomer1->Customer->selectAll();
+    FaGetCustomer1->Customer->setFocus(Qt::OtherFocusReason);
+    return;
+  }
   ConsignmentFlag = haveCode && FaGetCustomer1->QCustomer.active() && !FaGetCustomer1->QCustomer.isEmpty() &&
                     FaGetCustomer1->QCustomer.asString(QStringLiteral("ConSignMentFlag")) == QLatin1String("Y");
   EBarCodePrice->clear();
@@ -275,6 +297,15 @@ void TFrProductInBoxNo::EBarCodeKeyDown(QObject*, int& key, Qt::KeyboardModifier
     return;
   }
 
+  // A box packed before (or cancelled) takes no more pieces: the scan is refused by name.
+  if (QBoxDt.active() && !AcSave->isEnabled()) {
+    Signal(packing::ScanSignal::Refused);
+    prompts::message(ClosedBoxText());
+    EBarCode->clear();
+    EBarCode->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+
   // Pieces go into an opened box only.
   if (found && QBoxDt.active()) {
     ScanCount += 1;
@@ -314,6 +345,7 @@ void TFrProductInBoxNo::EBarCodeKeyDown(QObject*, int& key, Qt::KeyboardModifier
     Signal(packing::ScanSignal::Accepted);
   } else {
     Signal(packing::ScanSignal::Refused);
+    if (!found) ShowStatus(barcode + QStringLiteral(" : ") + T(kUnknownBarcode), true);
   }
 
   EBarCode->clear();
@@ -326,7 +358,7 @@ bool TFrProductInBoxNo::TakePendingEntry() {
   QWidget* date = FaGetDate1->DocDate;
   if (f != FaGetCustomer1->Customer && f != date) return true;
   EBarCode->setFocus(Qt::OtherFocusReason);
-  return focusWidget() != date;
+  return focusWidget() != date && focusWidget() != FaGetCustomer1->Customer;
 }
 
 bool TFrProductInBoxNo::SaveBox() {
@@ -390,14 +422,15 @@ void TFrProductInBoxNo::PrintDocument(const QString& docNo, int docYear, const Q
 void TFrProductInBoxNo::AcSaveExecute(QObject*) {
   if (!AcSave->isEnabled()) return;
   if (!TakePendingEntry()) return;
+  // Neither a missing customer nor a No throws the box away: its scans stay for the next try.
   if (QBoxNo.asInt(QStringLiteral("Customer")) <= 0) {
     FaGetCustomer1->Customer->setFocus(Qt::OtherFocusReason);
     prompts::message(T(kNoCustomer));
-    AcNewExecute(this);
+    FaGetCustomer1->Customer->setFocus(Qt::OtherFocusReason);
     return;
   }
   if (!DM->ConfirmYesNo(T(kSaveQuestion))) {
-    AcNewExecute(this);
+    EBarCode->setFocus(Qt::OtherFocusReason);
     return;
   }
   if (!SaveBox()) {
@@ -412,13 +445,69 @@ void TFrProductInBoxNo::AcSaveExecute(QObject*) {
     const QDateTime send = QBoxNo.asDateTime(QStringLiteral("SendDate"));
     // A box saved without a send date was dated by the server.
     const int year = send.isValid() ? textutil::YearOfDate(send) : textutil::YearOfDate(DM->ServerTime());
-    if (ConsignmentFlag)
-      PrintDocument(QDocNo.asString(QStringLiteral("TrNo")), year, QStringLiteral("STOCKTRFCONV2"));
-    else
-      PrintDocument(QDocNo.asString(QStringLiteral("IvNo")), year, QStringLiteral("IV-A"));
+    const QString box = QBoxNo.asString(QStringLiteral("BarCode")).trimmed();
+    const QString docNo = QDocNo.asString(ConsignmentFlag ? QStringLiteral("TrNo") : QStringLiteral("IvNo")).trimmed();
     QDocNo.close();
+    // The document the box became stays in sight until the next box.
+    ShowStatus(QStringLiteral("บันทึกกล่อง ") + box + (ConsignmentFlag ? QStringLiteral(" แล้ว : ใบโอนสินค้าเลขที่ ")
+                                                                       : QStringLiteral(" แล้ว : ใบกำกับสินค้าเลขที่ ")) +
+               docNo);
+    if (ConsignmentFlag)
+      PrintDocument(docNo, year, QStringLiteral("STOCKTRFCONV2"));
+    else
+      PrintDocument(docNo, year, QStringLiteral("IV-A"));
   } catch (...) {
     data::HandleException(this, std::current_exception());
   }
   AcNewExecute(this);
+}
+
+QString TFrProductInBoxNo::ClosedBoxText() {
+  if (QBoxNo.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y"))
+    return QStringLiteral("กล่องเลขที่ ") + QBoxNo.asString(QStringLiteral("BarCode")).trimmed() +
+           QStringLiteral(" ถูกยกเลิกแล้ว เพิ่มสินค้าไม่ได้");
+  QDocNo.close();
+  QDocNo.params.setText(QStringLiteral("BoxNo"), QBoxNo.asString(QStringLiteral("BarCode")));
+  QDocNo.open();
+  const QString ivNo = QDocNo.isEmpty() ? QString() : QDocNo.asString(QStringLiteral("IvNo")).trimmed();
+  const QString trNo = QDocNo.isEmpty() ? QString() : QDocNo.asString(QStringLiteral("TrNo")).trimmed();
+  QDocNo.close();
+  QString text = QStringLiteral("กล่องเลขที่ ") + QBoxNo.asString(QStringLiteral("BarCode")).trimmed() + QStringLiteral(" บรรจุแล้ว");
+  if (!ivNo.isEmpty()) text += QStringLiteral(" ออกใบกำกับสินค้าเลขที่ ") + ivNo;
+  else if (!trNo.isEmpty()) text += QStringLiteral(" ออกใบโอนสินค้าเลขที่ ") + trNo;
+  return text + QStringLiteral(" เพิ่มสินค้าไม่ได้");
+}
+
+void TFrProductInBoxNo::RemoveLine(int row) {
+  // Only a box being packed loses a piece, and only when the user confirms.
+  if (!QBoxDt.active() || !AcSave->isEnabled() || row < 0 || row >= QBoxDt.rowCount()) return;
+  const int cRecNo = QBoxDt.findColumn(QStringLiteral("RecNo"));
+  const int cId = QBoxDt.findColumn(QStringLiteral("Id"));
+  const int cBarcode = QBoxDt.findColumn(QStringLiteral("Barcode"));
+  auto& rows = QBoxDt.rows();
+  const QString barcode = rows[row][cBarcode].toString();
+  if (!DM->ConfirmYesNo(T(kRemoveQuestion) + QStringLiteral("\r\n") + QStringLiteral("ลำดับ ") + rows[row][cRecNo].toString() +
+                        QStringLiteral(" : ") + barcode)) {
+    wwDBGrid1->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  // The rows listed when the box opened and the rows scanned since are numbered apart; the rows
+  // after the removed one in its own numbering move up by one, as if it had never been scanned.
+  const bool scanned = rows[row][cId].isNull() || rows[row][cId].toLongLong() == 0;
+  const qint64 removedNo = rows[row][cRecNo].toLongLong();
+  rows.remove(row);
+  for (auto& r : rows) {
+    const bool rScanned = r[cId].isNull() || r[cId].toLongLong() == 0;
+    if (rScanned == scanned && r[cRecNo].toLongLong() > removedNo) r[cRecNo] = r[cRecNo].toLongLong() - 1;
+  }
+  if (scanned) {
+    ScanCount = qMax(0, ScanCount - 1);
+    SetCount(ScanCount);
+  } else if (ScanCount == 0) {
+    SetCount(QBoxDt.rowCount());
+  }
+  wwDBGrid1->reload();
+  if (QBoxDt.rowCount() > 0) wwDBGrid1->setCurrentRow(qMin(row, QBoxDt.rowCount() - 1));
+  ShowStatus(QStringLiteral("ลบรายการ ") + barcode + QStringLiteral(" แล้ว"));
+  wwDBGrid1->setFocus(Qt::OtherFocusReason);
 }

@@ -4,9 +4,13 @@
 // (ordinary customer) or a stock transfer to the customer's consignment warehouse, then opens the
 // print dialog on that document (docs/packing.md).
 //
-// A box that already has a customer opens read-only (Save stays disabled). Each accepted scan adds
-// one row with quantity 1; rows are never merged or removed. For a consignment customer every
-// piece needs a price barcode first; it applies to every following scan.
+// A box that already has a customer opens read-only (Save stays disabled) and refuses scans, naming
+// the document it went to. Each accepted scan adds one row with quantity 1; rows are never merged.
+// A mis-scanned piece is removed by selecting its row and pressing Delete (after a confirmation).
+// A customer code that is no customer is refused where it is typed. Neither a missing customer at
+// Save nor a No to the save question throws the scans away. For a consignment customer every piece
+// needs a price barcode first; it applies to every following scan. The status bar shows the
+// document a saved box became, and a barcode that is no product.
 //
 // A scan costs one indexed look-up of the barcode and one appended grid row, however full the box.
 //
@@ -76,6 +80,8 @@ class TFrProductInBoxNo : public TFrForm {
   // Writes the box and its lines and runs the server procedure, in one transaction. False when it
   // failed: the transaction is rolled back and the failure has gone to the error reporter.
   virtual bool SaveBox();
+  // Removes one row of the line list after a confirmation (Delete in the grid).
+  virtual void RemoveLine(int row);
   // Hands the saved box's document to the print dialog of the run.
   virtual void PrintDocument(const QString& docNo, int docYear, const QString& printCode);
 
@@ -88,6 +94,8 @@ class TFrProductInBoxNo : public TFrForm {
   // Looks a barcode up with one of the two unit queries; true when a unit was found.
   bool LookUpUnit(db::Query& q, const QString& barcode);
   void SetCount(int count);
+  // Why an opened box takes no scans: cancelled, or packed into the invoice or transfer named.
+  QString ClosedBoxText();
   void Signal(packing::ScanSignal s);
   // Takes what was typed into a frame but not yet left (the customer code, the date), as leaving
   // the field would. False when the field refused it and kept the focus.

@@ -53,6 +53,9 @@ void Acknowledger::abandon() {
   queued_.clear();
 }
 
-QString Acknowledger::progressText() const { return QStringLiteral("acknowledged %1 of %2").arg(sent_).arg(total_); }
+// The requests are never awaited: what is counted is what was sent to the site, not what it answered.
+QString Acknowledger::progressText() const {
+  return QStringLiteral("ส่งแจ้งเว็บไซต์แล้ว %1 จาก %2 รายการ").arg(sent_).arg(total_);
+}
 
 }  // namespace weborder

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "data_module.h"
 #include "config_module.h"
@@ -80,10 +81,15 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
   lStatus->setStyleSheet(QStringLiteral("color: blue;"));
   lStatus->setMinimumWidth(380);
   lStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lOutcome = new QLabel(this);
+  lOutcome->setObjectName(QStringLiteral("lOutcome"));
+  lOutcome->setStyleSheet(QStringLiteral("color: blue;"));
+  lOutcome->setWordWrap(true);
   lAcknowledged = new QLabel(this);
   lAcknowledged->setObjectName(QStringLiteral("lAcknowledged"));
   lAcknowledged->setStyleSheet(QStringLiteral("color: blue;"));
-  lAcknowledged->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  // The close-pending hint is longer than the window: the line wraps rather than cutting it.
+  lAcknowledged->setWordWrap(true);
 
   BLoad = new QPushButton(QString::fromLatin1(kLoadCaption), this);
   BLoad->setObjectName(QStringLiteral("BLoad"));
@@ -98,6 +104,7 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
   root->addWidget(GroupZone);
   root->addLayout(docLayout);
   root->addWidget(lStatus);
+  root->addWidget(lOutcome);
   root->addWidget(lAcknowledged);
   root->addLayout(buttons);
   setTabOrder(EZone, DocNo);
@@ -153,6 +160,7 @@ void TFrLoadFileXML_Varnotek::FormShow() {
   SQLUpdate.sql = data::ScriptLines(steps);
   data::RunUpgrade(DM->DMdata, SQLUpdate, steps);
   SetStatus(QString());
+  lOutcome->clear();
   DocNo->clear();
   BLoad->setText(QString::fromLatin1(kLoadCaption));
 
@@ -201,6 +209,7 @@ void TFrLoadFileXML_Varnotek::SetStatus(const QString& text, bool throttled) {
 void TFrLoadFileXML_Varnotek::BLoadClick() {
   ButtonsDisabled disabled(BLoad, BClose);
   if (DocNo->text().isEmpty()) {
+    lOutcome->clear();
     weborder::ImportRoad road;
     road.status = [this](const QString& text) { SetStatus(text); };
     road.load = [this](const QString& file) { LoadXMLToDB(file); };
@@ -216,6 +225,18 @@ void TFrLoadFileXML_Varnotek::BLoadClick() {
     }
     weborder::RecordImportRun(
         weborder::ImportRunRemark(ZoneCode(), fetched, fetched.found ? &LastImport : nullptr, DocNo->text()));
+    if (!fetched.found) {
+      // The next step's status replaced it: the missing file stays in sight on a line of its own.
+      AddOutcome(weborder::StatusNoOrderFile());
+    }
+    if (DocNo->text().isEmpty()) {
+      // Nothing was stamped: there is no consolidation to print.
+      const QString nothing = QStringLiteral("ไม่มีใบสั่งขายของเขตนี้ที่รอจัด จึงไม่ได้ออกเลขที่ Conso");
+      AddOutcome(nothing);
+      prompts::current().message(nothing, prompts::Style::Info);
+      return;
+    }
+    AddOutcome(QStringLiteral("เลขที่ Conso ") + DocNo->text());
   }
   PrintConsolidation();
 }
@@ -248,11 +269,30 @@ void TFrLoadFileXML_Varnotek::PrintConsolidation() {
   print.ShowModal();
 }
 
+void TFrLoadFileXML_Varnotek::AddOutcome(const QString& text) {
+  const QString before = lOutcome->text();
+  lOutcome->setText(before.isEmpty() ? text : before + QLatin1Char('\n') + text);
+  KeepWholeLines();
+}
+
 void TFrLoadFileXML_Varnotek::ShowAcknowledged() {
   QString text = Acknowledge.progressText();
   if (closeRequested_ && Acknowledge.busy())
-    text += QStringLiteral(" : the window closes when all are sent (Close again to close now)");
+    text += QStringLiteral(" : หน้าต่างจะปิดเมื่อส่งครบ (ปิดอีกครั้งเพื่อปิดทันที)");
   lAcknowledged->setText(text);
+  KeepWholeLines();
+}
+
+void TFrLoadFileXML_Varnotek::KeepWholeLines() {
+  // A wrapped line needs more height than the window gave it: the window grows, nothing is cut.
+  layout()->activate();
+  int missing = 0;
+  for (QLabel* l : {lOutcome, lAcknowledged})
+    missing += std::max(0, l->heightForWidth(l->width()) - l->height());
+  if (missing > 0) {
+    resize(width(), height() + missing);
+    layout()->activate();
+  }
 }
 
 void TFrLoadFileXML_Varnotek::BCloseClick() { close(); }

@@ -10,8 +10,10 @@
 //      that could not be stored, and lines stored before, are reported in one message;
 //   3. stamps every sales order of the zone without a consolidation number with a new one
 //      (Consolidate), also when the site had no file;
-//   4. opens the print dialog for that number (print code "CONSOLIDAT").
-// With a number in the field the button only prints.
+//   4. opens the print dialog for that number (print code "CONSOLIDAT"); when no sales order was
+//      left to stamp it says so instead.
+// With a number in the field the button only prints. The load sheet of a number lists the sales
+// orders stamped with it (docs/web-order-import.md).
 //
 // Closing while acknowledgements are still waiting keeps the window open until they are sent;
 // closing a second time closes at once (the site keeps the lines not acknowledged pending and the
@@ -55,7 +57,8 @@ class TFrLoadFileXML_Varnotek : public QDialog {
   widgets::Edit* DocNo = nullptr;
   widgets::SpeedButton* BtSearch = nullptr;
   QLabel* lStatus = nullptr;
-  QLabel* lAcknowledged = nullptr;  // "acknowledged k of n"
+  QLabel* lOutcome = nullptr;       // what the last import ended with (kept after the run)
+  QLabel* lAcknowledged = nullptr;  // how many acknowledgements were sent to the site
   QPushButton* BLoad = nullptr;
   QPushButton* BClose = nullptr;
   // The background HTTP requests to the order site (never awaited by the window; drained when the
@@ -102,6 +105,10 @@ class TFrLoadFileXML_Varnotek : public QDialog {
 
  private:
   void ShowAcknowledged();
+  // Adds a line to what the import ended with.
+  void AddOutcome(const QString& text);
+  // Grows the window when a status line wraps onto more lines than it has room for.
+  void KeepWholeLines();
   bool shown_ = false;
   bool closeRequested_ = false;
   QElapsedTimer repaintClock_;

@@ -272,6 +272,8 @@ void TFrConsolidate_Qel_Dru::FormShow(QObject* sender) {
 
 void TFrConsolidate_Qel_Dru::AcNewExecute(QObject* sender) {
   TFrForm::AcNewExecute(sender);
+  // The number of the document just saved stays in the status bar until the next one is begun.
+  if (!keepStatus_) ClearStatus();
   LWeight->setText(QStringLiteral("น้ำหนักรวม "));
   LWeight->repaint();
   FaGetDocNo1->setEnabled(true);
@@ -333,9 +335,21 @@ void TFrConsolidate_Qel_Dru::SetDocumentControls() {
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
   DetachFieldChanged();
   OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
+  if (!IsNewDocument && QConsoHd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y")) {
+    // A cancelled document is refused here, before any control is set for it: setting them moves
+    // the focus, and a refusal run from that move would start the new document in the middle of
+    // setting the controls for the cancelled one.
+    prompts::current().message(QStringLiteral("เอกสารถูกยกเลิกแล้ว"), prompts::Style::Info);
+    FaGetDocNo1->DocNo->setText(QString());
+    OpenQuery(QString());
+  }
   AttachFieldChanged();
   CalSumWeight();
   SetDocumentControls();
+  if (IsNewDocument) {
+    FaGetDocNo1->setEnabled(true);
+    FaGetDocNo1->DocNo->setEnabled(true);
+  }
 }
 
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
@@ -367,6 +381,11 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
   QLoad.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
   QLoad.open();
   AcSave->setEnabled(!QLoad.isEmpty());
+  if (QLoad.isEmpty())
+    ShowStatus(QStringLiteral("ไม่พบรายการใบสั่งขายที่ถึงกำหนดส่งของเขต ") + EZone->currentText() + QStringLiteral(" วันที่ส่ง ") +
+               textutil::dateToText(SendDateOfFrame()));
+  else
+    ShowStatus(QStringLiteral("พบ %1 รายการที่ถึงกำหนดส่ง").arg(QLoad.rowCount()));
 
   // Every field copied by name, except Id and ConsolidateHd, which stay empty.
   const QStringList& to = QConsoDt.columns();
@@ -622,6 +641,11 @@ bool TFrConsolidate_Qel_Dru::SaveDate() {
   db::Connection& conn = dataConnection();
   Snapshot before = takeSnapshot();
   for (;;) {
+    // A consolidation holds at least one line: no header is stored, and no number drawn, without.
+    if (TickedLines() == 0) {
+      prompts::message(QStringLiteral("ไม่มีรายการที่เลือกจัด ไม่สามารถบันทึกใบจัดสินค้าได้"));
+      return false;
+    }
     QSet<qint64> held;
     QStringList orders;
     bool written = false;
@@ -674,15 +698,33 @@ void TFrConsolidate_Qel_Dru::PrintDocument(const QString& docNo, int docYear, co
   print.ShowModal();
 }
 
+int TFrConsolidate_Qel_Dru::TickedLines() const {
+  const int tick = QConsoDt.columnIndex(QStringLiteral("ToConso"));
+  int n = 0;
+  if (tick >= 0)
+    for (const auto& row : QConsoDt.rows())
+      if (row[tick].toString() == QLatin1String("Y")) ++n;
+  return n;
+}
+
+void TFrConsolidate_Qel_Dru::StartNextDocument(const QString& status) {
+  ShowStatus(status);
+  keepStatus_ = true;
+  AcNewExecute(this);
+  keepStatus_ = false;
+}
+
 void TFrConsolidate_Qel_Dru::AcSaveExecute(QObject*) {
   if (!DM->ConfirmYesNo(DMConfig->SaveDataPrompt)) return;
   if (!SaveDate()) return;
+  const QString saved = QStringLiteral("บันทึกใบจัดสินค้าเลขที่ ") + CurrentDocNo + QStringLiteral(" แล้ว");
+  ShowStatus(saved);
   try {
     PrintDocument(CurrentDocNo, CurrentDocYear, QStringLiteral("CONSOLIDAT"));
   } catch (...) {
     data::HandleException(this, std::current_exception());
   }
-  AcNewExecute(this);
+  StartNextDocument(saved);
 }
 
 void TFrConsolidate_Qel_Dru::AcDelExecute(QObject*) {
@@ -745,5 +787,5 @@ void TFrConsolidate_Qel_Dru::BSendToIVClick(QObject*) {
   } catch (...) {
     data::HandleException(this, std::current_exception());
   }
-  AcNewExecute(this);
+  StartNextDocument(QStringLiteral("ใบจัดสินค้าเลขที่ ") + CurrentDocNo + QStringLiteral(" ออกใบส่งของแล้ว"));
 }

@@ -8,6 +8,9 @@
 // in New, not loaded when they succeed; when they fail, the transaction is rolled back, the error
 // goes to the error reporter and the document stays on screen as it was, neither printed nor reset.
 //
+// A document is never saved without a ticked line. The number of a saved document, and a Load
+// that found nothing, are shown in the status bar.
+//
 // Two users may load the same zone at once: the save refuses, inside its transaction, the lines
 // another open consolidation of the zone stored meanwhile, names their sales orders, and saves the
 // rest only when the user agrees.
@@ -108,6 +111,8 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
 
   // Hands a document to the print dialog of the run.
   virtual void PrintDocument(const QString& docNo, int docYear, const QString& printCode);
+  // The rows ticked to be sent.
+  int TickedLines() const;
 
  private:
   struct Snapshot {
@@ -118,6 +123,9 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
     int docYear = 0;
   };
   Snapshot takeSnapshot() const;
+  // New document, with the outcome of the last one kept in the status bar.
+  void StartNextDocument(const QString& status);
+  bool keepStatus_ = false;
   void restore(const Snapshot& s);
   // The header and lines written inside the open transaction; throws on failure. Returns the
   // sales-order lines (SoDt ids) to be inserted that other open consolidations of the zone hold,

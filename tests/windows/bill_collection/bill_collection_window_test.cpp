@@ -293,6 +293,7 @@ TEST_F(BillCollectionTest, SaveStoresOnlyTheTickedInvoicesWithTheirBalanceAtSavi
   EXPECT_EQ(print.printCode, "MONEYBILL");
   EXPECT_EQ(print.docYear, today.year());
   EXPECT_EQ(print.formCount, 1);
+  EXPECT_EQ(w->StatusText(), "บันทึกใบเก็บเงินเลขที่ " + no + " แล้ว") << "the saved number stays in sight";
   const QString printed = pdfText("list.pdf");
   EXPECT_TRUE(printed.contains("COLLECTION LIST")) << printed.toStdString();
   EXPECT_TRUE(printed.contains(no)) << printed.toStdString();
@@ -337,6 +338,7 @@ TEST_F(BillCollectionTest, AZoneWithoutOpenInvoicesStillDrawsANumberAndPrints) {
   chooseZone("Z99");
   load();
   EXPECT_EQ(w->QselectGrid.rowCount(), 0);
+  EXPECT_EQ(w->StatusText(), "ไม่พบใบกำกับสินค้าที่ค้างชำระของเขต เขตว่าง");
   // The site's form for MONEYBILL (no server procedure) with the shipped template.
   QFile form(QDir(app.site().folder()).filePath("Form_MoneyBill.frf"));
   ASSERT_TRUE(form.open(QIODevice::WriteOnly));
@@ -476,8 +478,15 @@ TEST_F(BillCollectionTest, DeleteMarksEveryRowOfTheDocumentAndItIsThenRefused) {
 
   typeNumber(demoBill);
   ASSERT_EQ(w->QselectGrid.rowCount(), 2);
+  EXPECT_FALSE(w->LCancelled->isVisible());
+  const QString title = w->windowTitle();
   w->DgDt->setFocus();
   pressKey(Qt::Key_F8);
+  // The window shows that the list it holds is cancelled.
+  EXPECT_TRUE(w->LCancelled->isVisible());
+  EXPECT_EQ(w->LCancelled->text(), "เอกสารถูกยกเลิกแล้ว");
+  EXPECT_EQ(w->windowTitle(), title + " - ยกเลิกแล้ว");
+  EXPECT_TRUE(w->StatusText().contains(demoBill.trimmed())) << w->StatusText().toStdString();
   const db::Result rows = stored(demoBill);
   ASSERT_EQ(rows.rowCount(), 2);
   for (int i = 0; i < rows.rowCount(); ++i) EXPECT_EQ(rows.at(i, rows.findColumn("Delflag")).toString(), "Y");
@@ -490,6 +499,8 @@ TEST_F(BillCollectionTest, DeleteMarksEveryRowOfTheDocumentAndItIsThenRefused) {
 
   // Opening it again is refused by the number frame, which returns to a new document.
   w->AcNew->trigger();
+  EXPECT_FALSE(w->LCancelled->isVisible());
+  EXPECT_EQ(w->windowTitle(), title);
   app.prompts().clear();
   typeNumber(demoBill);
   EXPECT_EQ(app.prompts().texts(), QStringList({"เอกสารถูกยกเลิกแล้ว"}));

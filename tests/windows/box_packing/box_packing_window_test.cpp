@@ -48,7 +48,8 @@ TEST_F(BoxPackingTest, UnknownBarcodeChangesNothingButSoundsTheError) {
   EXPECT_EQ(lines(QStringLiteral("RecNo")), QStringList{"1"});
   EXPECT_EQ(w->ScanCount, 1);
   EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 1"));
-  EXPECT_TRUE(app->prompts().log.empty()) << "no message for an unknown barcode";
+  EXPECT_TRUE(app->prompts().log.empty()) << "no message box for an unknown barcode";
+  EXPECT_EQ(w->StatusText(), QStringLiteral("0000000000000 : ไม่พบบาร์โค้ดสินค้า")) << "the status bar names it";
   EXPECT_EQ(accepted, 1);
   EXPECT_EQ(refused, 1);
   EXPECT_EQ(w->EBarCode->text(), QString());
@@ -236,6 +237,10 @@ TEST_F(BoxPackingTest, SaveMakesTheInvoiceWritesTheLinesAndPrintsIt) {
   EXPECT_EQ(w->prints[0].printCode, QStringLiteral("IV-A"));
   EXPECT_EQ(accepted, 3);
   expectReset();
+  // The invoice the box became stays in the status bar until the next box is opened.
+  EXPECT_EQ(w->StatusText(), QStringLiteral("บันทึกกล่อง BOX000001 แล้ว : ใบกำกับสินค้าเลขที่ ") + ivNo);
+  openBox(QStringLiteral("BOX000002"));
+  EXPECT_EQ(w->StatusText(), QString());
 }
 
 TEST_F(BoxPackingTest, ConsignmentSaveMakesTheTransferToTheCustomersWarehouse) {
@@ -267,6 +272,7 @@ TEST_F(BoxPackingTest, ConsignmentSaveMakesTheTransferToTheCustomersWarehouse) {
   EXPECT_EQ(w->prints[0].docNo, trNo);
   EXPECT_EQ(w->prints[0].printCode, QStringLiteral("STOCKTRFCONV2"));
   expectReset();
+  EXPECT_EQ(w->StatusText(), QStringLiteral("บันทึกกล่อง BOX000003 แล้ว : ใบโอนสินค้าเลขที่ ") + trNo);
 }
 
 TEST_F(BoxPackingTest, PrintYearIsTheYearOfTheSendDate) {
@@ -285,29 +291,129 @@ TEST_F(BoxPackingTest, PrintYearIsTheYearOfTheSendDate) {
   EXPECT_TRUE(w->prints[0].docNo.startsWith(QStringLiteral("IVA") + yy(next))) << w->prints[0].docNo.toStdString();
 }
 
-TEST_F(BoxPackingTest, SaveWithoutCustomerOrNotConfirmedWritesNothingAndResets) {
-  struct Case {
-    const char* name;
-    bool chooseCustomer;
-    QStringList expectedPrompts;
-  };
-  const Case cases[] = {
-      {"no customer", false, {QStringLiteral("ยังไม่กำหนด ลูกค้า")}},
-      {"answered No", true, {QStringLiteral("ต้องการบันทึก ?")}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    app->prompts().clear();
-    openBox(QStringLiteral("BOX000005"));
-    if (c.chooseCustomer) chooseCustomer(QStringLiteral("C00001"));
-    scan(kBottle);
-    app->prompts().answer(false);
-    pressSave();
-    EXPECT_EQ(app->prompts().texts(), c.expectedPrompts);
-    EXPECT_TRUE(boxValue("BOX000005", "Customer").isNull());
+// No message throws a packer's scans away: a missing customer at Save, a No to the save question
+// and a customer code that is no customer each leave the box open with every scanned piece.
+TEST_F(BoxPackingTest, ScansSurviveAMissingCustomerANoAndAnUnknownCustomer) {
+  openBox(QStringLiteral("BOX000005"));
+  scan(kBottle);
+  scan(embedded::demoBarcode(2, 1));
+  const QStringList scanned = lines(QStringLiteral("Barcode"));
+  ASSERT_EQ(scanned.size(), 2);
+  auto expectBoxKept = [&](const char* after) {
+    SCOPED_TRACE(after);
+    EXPECT_FALSE(w->DocNo->isEnabled()) << "the box stays open";
+    EXPECT_EQ(w->DocNo->text(), QStringLiteral("BOX000005"));
+    EXPECT_TRUE(w->AcSave->isEnabled());
+    EXPECT_EQ(lines(QStringLiteral("Barcode")), scanned);
+    EXPECT_EQ(lines(QStringLiteral("RecNo")), (QStringList{"1", "2"}));
+    EXPECT_EQ(w->wwDBGrid1->rowCount(), 2);
+    EXPECT_EQ(w->ScanCount, 2);
+    EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 2"));
+    EXPECT_TRUE(boxValue("BOX000005", "Customer").isNull()) << "nothing was saved";
     EXPECT_EQ(lineCount(QStringLiteral("BOX000005")), 0);
     EXPECT_TRUE(w->prints.isEmpty());
-    expectReset();
+  };
+
+  pressSave();
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ยังไม่กำหนด ลูกค้า")});
+  expectBoxKept("missing customer");
+  EXPECT_EQ(w->focusWidget(), w->FaGetCustomer1->Customer) << "the customer is asked for";
+
+  app->prompts().clear();
+  chooseCustomer(QStringLiteral("C99999"));
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ไม่พบรหัสลูกค้า : C99999")});
+  EXPECT_EQ(w->focusWidget(), w->FaGetCustomer1->Customer) << "the unknown code is refused where it was typed";
+  EXPECT_LE(w->QBoxNo.asInt("Customer"), 0);
+  expectBoxKept("unknown customer");
+
+  app->prompts().clear();
+  pressSave();  // the refused code is still in the field: it is refused again, and nothing more
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ไม่พบรหัสลูกค้า : C99999")});
+  expectBoxKept("save with the unknown code");
+
+  app->prompts().clear();
+  chooseCustomer(QStringLiteral("C00001"));
+  EXPECT_TRUE(app->prompts().log.empty());
+  app->prompts().answer(false);
+  pressSave();
+  EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ต้องการบันทึก ?")});
+  expectBoxKept("answered No");
+
+  app->prompts().clear();
+  app->prompts().answer(true);
+  pressSave();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_EQ(lineCount(QStringLiteral("BOX000005")), 2) << "the pieces kept are the pieces saved";
+  EXPECT_EQ(boxValue("BOX000005", "Customer").toLongLong(), customerId("C00001"));
+  EXPECT_EQ(w->prints.size(), 1);
+  expectReset();
+}
+
+// A mis-scanned piece is removed: its row is selected, Delete asks, and the rows after it are
+// numbered as if it had never been scanned.
+TEST_F(BoxPackingTest, AMisScannedPieceIsRemovedAndTheRestRenumbered) {
+  openBox(QStringLiteral("BOX000007"));
+  chooseCustomer(QStringLiteral("C00001"));
+  const QString wrong = embedded::demoBarcode(2, 1);
+  scan(kBottle);
+  scan(wrong);
+  scan(kBottle);
+  ASSERT_EQ(lines(QStringLiteral("RecNo")), (QStringList{"1", "2", "3"}));
+  auto pressDelete = [&](int row, bool confirm) {
+    app->prompts().clear();
+    w->wwDBGrid1->setFocus(Qt::MouseFocusReason);
+    w->wwDBGrid1->setCurrentRow(row);
+    app->prompts().answer(confirm);
+    QTest::keyClick(w->wwDBGrid1, Qt::Key_Delete);
+  };
+
+  pressDelete(1, false);
+  ASSERT_EQ(app->prompts().log.size(), 1u) << "Delete asks first";
+  EXPECT_TRUE(app->prompts().texts()[0].contains(wrong)) << app->prompts().texts()[0].toStdString();
+  EXPECT_EQ(lines(QStringLiteral("Barcode")), (QStringList{kBottle, wrong, kBottle})) << "No keeps the piece";
+
+  pressDelete(1, true);
+  EXPECT_EQ(lines(QStringLiteral("Barcode")), (QStringList{kBottle, kBottle}));
+  EXPECT_EQ(lines(QStringLiteral("RecNo")), (QStringList{"1", "2"}));
+  EXPECT_EQ(w->ScanCount, 2);
+  EXPECT_EQ(w->LCount->text(), QStringLiteral("จำนวน 2"));
+  EXPECT_EQ(w->wwDBGrid1->rowCount(), 2);
+  scan(kBottle);
+  EXPECT_EQ(lines(QStringLiteral("RecNo")), (QStringList{"1", "2", "3"})) << "the next scan follows on";
+
+  app->prompts().clear();
+  app->prompts().answer(true);
+  pressSave();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_EQ(lineCount(QStringLiteral("BOX000007")), 3);
+  EXPECT_EQ(scalar("Select Count(*) From BoxNoProductUnits Where BoxNo = 7 And ProductUnits = " + QString::number(unitId(wrong)))
+                .toLongLong(),
+            0);
+}
+
+// A box packed before takes no more pieces: the scan is refused with the document it went to.
+TEST_F(BoxPackingTest, APackedBoxRefusesScansNamingItsDocument) {
+  struct Case {
+    const char* box;
+    const char* column;
+  };
+  for (const Case& c : {Case{"BOX900001", "IvNo"}, Case{"BOX900002", "TrNo"}}) {
+    SCOPED_TRACE(c.box);
+    w->AcNew->trigger();
+    openBox(QString::fromLatin1(c.box));
+    const int rows = w->wwDBGrid1->rowCount();
+    const QString doc = boxValue(QString::fromLatin1(c.box), QString::fromLatin1(c.column)).toString().trimmed();
+    ASSERT_FALSE(doc.isEmpty());
+    app->prompts().clear();
+    accepted = refused = 0;
+    scan(kBottle);
+    ASSERT_EQ(app->prompts().log.size(), 1u);
+    EXPECT_TRUE(app->prompts().texts()[0].contains(doc)) << app->prompts().texts()[0].toStdString();
+    EXPECT_EQ(w->wwDBGrid1->rowCount(), rows);
+    EXPECT_EQ(w->ScanCount, 0);
+    EXPECT_EQ(accepted, 0);
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(w->EBarCode->text(), QString());
   }
 }
 

@@ -95,6 +95,27 @@ TEST_F(StickerTemplateTest, PrintedStickerCarriesABarcodeThatReadsAsTheBoxNumber
     EXPECT_TRUE(page.contains(part)) << part.toStdString() << " not in: " << page.toStdString();
 }
 
+// The address box has room for two lines: the post code of every packed demo box is printed, not
+// cut off below the box.
+TEST_F(StickerTemplateTest, TheWholeAddressWithItsPostCodeIsPrinted) {
+  ASSERT_EQ(prepare({"BOX900001", "BOX900002", ""}, 1), (QStringList{"BOX900001", "BOX900002"}));
+  QTemporaryDir out;
+  const QString pdf = out.filePath(QStringLiteral("stickers.pdf"));
+  rep.exportPdf(pdf);
+  const QString text = run(QStringLiteral("pdftotext"), {"-layout", pdf, "-"}).simplified();
+  const db::Result boxes = c->select("Select C.Code, C.ZIPCode, C.PhoneNo From BoxNo B Inner Join Customer C On C.Id = B.Customer "
+                                     "Where B.BarCode In ('BOX900001', 'BOX900002') Order By B.BarCode");
+  ASSERT_EQ(boxes.rowCount(), 2);
+  for (const auto& row : boxes.rows()) {
+    SCOPED_TRACE(row[0].toString().toStdString());
+    for (int i = 1; i < row.size(); ++i) {
+      const QString part = row[i].toString().trimmed();
+      ASSERT_FALSE(part.isEmpty());
+      EXPECT_TRUE(text.contains(part)) << part.toStdString() << " not in: " << text.toStdString();
+    }
+  }
+}
+
 TEST_F(StickerTemplateTest, DialogChoosesTheBoxesAndCountNoTheCopies) {
   const QString yesterday = QDate::currentDate().addDays(-1).toString(QStringLiteral("dd/MM/yyyy"));
   struct Case {

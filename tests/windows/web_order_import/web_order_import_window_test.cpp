@@ -1,7 +1,12 @@
 // The web-order import window against a real FTP server and an HTTP server that records every
 // request path, both on 127.0.0.1, on a copy of the demo site.
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QLocale>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QFileInfo>
@@ -12,6 +17,7 @@
 #include "web_order_import_window.h"
 #include "modal.h"
 #include "consolidation_number_search.h"
+#include "shipped_forms.h"
 
 using importtest::ackPath;
 using importtest::bottle;
@@ -59,14 +65,17 @@ class ImportWindow : public ImportDbTest {
   }
 
   // Load / Consolidate with the print dialog recorded and closed by the user.
-  void load(TFrLoadFileXML_Varnotek& window) {
+  void load(TFrLoadFileXML_Varnotek& window, bool printDialogExpected = true) {
     widgets::QueueModalDriver([this](QDialog& d) {
       auto* p = qobject_cast<TFrDocPrintForm*>(&d);
       ASSERT_NE(p, nullptr);
       prints.push_back({p->DocNo, p->DocYear, p->PrintCode});
     });
     window.BLoadClick();
-    EXPECT_EQ(widgets::PendingModalDrivers(), 0) << "the print dialog opens";
+    if (printDialogExpected)
+      EXPECT_EQ(widgets::PendingModalDrivers(), 0) << "the print dialog opens";
+    else
+      EXPECT_EQ(widgets::PendingModalDrivers(), 1) << "no print dialog";
     widgets::ClearModalDrivers();
   }
   void load() { load(*w); }
@@ -169,7 +178,7 @@ TEST_F(ImportWindow, TwoLineOrderIsStoredConsolidatedPrintedAndAcknowledgedAfter
   EXPECT_EQ(committedAtAck, (QStringList{"1:2", "2:2"})) << "the lines were committed before the site was told";
   ASSERT_EQ(ackMoments.size(), 2);
   EXPECT_GE(ackMoments[1] - ackMoments[0], 2990) << "never less than three seconds apart";
-  EXPECT_EQ(w->lAcknowledged->text(), "acknowledged 2 of 2");
+  EXPECT_EQ(w->lAcknowledged->text(), "ส่งแจ้งเว็บไซต์แล้ว 2 จาก 2 รายการ");
   // The file request and the first acknowledgement are both sent without waiting: either may arrive
   // first.
   EXPECT_EQ(servers.paths().count(fileRequest()), 1);
@@ -188,7 +197,7 @@ TEST_F(ImportWindow, SecondImportTheSameDayAppendsAndAcknowledgesStoredLinesAgai
   servers.publish(baseName, orderXml({{"S01", "C00001", "W7100", "2016-03-05", "7102", bottle(), "2"},
                                       {{}, {}, {}, {}, "7103", caseOf12(), "3"}}));
   w->DocNo->clear();
-  load();
+  load(*w, false);
   waitForAcknowledgements(*w);
 
   const QStringList headers = headersOf("W7100");
@@ -196,17 +205,19 @@ TEST_F(ImportWindow, SecondImportTheSameDayAppendsAndAcknowledgesStoredLinesAgai
   EXPECT_EQ(linesOf(headers[0].toLongLong()),
             (QStringList{QStringLiteral("1|7101|1|%1").arg(unitOf(bottle())), QStringLiteral("2|7102|2|%1").arg(unitOf(bottle())),
                          QStringLiteral("3|7103|3|%1").arg(unitOf(caseOf12()))}));
-  ASSERT_EQ(app.prompts().log.size(), 1u);
+  ASSERT_EQ(app.prompts().log.size(), 2u);
   EXPECT_EQ(app.prompts().log[0].text,
             "บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่เคยบันทึกไว้แล้ว 1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)");
+  EXPECT_EQ(app.prompts().log[1].text, "ไม่มีใบสั่งขายของเขตนี้ที่รอจัด จึงไม่ได้ออกเลขที่ Conso");
   EXPECT_EQ(servers.paths().count(fileRequest()), 2);
   EXPECT_EQ(ackPaths(), (QStringList{ackPath(7101), ackPath(7102), ackPath(7103), ackPath(7102)}));
   EXPECT_EQ(servers.paths().size(), 6);
-  // The header carried a number already: nothing was left to consolidate.
+  // The header carried a number already: nothing was left to consolidate, so nothing is printed
+  // and the window says why.
   EXPECT_TRUE(w->DocNo->text().isEmpty());
-  ASSERT_EQ(prints.size(), 2);
+  ASSERT_EQ(prints.size(), 1);
   EXPECT_EQ(prints[0].docNo, firstNo);
-  EXPECT_EQ(prints[1].docNo, QString());
+  EXPECT_TRUE(w->lOutcome->text().contains("ไม่มีใบสั่งขายของเขตนี้ที่รอจัด")) << w->lOutcome->text().toStdString();
 }
 
 TEST_F(ImportWindow, MonthlyNumberingAndABarcodeCarriedOverFromThePreviousOrder) {
@@ -229,6 +240,8 @@ TEST_F(ImportWindow, MissingOrderFileStillConsolidatesTheZone) {
   EXPECT_EQ(statuses, (QStringList{"Status : Load File", "Status : ไม่พบ ข้อมูลของ Order", "Status : Consolidate "}));
   EXPECT_EQ(w->LastImport.lines, 0);
   const QString consoNo = w->DocNo->text();
+  // The missing file stays in sight after the run, with the number the zone received.
+  EXPECT_EQ(w->lOutcome->text(), "Status : ไม่พบ ข้อมูลของ Order\nเลขที่ Conso " + consoNo);
   EXPECT_FALSE(consoNo.isEmpty());
   EXPECT_EQ(stampedWith(consoNo), openBefore);
   ASSERT_EQ(prints.size(), 1);
@@ -374,7 +387,11 @@ TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
   ASSERT_EQ(w->Acknowledge.sent(), 1);
   w->BClose->click();
   EXPECT_TRUE(w->isVisible()) << "the window waits for the acknowledgement still to be sent";
-  EXPECT_TRUE(w->lAcknowledged->text().startsWith("acknowledged 1 of 2 : the window closes when all are sent"));
+  EXPECT_EQ(w->lAcknowledged->text(), "ส่งแจ้งเว็บไซต์แล้ว 1 จาก 2 รายการ : หน้าต่างจะปิดเมื่อส่งครบ (ปิดอีกครั้งเพื่อปิดทันที)");
+  // The hint is shown whole: the line wraps within the window instead of cutting it off.
+  EXPECT_TRUE(w->lAcknowledged->wordWrap());
+  EXPECT_GE(w->lAcknowledged->height(), w->lAcknowledged->heightForWidth(w->lAcknowledged->width()));
+  EXPECT_LE(w->lAcknowledged->geometry().bottom(), w->rect().bottom());
   w->BClose->click();
   EXPECT_FALSE(w->isVisible()) << "a second Close closes at once";
   EXPECT_EQ(w->Acknowledge.sent(), 1);
@@ -384,7 +401,7 @@ TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
   // The next import acknowledges both lines again without storing them twice, and a single Close
   // ends the window once the site has been told.
   auto next = open();
-  load(*next);
+  load(*next, false);  // both lines were stored and stamped before: nothing to consolidate
   EXPECT_EQ(next->LastImport.alreadyStored, (QList<qint64>{7601, 7602}));
   EXPECT_EQ(count("SoDt", "WebOrderId In (7601, 7602)"), 2);
   next->BClose->click();
@@ -417,4 +434,59 @@ TEST_F(ImportWindow, F5SearchesAConsolidationNumberAndEnterMovesOn) {
   EXPECT_TRUE(w->DocNo->hasFocus()) << "Enter moves to the next control";
   QTest::keyClick(w->DocNo, Qt::Key_Return);
   EXPECT_EQ(w->BLoad->text(), "Print") << "leaving the number field with a number";
+}
+
+// The consolidation a web import ends with prints: the load sheet of the number lists the zone's
+// sales orders stamped with it, with their weight, though no consolidation document carries it.
+TEST_F(ImportWindow, TheImportsConsolidationPrintsTheLoadSheetOfTheStampedSalesOrders) {
+  struct Folder {
+    QString previous = QDir::currentPath();
+    ~Folder() { QDir::setCurrent(previous); }
+  } folder;
+  printing::installShippedForms(conn(), app.site().folder());
+  ASSERT_TRUE(QDir::setCurrent(app.site().folder()));
+  servers.publish(baseName, orderXml({{"S01", "C00001", "W7700", "2016-03-05", "7701", caseOf12(), "3"},
+                                      {{}, {}, {}, {}, "7702", bottle(2), "4"}}));
+  QTemporaryDir out;
+  const QString pdf = out.filePath("load-sheet.pdf");
+  widgets::QueueModalDriver([&](QDialog& d) {
+    auto* p = qobject_cast<TFrDocPrintForm*>(&d);
+    ASSERT_NE(p, nullptr);
+    prints.push_back({p->DocNo, p->DocYear, p->PrintCode});
+    p->Printer().setOutputFormat(QPrinter::PdfFormat);
+    p->Printer().setOutputFileName(pdf);
+    p->SystemFormList->setCurrentIndex(p->SystemFormList->model()->index(0, 0));
+    p->BPrint->click();
+  });
+  w->BLoadClick();
+  EXPECT_EQ(widgets::PendingModalDrivers(), 0) << "the print dialog opens";
+  ASSERT_EQ(prints.size(), 1);
+  const QString consoNo = w->DocNo->text();
+  ASSERT_FALSE(consoNo.isEmpty());
+  EXPECT_EQ(prints[0].docNo, consoNo);
+  db::Params p;
+  p.setText("N", consoNo);
+  EXPECT_EQ(scalar("Select Count(*) From ConsolidateHd Where DocNo = :N", p).toLongLong(), 0)
+      << "the number is only on the sales orders";
+
+  QProcess text;
+  text.start("pdftotext", {"-layout", pdf, "-"});
+  ASSERT_TRUE(text.waitForFinished(60000));
+  const QString sheet = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+  ASSERT_FALSE(sheet.isEmpty()) << "the load sheet was printed";
+  EXPECT_TRUE(sheet.contains(consoNo)) << sheet.toStdString();
+  // The text layer keeps the Thai tone marks, as the PDF of an export does.
+  EXPECT_TRUE(sheet.contains("ตัวอย่างการค้า")) << sheet.toStdString();
+  db::Params r;
+  r.setText("R", "W7700");
+  const QString soNo = scalar("Select SoNo From SoHd Where Reference = :R", r).toString().trimmed();
+  ASSERT_FALSE(soNo.isEmpty());
+  EXPECT_TRUE(sheet.contains(soNo)) << soNo.toStdString() << " in " << sheet.toStdString();
+  const double weight = scalar("Select Sum(D.Quantity * Coalesce(U.VolumnFraction, 0)) From SoDt D Inner Join SoHd S On S.Id = D.SoHd "
+                               "Inner Join ProductUnits U On U.Id = D.ProductUnits Where S.ConsoNo = :N And Coalesce(S.DelFlag, 'N') <> 'Y'",
+                               p)
+                            .toDouble();
+  ASSERT_GT(weight, 0);
+  const QString total = QLocale(QLocale::English, QLocale::UnitedStates).toString(weight, 'f', 2);
+  EXPECT_TRUE(sheet.contains(total + " ")) << total.toStdString() << " in " << sheet.toStdString();
 }

@@ -234,6 +234,7 @@ TEST_F(ConsolidateWindow, AZoneWithoutDueLinesLoadsNothingAndStaysLockedUntilNew
   EXPECT_FALSE(w->EZone->isEnabled());
   EXPECT_FALSE(w->FaGetSendDate->isEnabled());
   EXPECT_EQ(w->LWeight->text(), "น้ำหนักรวม 0.00 KG");
+  EXPECT_TRUE(w->StatusText().startsWith("ไม่พบรายการใบสั่งขายที่ถึงกำหนดส่งของเขต เขตว่าง")) << w->StatusText().toStdString();
   newDocument();
   EXPECT_TRUE(w->BLoad->isEnabled());
   EXPECT_TRUE(w->EZone->isEnabled());
@@ -395,7 +396,8 @@ TEST_F(ConsolidateWindow, SaveStoresANewDocumentPrintsItAndStartsAgain) {
     EXPECT_EQ(rows.asInt("IvDt"), 0);
   }
 
-  // Back to a new document.
+  // Back to a new document, with the saved number in sight until the next one is begun.
+  EXPECT_EQ(w->StatusText(), "บันทึกใบจัดสินค้าเลขที่ " + no + " แล้ว");
   EXPECT_TRUE(w->IsNewDocument);
   EXPECT_EQ(w->QConsoDt.rowCount(), 0);
   EXPECT_EQ(w->LWeight->text(), "น้ำหนักรวม ");
@@ -629,6 +631,8 @@ TEST_F(ConsolidateWindow, ATruckLoadIsPlannedSavedPrintedInvoicedAndItsDeliveryN
   const QString sheet = pdfText("load-sheet.pdf");
   EXPECT_TRUE(sheet.contains(no)) << sheet.toStdString();
   EXPECT_TRUE(sheet.contains("LOAD SHEET")) << sheet.toStdString();
+  // Copy and search work in the clerk's PDF: the tone marks are in its text layer.
+  EXPECT_TRUE(sheet.contains("ตัวอย่างการค้า")) << sheet.toStdString();
   EXPECT_TRUE(sheet.contains("7KK-4321")) << sheet.toStdString();
 
   openDocument(no);
@@ -788,6 +792,87 @@ TEST_F(ConsolidateWindow, LinesAnotherConsolidationStoredMeanwhileAreRefusedByNa
   EXPECT_EQ(count("ConsolidateHd"), headers + 1);
   EXPECT_EQ(counterLastNo(), lastNo + 1);
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+// No header without lines: a Save with nothing ticked, or with every ticked line taken meanwhile by
+// another consolidation, is refused before a number is drawn.
+TEST_F(ConsolidateWindow, NoHeaderIsSavedWithoutATickedLine) {
+  const int headers = count("ConsolidateHd");
+  const qint64 lastNo = counterLastNo();
+  const QString refusal = "ไม่มีรายการที่เลือกจัด ไม่สามารถบันทึกใบจัดสินค้าได้";
+
+  loadZone("Z01");
+  for (int r = 0; r < w->QConsoDt.rowCount(); ++r)
+    if (cell(r, "ToConso").toString() == "Y") toggle(r);
+  app.prompts().clear();
+  save();
+  EXPECT_EQ(app.prompts().texts(), (QStringList{app.config().SaveDataPrompt, refusal}));
+  EXPECT_TRUE(prints.isEmpty()) << "no empty load sheet";
+  widgets::ClearModalDrivers();
+  EXPECT_EQ(count("ConsolidateHd"), headers);
+  EXPECT_EQ(counterLastNo(), lastNo) << "no number is used up";
+  EXPECT_TRUE(w->IsNewDocument);
+  EXPECT_GT(w->QConsoDt.rowCount(), 0) << "the loaded lines stay for ticking";
+
+  // The only ticked line is taken by another consolidation meanwhile; Yes to saving the rest.
+  tick(rowOf(fixedLines[0]));
+  conn().execute(QStringLiteral("Insert Into ConsolidateHd (DocNo, DocDate, SendDate, CustomerZone, Confirm, Delflag, Printed) "
+                                "Values ('Con-OTHER', '2024-01-01 00:00:00', '2024-01-01 00:00:00', %1, 'N', 'N', 'N')")
+                     .arg(zoneId("Z01")));
+  conn().execute(QStringLiteral("Insert Into ConsolidateDt (ConsolidateHd, ToConso, SoHd, SoDt, Customer, Product, ProductUnits, "
+                                "OrderSoQnty, Onhand, OrderQnty, SendQnty, IvNo, IvHd, IvDt) "
+                                "Select (Select Id From ConsolidateHd Where DocNo = 'Con-OTHER'), 'Y', SoHd, Id, 1, Product, "
+                                "ProductUnits, 5, 0, 5, 5, '', 0, 0 From SoDt Where Id = %1")
+                     .arg(fixedLines[0]));
+  const int withOther = count("ConsolidateHd");
+  app.prompts().clear();
+  app.prompts().answer(true);  // Save ?
+  app.prompts().answer(true);  // save the rest ?
+  expectPrintDialog();
+  w->AcSave->trigger();
+  ASSERT_EQ(app.prompts().log.size(), 3u);
+  EXPECT_EQ(app.prompts().log[2].text, refusal);
+  EXPECT_TRUE(prints.isEmpty());
+  widgets::ClearModalDrivers();
+  EXPECT_EQ(count("ConsolidateHd"), withOther);
+  EXPECT_EQ(counterLastNo(), lastNo);
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+// The number of a cancelled document, typed and left as a user does (Enter, or another field),
+// is refused once, and the new document that follows is ready to load: zone, send date and Load
+// enabled, the number field empty and open.
+TEST_F(ConsolidateWindow, ACancelledNumberIsRefusedAndTheNewDocumentCanBeLoaded) {
+  struct Case {
+    const char* how;
+    bool enter;
+  };
+  for (const Case& c : {Case{"Enter", true}, Case{"another field", false}}) {
+    SCOPED_TRACE(c.how);
+    newDocument();
+    app.prompts().clear();
+    if (c.enter) {
+      activate();
+      w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+      QTest::keyClicks(w->FaGetDocNo1->DocNo, demoDocNo(3));
+      QTest::keyClick(w->FaGetDocNo1->DocNo, Qt::Key_Return);
+      QApplication::processEvents();
+    } else {
+      enterNumber(demoDocNo(3));
+    }
+    EXPECT_EQ(app.prompts().texts(), QStringList{"เอกสารถูกยกเลิกแล้ว"});
+    EXPECT_TRUE(w->IsNewDocument);
+    EXPECT_EQ(w->FaGetDocNo1->DocNo->text(), "");
+    EXPECT_TRUE(w->FaGetDocNo1->DocNo->isEnabled());
+    EXPECT_TRUE(w->FaGetSendDate->isEnabled()) << "the send date of the new document can be chosen";
+    EXPECT_TRUE(w->EZone->isEnabled());
+    EXPECT_TRUE(w->BLoad->isEnabled());
+    EXPECT_FALSE(w->AcDel->isEnabled());
+    EXPECT_FALSE(w->BSendToIV->isEnabled());
+  }
+  chooseZone("Z01");
+  w->BLoad->click();
+  EXPECT_GE(rowOf(fixedLines[0]), 0);
 }
 
 }  // namespace
