@@ -4,11 +4,13 @@
 #include <QPointer>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "window_registry.h"
 #include "data_module.h"
 #include "config_module.h"
 #include "error_reporter.h"
+#include "net/http.h"
 #include "prompts.h"
 #include "prompts_seam.h"
 #include "splash.h"
@@ -122,19 +124,16 @@ int Main(int argc, char** argv) {
     // when it is gone; the time from there to the end of the process is what the menu waits for.
     const bool closing = qEnvironmentVariableIsSet("CONSOLIDATE_CLOSE_WHEN_SHOWN");
     if (outcome == Outcome::WindowShown && startup.Window()) {
-      QObject::connect(startup.Window(), &QObject::destroyed, &app, [closing] {
-        if (closing) {
-          std::fputs("closed\n", stdout);
-          std::fflush(stdout);
-        }
-        QCoreApplication::quit();
-      });
+      QObject::connect(startup.Window(), &QObject::destroyed, &app, &QCoreApplication::quit);
       if (closing) {
         QPointer<QWidget> window = startup.Window();
         QTimer::singleShot(0, &app, [window] {
           std::fputs("shown\n", stdout);
           std::fflush(stdout);
-          if (window) window->close();
+          if (window && window->close()) {
+            std::fputs("closed\n", stdout);
+            std::fflush(stdout);
+          }
         });
       } else if (timing)
         QTimer::singleShot(0, &app, [] {
@@ -150,6 +149,12 @@ int Main(int argc, char** argv) {
     }
   }
   // 12. The data modules are gone with the start-up object; both connections are closed.
+  // Requests the web import left running (never awaited) do not hold the process: the menu that
+  // started it waits for its end.
+  if (net::AbandonedRequestsUnderWay()) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
   return code;
 }
 

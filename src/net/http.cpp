@@ -2,6 +2,7 @@
 
 #include "net/curl_loader.h"
 
+#include <QDeadlineTimer>
 #include <QMutexLocker>
 #include <QRunnable>
 
@@ -60,37 +61,80 @@ HttpResult httpGet(const QString& url, int timeoutMs) {
   return r;
 }
 
-BackgroundGet::BackgroundGet(int timeoutMs, int maxThreads) : timeoutMs_(timeoutMs) {
-  pool_.setMaxThreadCount(std::max(1, maxThreads));
-  pool_.setExpiryTimeout(5000);
+namespace {
+
+// The pools of owners that went while their requests ran: never deleted (deleting one would wait).
+QMutex& abandonedMutex() {
+  static QMutex m;
+  return m;
+}
+QList<QThreadPool*>& abandoned() {
+  static auto* list = new QList<QThreadPool*>;
+  return *list;
 }
 
-BackgroundGet::~BackgroundGet() { pool_.waitForDone(); }
+}  // namespace
+
+BackgroundGet::BackgroundGet(int timeoutMs, int maxThreads)
+    : timeoutMs_(timeoutMs), pool_(new QThreadPool), state_(std::make_shared<State>()) {
+  pool_->setMaxThreadCount(std::max(1, maxThreads));
+  pool_->setExpiryTimeout(5000);
+}
+
+BackgroundGet::~BackgroundGet() {
+  if (pool_->waitForDone(0)) {
+    delete pool_;
+    return;
+  }
+  // Requests are under way: they end by themselves, the owner does not wait for them.
+  QMutexLocker lock(&abandonedMutex());
+  abandoned().append(pool_);
+}
 
 void BackgroundGet::start(const QString& url) {
-  ++pending_;
+  ++state_->pending;
   const int timeoutMs = timeoutMs_;
-  pool_.start(QRunnable::create([this, url, timeoutMs] {
+  std::shared_ptr<State> state = state_;
+  pool_->start(QRunnable::create([state, url, timeoutMs] {
     const HttpResult r = httpGet(url, timeoutMs);
-    record(Outcome{url, r.ok, r.status, r.message});
+    state->record(Outcome{url, r.ok, r.status, r.message});
   }));
 }
 
-void BackgroundGet::record(Outcome outcome) {
+void BackgroundGet::State::record(Outcome outcome) {
   {
-    QMutexLocker lock(&mutex_);
-    (outcome.ok ? succeeded_ : failed_)++;
-    outcomes_.append(std::move(outcome));
-    if (outcomes_.size() > kMaxOutcomes) outcomes_.removeFirst();
+    QMutexLocker lock(&mutex);
+    (outcome.ok ? succeeded : failed)++;
+    outcomes.append(std::move(outcome));
+    if (outcomes.size() > kMaxOutcomes) outcomes.removeFirst();
   }
-  --pending_;
+  --pending;
 }
 
-bool BackgroundGet::waitForDone(int msecs) { return pool_.waitForDone(msecs); }
+bool BackgroundGet::waitForDone(int msecs) { return pool_->waitForDone(msecs); }
 
 QList<BackgroundGet::Outcome> BackgroundGet::outcomes() const {
-  QMutexLocker lock(&mutex_);
-  return outcomes_;
+  QMutexLocker lock(&state_->mutex);
+  return state_->outcomes;
+}
+
+bool AbandonedRequestsUnderWay() {
+  QMutexLocker lock(&abandonedMutex());
+  for (QThreadPool* p : abandoned())
+    if (p->activeThreadCount() > 0) return true;
+  return false;
+}
+
+bool WaitForAbandonedRequests(int msecs) {
+  QList<QThreadPool*> pools;
+  {
+    QMutexLocker lock(&abandonedMutex());
+    pools = abandoned();
+  }
+  QDeadlineTimer deadline(msecs);
+  for (QThreadPool* p : pools)
+    if (!p->waitForDone(msecs < 0 ? -1 : int(std::max<qint64>(0, deadline.remainingTime())))) return false;
+  return true;
 }
 
 }  // namespace net

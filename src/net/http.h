@@ -9,6 +9,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <atomic>
+#include <memory>
 
 namespace net {
 
@@ -23,9 +24,11 @@ struct HttpResult {
 // Never raises.
 HttpResult httpGet(const QString& url, int timeoutMs = 10000);
 
-// Fire-and-forget GET requests on worker threads owned by this object. start() returns at once;
-// each request ends by itself within the time-out. The destructor waits for the requests under
-// way (at most one time-out per queued request), so closing the owner never leaves threads behind.
+// Fire-and-forget GET requests on worker threads of this object. start() returns at once; each
+// request ends by itself within the time-out. The destructor does not wait for requests under way:
+// their threads finish on their own (they touch nothing of the owner), and a process that ends
+// while some still run ends at once without them (AbandonedRequestsUnderWay, launch/startup.cpp):
+// closing the window never keeps the user waiting on the network.
 class BackgroundGet {
  public:
   struct Outcome {
@@ -43,22 +46,31 @@ class BackgroundGet {
   void start(const QString& url);
   // Waits until every started request has ended; false when `msecs` passed first (-1: no limit).
   bool waitForDone(int msecs = -1);
-  int pending() const { return pending_.load(); }
-  int succeeded() const { return succeeded_.load(); }
-  int failed() const { return failed_.load(); }
+  int pending() const { return state_->pending.load(); }
+  int succeeded() const { return state_->succeeded.load(); }
+  int failed() const { return state_->failed.load(); }
   // The most recent outcomes (up to 1000), in the order the requests ended.
   QList<Outcome> outcomes() const;
 
  private:
-  void record(Outcome outcome);
+  // What the requests write; shared with them, so that it outlives an owner that went first.
+  struct State {
+    std::atomic<int> pending{0};
+    std::atomic<int> succeeded{0};
+    std::atomic<int> failed{0};
+    mutable QMutex mutex;
+    QList<Outcome> outcomes;
+    void record(Outcome outcome);
+  };
 
   int timeoutMs_;
-  QThreadPool pool_;
-  std::atomic<int> pending_{0};
-  std::atomic<int> succeeded_{0};
-  std::atomic<int> failed_{0};
-  mutable QMutex mutex_;
-  QList<Outcome> outcomes_;
+  QThreadPool* pool_;
+  std::shared_ptr<State> state_;
 };
+
+// True while requests of owners already gone are still running.
+bool AbandonedRequestsUnderWay();
+// Waits until they have ended; false when `msecs` passed first.
+bool WaitForAbandonedRequests(int msecs);
 
 }  // namespace net

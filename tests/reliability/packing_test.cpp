@@ -87,12 +87,17 @@ TEST_F(BoxPackingTest, HostileCustomerCodesFindNoCustomerAndSaveNothing) {
     QTest::keyClick(w->FaGetCustomer1->Customer, Qt::Key_Return);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_EQ(w->FaGetCustomer1->CustomerName->text(), QStringLiteral("-")) << "no customer found";
+    EXPECT_EQ(w->focusWidget(), w->FaGetCustomer1->Customer) << "the code is refused where it was typed";
     scan(kBottle);
     app->prompts().answer(true);
     pressSave();
-    EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("ยังไม่กำหนด ลูกค้า")});
+    // Every attempt to leave the field, the Save included, is refused by name; nothing is saved.
+    const QStringList texts = app->prompts().texts();
+    EXPECT_GE(texts.size(), 2);
+    for (const QString& text : texts) EXPECT_TRUE(text.startsWith(QStringLiteral("ไม่พบรหัสลูกค้า : "))) << text.left(60).toStdString();
     EXPECT_TRUE(boxValue("BOX000003", "Customer").isNull());
     EXPECT_EQ(lineCount(QStringLiteral("BOX000003")), 0);
+    EXPECT_EQ(w->wwDBGrid1->rowCount(), 1) << "the scanned piece stays on screen";
   }
   EXPECT_EQ(scalar("Select Count(*) From Customer").toLongLong(), customers);
 }

@@ -335,7 +335,8 @@ void TFrConsolidate_Qel_Dru::SetDocumentControls() {
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
   DetachFieldChanged();
   OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
-  if (!IsNewDocument && QConsoHd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y")) {
+  const bool refused = !IsNewDocument && QConsoHd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y");
+  if (refused) {
     // A cancelled document is refused here, before any control is set for it: setting them moves
     // the focus, and a refusal run from that move would start the new document in the middle of
     // setting the controls for the cancelled one.
@@ -346,7 +347,8 @@ void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
   AttachFieldChanged();
   CalSumWeight();
   SetDocumentControls();
-  if (IsNewDocument) {
+  if (refused) {
+    // As after New: the number field stays open for another number.
     FaGetDocNo1->setEnabled(true);
     FaGetDocNo1->DocNo->setEnabled(true);
   }
