@@ -4,7 +4,6 @@
 #include <QTextStream>
 
 #include "embedded/embedded.h"
-#include "error_reporter.h"
 #include "net/smtp.h"
 #include "prompts.h"
 #include "textutil/helpers.h"
@@ -86,10 +85,12 @@ TDMConfig::TDMConfig() {
   SpErrorLog.declare(QStringLiteral("@ErrorMsg"), ParamType::Text, ParamDir::Input);
 
   DMConfig = this;
+  data::SetErrorLog(this);
 }
 
 TDMConfig::~TDMConfig() {
   if (DMConfig == this) DMConfig = nullptr;
+  if (data::CurrentErrorLog() == this) data::SetErrorLog(nullptr);
 }
 
 QString TDMConfig::ReadServerName() {

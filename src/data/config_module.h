@@ -1,4 +1,5 @@
-// The configuration module: the one owner of the connection to the suite's configuration database
+// TDMConfig: the configuration module: the one owner of the connection to the suite's configuration
+// database
 // TALVIK_CONFIG (alias "DmCfg"). Start-up finds the company that owns the company database named on
 // the command line (GetCompanyConfig), loads the menu caption and the user's rights (CheckRight),
 // and the module then holds, for the rest of the run, the values every window reads.
@@ -11,11 +12,13 @@
 #include <QString>
 
 #include "db.h"
+#include "error_log.h"
 
-class TDMConfig {
+// It is also the error log of the process (error_log.h): it registers itself while it lives.
+class TDMConfig : public data::ErrorLog {
  public:
   TDMConfig();
-  ~TDMConfig();
+  ~TDMConfig() override;
   TDMConfig(const TDMConfig&) = delete;
   TDMConfig& operator=(const TDMConfig&) = delete;
 
@@ -61,9 +64,12 @@ class TDMConfig {
   void DmCfgAfterConnect(db::Connection& c);
 
   // Error reporting: one entry in the configuration database's error log; raises on failure.
-  void AddErrorLog(const QString& message);
+  void AddErrorLog(const QString& message) override;
   // Sends the error report to the support mailbox; never raises, gives no confirmation.
-  void SendErrorMail(const QString& subject, const QString& body);
+  void SendErrorMail(const QString& subject, const QString& body) override;
+  QString ReportUserCode() const override { return UserCode; }
+  QString ReportDatabaseName() const override { return DatabaseName; }
+  QString ReportMenuCaption() const override { return MenuCaption; }
 };
 
 extern TDMConfig* DMConfig;

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "db.h"
-#include "config_module.h"
+#include "error_log.h"
 #include "prompts.h"
 #include "textutil/dates.h"
 #include "textutil/helpers.h"
@@ -112,21 +112,6 @@ void HandleException(QObject* sender, std::exception_ptr error) {
   }
 }
 
-MailSettings SupportMailSettings() {
-  auto setting = [](const char* name, const char* builtIn) {
-    const QByteArray v = qgetenv(name);
-    return v.isNull() ? QString::fromLatin1(builtIn) : QString::fromLocal8Bit(v).trimmed();
-  };
-  MailSettings s;
-  s.host = setting("CONSOLIDATE_SUPPORT_MAIL_HOST", CONSOLIDATE_SUPPORT_MAIL_HOST);
-  bool ok = false;
-  const int port = setting("CONSOLIDATE_SUPPORT_MAIL_PORT", "25").toInt(&ok);
-  s.port = ok && port > 0 && port < 65536 ? port : 25;
-  s.from = setting("CONSOLIDATE_SUPPORT_MAIL_FROM", CONSOLIDATE_SUPPORT_MAIL_FROM);
-  s.to = setting("CONSOLIDATE_SUPPORT_MAIL_TO", CONSOLIDATE_SUPPORT_MAIL_TO);
-  return s;
-}
-
 }  // namespace data
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -215,19 +200,20 @@ void TFrShowError::BCancelClick() { reject(); }
 
 void TFrShowError::BOkClick() {
   SendChosen = true;
-  const QString body = QStringLiteral("[User = ") + (DMConfig ? DMConfig->UserCode.trimmed() : QString()) +
+  data::ErrorLog* log = data::CurrentErrorLog();
+  const QString body = QStringLiteral("[User = ") + (log ? log->ReportUserCode().trimmed() : QString()) +
                        QStringLiteral("] ") + QLatin1Char('\r') + QStringLiteral("Local IP = ") +
                        textutil::GetLocalIP() + QLatin1Char('\r') + ErrorText;
-  const QString subject = QStringLiteral("Error ") + (DMConfig ? DMConfig->DatabaseName.trimmed() : QString()) +
-                          QLatin1Char(' ') + (DMConfig ? DMConfig->MenuCaption.trimmed() : QString());
-  if (DMConfig) DMConfig->SendErrorMail(subject, body);
+  const QString subject = QStringLiteral("Error ") + (log ? log->ReportDatabaseName().trimmed() : QString()) +
+                          QLatin1Char(' ') + (log ? log->ReportMenuCaption().trimmed() : QString());
+  if (log) log->SendErrorMail(subject, body);
   accept();
 }
 
 void ApplicationEvents1Exception(QObject*, std::exception_ptr error) {
   const QString message = data::ErrorMessageOf(error);
   try {
-    if (DMConfig) DMConfig->AddErrorLog(message);
+    if (data::ErrorLog* log = data::CurrentErrorLog()) log->AddErrorLog(message);
   } catch (...) {
     std::fprintf(stderr, "consolidate: the error log could not be written: %s\n",
                  data::ErrorMessageOf(std::current_exception()).toLocal8Bit().constData());

@@ -41,15 +41,6 @@ bool HasExceptionHandler();
 // Hands an error to the installed handler (or the plain box); never raises.
 void HandleException(QObject* sender, std::exception_ptr error);
 
-// The support mail settings of the installation (see docs/error-reporting.md): the environment
-// variables CONSOLIDATE_SUPPORT_MAIL_HOST, _PORT, _FROM and _TO, else the values built in.
-struct MailSettings {
-  QString host;
-  int port = 25;
-  QString from;  // the support mailbox the report comes from
-  QString to;    // the one service mailbox it goes to
-};
-MailSettings SupportMailSettings();
 
 }  // namespace data
 
