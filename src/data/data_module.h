@@ -1,4 +1,4 @@
-// The data module: the one owner of the connection to the company data database (alias "DMDATA").
+// TDM: the data module: the one owner of the connection to the company data database (alias "DMDATA").
 // It keeps the company's configuration row open, brings the schema up to date, registers the running
 // program's version, and offers the server services (document numbers, server time, activity log)
 // and the module's Yes/No question. Creating it installs the application-wide error handler.

@@ -1,4 +1,5 @@
-// Schema upgrade steps written once in T-SQL, with the same effect on the embedded server beside
+// UpgradeStep: schema upgrade steps written once in T-SQL, with the same effect on the embedded server
+// beside
 // each. On SQL Server the steps run as the script component holding their T-SQL (statements
 // separated by "/" lines); on the embedded server each step runs its declarative twin (ensure a
 // table, ensure a column) or, for a plain statement, the T-SQL text as it stands.

@@ -1,4 +1,4 @@
-// Quantities written in product units, as documents print them.
+// UnitQuantitySettings, UnitQuantities: quantities written in product units, as documents print them.
 //
 // Every product has one small unit (SmallUnitFlag "Y", Fraction 1) and may have larger units, each
 // holding Fraction small units; one unit is the stock unit (StockUnitFlag "Y"). These three

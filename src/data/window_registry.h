@@ -4,12 +4,12 @@
 // Registration: put a small source file in the window layer, e.g.
 //
 //   #include "window_registry.h"
-//   #include "TFrConsolidate_Qel_Dru.h"
+//   #include "zone_consolidation_window.h"
 //   CONSOLIDATE_REGISTER_WINDOW(200, [] { return new TFrConsolidate_Qel_Dru(); })
 //
 // and name it in the layer's CMakeLists.txt:
 //
-//   consolidate_register_windows(cons_consolidation ${CMAKE_CURRENT_SOURCE_DIR}/windows.cpp)
+//   consolidate_register_windows(cons_zone_consolidation ${CMAKE_CURRENT_SOURCE_DIR}/zone_consolidation_register.cpp)
 //
 // The file is compiled into the `consolidate` program itself (and into its whole-program tests and
 // benchmarks), so the registration always runs before main(). The factory sets the window's title.

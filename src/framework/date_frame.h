@@ -1,4 +1,4 @@
-// The date frame: a date edit bound to a date column of the host's header query, refusing dates
+// TFaGetDate: the date frame: a date edit bound to a date column of the host's header query, refusing dates
 // beyond the company's working year when the focus leaves it. A host that wants no working-year
 // check clears the exit handler on its instance:  FaGetSendDate->DocDate->OnExit = nullptr;
 #pragma once

@@ -1,4 +1,4 @@
-// The document-number frame: takes a document number bound to the number column of the host's
+// TFaGetDocNo: the document-number frame: takes a document number bound to the number column of the host's
 // header query, offers a search button (F5 in the number), and, once the host has loaded the
 // document typed, refuses documents that are cancelled or came from another system and warns about
 // documents already posted to the accounts.

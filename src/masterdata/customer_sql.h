@@ -1,4 +1,5 @@
-// The statements of the customer look-up: the customer search, the salesman, code-group and
+// AttrRange, CustomerSearchFilter: the statements of the customer look-up: the customer search, the
+// salesman, code-group and
 // attribute-code searches, the customer frame's detail row and the head-office copy.
 //
 // Typed texts go into quoted literals of the search statements: db::likeEscaped doubles quotes and

@@ -1,4 +1,4 @@
-// The reachability test of the head office's database server, by its server name.
+// ServerAddress: the reachability test of the head office's database server, by its server name.
 //
 //   * "embedded:<folder>" (an embedded server, see docs/database.md): the server is this machine;
 //     it is reachable when the folder exists (0 ms), else -1. No packet is sent.

@@ -1,4 +1,4 @@
-// The company's own record (table Company of the configuration database: name, address, tax
+// CompanyLibrary: the company's own record (table Company of the configuration database: name, address, tax
 // number, telephone ...) for the report templates, which print it as the letterhead of every
 // document. The templates' datasets run on the company data database, which does not hold it, so
 // the print dialogs hand it over through one report function:

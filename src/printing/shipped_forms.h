@@ -1,4 +1,5 @@
-// The report forms shipped with every new site: the templates (files in the site folder, which is
+// ShippedForm: the report forms shipped with every new site: the templates (files in the site folder,
+// which is
 // the program's current folder) and their SystemForm rows.
 //
 //   print code     order  template                       server procedure (DocCode)

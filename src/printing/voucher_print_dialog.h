@@ -1,4 +1,5 @@
-// The accounting-voucher dialog: after the print dialog closes, when Config.AutoGenGL is "Y", the
+// TFrDocPrintFormGLAuto: the accounting-voucher dialog: after the print dialog closes, when
+// Config.AutoGenGL is "Y", the
 // voucher of the same document is previewed or printed from the one template "Form_GLAuto.frf" in
 // the current folder. The print code is replaced by its voucher kind (see voucher_kind.h) when a
 // preview or print runs; the template gets DocNo, DocYear and PrintCode.

@@ -1,4 +1,4 @@
-// The statements of the zone bill-collection window (moneybill_sql.cpp). Every one runs unchanged on
+// The statements of the zone bill-collection window (bill_collection_sql.cpp). Every one runs unchanged on
 // the production server and on the embedded server. Parameters:
 //   QGetZoneCus       -
 //   QGetGrid          Zone (zone Id)

@@ -1,4 +1,5 @@
-// The zone bill-collection window (menu option 201): lists the open invoices of one customer zone,
+// TFrconsolidate_load: the zone bill-collection window (menu option 201): lists the open invoices of one
+// customer zone,
 // lets the user tick those a collector is to collect, name the person responsible and a remark, and
 // saves them under a number of the series "MONEYBILL", one MoneyBill row per ticked invoice, then
 // prints the list (docs/bill-collection.md).

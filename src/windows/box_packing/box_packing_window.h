@@ -1,4 +1,5 @@
-// The box packing window (menu option 102): the warehouse opens a registered, empty shipping box by
+// TFrProductInBoxNo: the box packing window (menu option 102): the warehouse opens a registered, empty
+// shipping box by
 // its printed number, chooses the customer and the send date, scans every piece that goes in, and
 // saves. The save writes the box's contents and has the server turn the box into a sales invoice
 // (ordinary customer) or a stock transfer to the customer's consignment warehouse, then opens the

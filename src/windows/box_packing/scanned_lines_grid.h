@@ -1,4 +1,5 @@
-// The read-only grid of the box packing window over its line list (a cached result that only ever
+// LineColumn, LineTitles, LineGrid: the read-only grid of the box packing window over its line list (a
+// cached result that only ever
 // grows at the end while the user scans). It paints the rows itself, straight from the result:
 // a scan appends a row to the result and tells the grid with rowAppended(), and the grid scrolls the
 // rows already on screen by one row and paints only the new row and the row that loses the

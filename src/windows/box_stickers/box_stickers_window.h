@@ -1,4 +1,5 @@
-// The box sticker window (menu option 101): the user chooses how many stickers of each box to print
+// TFrPrintBoxNo: the box sticker window (menu option 101): the user chooses how many stickers of each
+// box to print
 // (1 to 99) and presses Print; the sticker template "Form_StickerBom_Varnotek.Frf" of the current
 // folder is loaded afresh, given the number as the report variable CountNo, prepared and shown in
 // the preview, from which the user prints. Which boxes are printed is asked by the template's own

@@ -1,4 +1,5 @@
-// What the two consolidation-number dialogs share: the search dialog's look, keys and caller
+// TFrSearchConsoBase: what the two consolidation-number dialogs share: the search dialog's look, keys
+// and caller
 // protocol, with a sort memory of each dialog class's own (kept for the run, not shared with the
 // other search dialogs) and no purge of deleted documents.
 //

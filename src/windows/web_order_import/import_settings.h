@@ -1,4 +1,4 @@
-// Where the web-order import finds the order web server, and the addresses it uses there.
+// WebOrderSettings: where the web-order import finds the order web server, and the addresses it uses there.
 //
 // The server is a setting of the installation, kept in the company's Config row (columns added by
 // the import window's schema upgrade, see docs/web-order-import.md):

@@ -1,4 +1,5 @@
-// Tells the order web site which order lines were stored: one acknowledgement request per web id,
+// Acknowledger: tells the order web site which order lines were stored: one acknowledgement request per
+// web id,
 // sent after the import has committed, one every three seconds, by the event loop's timer (the
 // window stays responsive; no database transaction is held meanwhile). The requests themselves run
 // in the background and are not waited for.

@@ -1,4 +1,5 @@
-// The web-order import window (menu option 100): fetches the order file of one zone from the order
+// TFrLoadFileXML_Varnotek: the web-order import window (menu option 100): fetches the order file of one
+// zone from the order
 // web site, stores its lines as approved sales orders, gives the zone's open sales orders one
 // consolidation number and prints the consolidation (docs/web-order-import.md).
 //

@@ -1,5 +1,5 @@
 // The statements of the zone consolidation window, each in T-SQL with its SQLite twin beside it
-// (consolidate_qel_dru_sql.cpp). Parameters:
+// (zone_consolidation_sql.cpp). Parameters:
 //   QZone          -
 //   QLoad          SendDate (date, time removed), Zone (zone Id)
 //   QConsoHd       DocNo

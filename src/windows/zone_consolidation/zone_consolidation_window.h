@@ -1,4 +1,5 @@
-// The zone consolidation window (menu option 200): gathers the due sales-order lines of one zone
+// TFrConsolidate_Qel_Dru: the zone consolidation window (menu option 200): gathers the due sales-order
+// lines of one zone
 // and send date, allocates a quantity to send against the stock on hand, records the truck crew,
 // shows the load's weight, saves the document under a "CONSOLIDAT" number and prints it, and later
 // has the server turn it into invoices and prints the delivery notes (docs/consolidation.md).
