@@ -1,19 +1,27 @@
 #include "date_frame.h"
 
+#include <QHBoxLayout>
+
 #include "data_module.h"
 #include "framework.h"
 #include "prompts.h"
 
 TFaGetDate::TFaGetDate(QWidget* parent) : QWidget(parent) {
   setFont(framework::FormFont(13));
-  setFixedSize(177, 22);
   Label2 = new QLabel(QStringLiteral("วันที่"), this);
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Label2->setGeometry(0, 0, 52, 22);
+  Label2->setMinimumWidth(52);
   DocDate = new widgets::DBDateEdit(this);
   DocDate->setObjectName(QStringLiteral("DocDate"));
-  DocDate->setGeometry(56, 0, 120, 22);
+  // A whole date with its calendar button, never less than the design's 120 pixels.
+  DocDate->setFixedSize(std::max(120, DocDate->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 40), 22);
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 1, 0);
+  row->setSpacing(4);
+  row->addWidget(Label2);
+  row->addWidget(DocDate);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   DocDate->OnExit = [this](QObject* sender) { DocDateExit(sender); };
 }
 

@@ -1,6 +1,7 @@
 #include "doc_no_frame.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 
 #include "framework.h"
 #include "prompts.h"
@@ -8,20 +9,28 @@
 
 TFaGetDocNo::TFaGetDocNo(QWidget* parent) : QWidget(parent) {
   setFont(framework::FormFont(13));
-  setFixedSize(196, 24);
   Label1 = new QLabel(QStringLiteral("เลขที่"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Label1->setGeometry(0, 0, 46, 24);
+  Label1->setMinimumWidth(46);
   DocNo = new widgets::DBEdit(this);
   DocNo->setObjectName(QStringLiteral("DocNo"));
   DocNo->setCharCase(widgets::Edit::CharCase::Upper);
-  DocNo->setGeometry(50, 1, 120, 22);
+  // A whole document number ("CON260000000008") shows, never less than the design's 120 pixels.
+  DocNo->setFixedSize(framework::CodeEditWidth(DocNo, 15), 22);
   BtSearch = new widgets::SpeedButton(this);
   BtSearch->setObjectName(QStringLiteral("BtSearch"));
   BtSearch->setIcon(framework::GlyphIcon(framework::Glyph::Search));
   BtSearch->setToolTip(QStringLiteral("ค้นหาเลขที่เอกสาร"));
-  BtSearch->setGeometry(172, 1, 22, 22);
+  BtSearch->setFixedSize(22, 22);
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 1, 2, 1);
+  row->setSpacing(2);
+  row->addWidget(Label1);
+  row->addSpacing(2);
+  row->addWidget(DocNo);
+  row->addWidget(BtSearch);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   DocNo->OnKeyDown = [this](QObject* sender, int& key, Qt::KeyboardModifiers shift) { DocNoKeyDown(sender, key, shift); };
   connect(qApp, &QApplication::focusChanged, this, &TFaGetDocNo::focusMoved);
 }

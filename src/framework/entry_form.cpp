@@ -8,6 +8,7 @@
 
 #include "prompts.h"
 #include "tool_images.h"
+#include "window_size.h"
 
 TFrForm::TFrForm(QWidget* parent) : QWidget(parent) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -138,14 +139,19 @@ QToolButton* TFrForm::makeButton(QAction* action) {
   return b;
 }
 
-void TFrForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
+void TFrForm::SetClientSize(int width, int height) {
+  designSize_ = QSize(width, height);
+  resize(designSize_);
+}
 
 void TFrForm::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (shown_ || e->spontaneous()) return;
   shown_ = true;
-  framework::CenterOnScreen(this);
+  // The show handler installs the grids' columns; the window then opens large enough for them.
   FormShow(this);
+  framework::FitWindow(this, designSize_);
+  framework::CenterOnScreen(this);
 }
 
 void TFrForm::closeEvent(QCloseEvent* e) {

@@ -76,8 +76,11 @@ class TFrForm : public QWidget {
   void ClearStatus() { ShowStatus(QString()); }
   QString StatusText() const { return StatusMessage->text(); }
 
-  // The fixed client size of the window (the design size is 632 x 421).
+  // The design client size of the window (632 x 421 unless a form sets its own). The window is
+  // resizable; it opens at least at this size and large enough for its controls and grid columns,
+  // or at the size the user left it at (framework/window_size.h).
   void SetClientSize(int width, int height);
+  QSize DesignSize() const { return designSize_; }
 
   // ---- Handlers (a derived form overrides them and calls the base first) ----
   // The window is shown for the first time.
@@ -109,4 +112,5 @@ class TFrForm : public QWidget {
   QToolButton* makeButton(QAction* action);
   widgets::KeyPreview* keyPreview_;
   bool shown_ = false;
+  QSize designSize_{632, 421};
 };

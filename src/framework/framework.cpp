@@ -18,6 +18,12 @@ QFont FormFont(int pixelSize) {
   return f;
 }
 
+int CodeEditWidth(const QWidget* edit, int chars, int designWidth) {
+  // Document numbers are a few capitals and digits ("CON260000000008").
+  const QString sample = QStringLiteral("CON") + QString(std::max(0, chars - 3), QLatin1Char('0'));
+  return std::max(designWidth, edit->fontMetrics().horizontalAdvance(sample) + 16);
+}
+
 void CenterOnScreen(QWidget* window) {
   QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
   if (!s) return;

@@ -17,6 +17,10 @@ bool IsThai();
 // behind it for systems that lack it.
 QFont FormFont(int pixelSize = 13);
 
+// The width of an edit that shows a code or number of `chars` characters whole in the edit's font,
+// never less than the design width of 120 pixels.
+int CodeEditWidth(const QWidget* edit, int chars, int designWidth = 120);
+
 // Centres a window on the screen it is on (or the primary screen).
 void CenterOnScreen(QWidget* window);
 

@@ -1,5 +1,7 @@
 #include "search_dialog.h"
 
+#include "window_size.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QShowEvent>
@@ -97,7 +99,10 @@ TFrSearch::TFrSearch(QWidget* parent)
   SetClientSize(528, 279);
 }
 
-void TFrSearch::SetClientSize(int width, int height) { setFixedSize(width, height); }
+void TFrSearch::SetClientSize(int width, int height) {
+  designSize_ = QSize(width, height);
+  resize(designSize_);
+}
 
 int TFrSearch::ShowModal() { return widgets::ShowModal(*this); }
 
@@ -109,8 +114,9 @@ QString TFrSearch::LikeFilter(const QString& lead, const QString& text) {
 void TFrSearch::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (e->spontaneous()) return;
-  framework::CenterOnScreen(this);
   FormShow(this);
+  framework::FitWindow(this, designSize_);
+  framework::CenterOnScreen(this);
 }
 
 void TFrSearch::FormShow(QObject*) {

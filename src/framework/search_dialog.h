@@ -103,4 +103,5 @@ class TFrSearch : public QDialog {
   bool largeObjectField(int column) const;
   widgets::KeyPreview* keyPreview_;
   bool closing_ = false;
+  QSize designSize_{528, 279};
 };

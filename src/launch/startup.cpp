@@ -13,6 +13,7 @@
 #include "net/http.h"
 #include "prompts.h"
 #include "prompts_seam.h"
+#include "qt_thai.h"
 #include "splash.h"
 #include "textutil/dates.h"
 
@@ -76,6 +77,9 @@ Outcome Startup::runSteps(const StartOptions& options) {
   if (!config_->GetCompanyConfig(arg(3))) return Outcome::CompanyNotFound;
   // 8. Caption, user and rights.
   config_->CheckRight(config_->MenuId, config_->UserId);
+  // A user who works in Thai gets Qt's own dialogs (printer, page set-up, files) and the preview
+  // in Thai too.
+  if (config_->IsThai) widgets::InstallQtThai();
   // 9. Schema upgrade and version gate; opens the data connection.
   const bool current = dm_->CheckVersionProgramEXE(QString::fromLatin1(kProgramExe), kProgramVersion);
 

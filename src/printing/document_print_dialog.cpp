@@ -21,6 +21,9 @@
 #include "data_module.h"
 #include "config_module.h"
 #include "error_reporter.h"
+#include "report/export.h"
+#include "report/print_target.h"
+#include "window_size.h"
 #include "embedded/schema.h"
 #include "voucher_print_dialog.h"
 #include "key_preview.h"
@@ -139,8 +142,6 @@ TFrDocPrintForm::TFrDocPrintForm(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(BSetPrinter);
   buttons->addWidget(BExit);
   layout_->addLayout(buttons);
-  const int charWidth = fontMetrics().averageCharWidth();
-  resize(std::max(charWidth * 62, 420), 220);
 
   KeyPreview = new widgets::KeyPreview(this);
   KeyPreview->KeyDown = [this](QObject* sender, int& key, Qt::KeyboardModifiers shift) {
@@ -164,10 +165,7 @@ TFrDocPrintForm::~TFrDocPrintForm() {
   delete SQLUpdateSystemForm;
 }
 
-QPrinter& TFrDocPrintForm::Printer() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  return *printer_;
-}
+QPrinter& TFrDocPrintForm::Printer() { return report::currentPrinter(); }
 
 void TFrDocPrintForm::ApplyLanguage(bool thai) {
   if (thai) {
@@ -241,8 +239,11 @@ bool TFrDocPrintForm::PrintToPdf(const QString& pdfPath) {
 
 void TFrDocPrintForm::FormShow() {
   FormCount = 0;
-  PlaceTopRight();
   ApplyLanguage(DMConfig ? DMConfig->IsThai : true);
+  // The title says which document prints: its print code and number.
+  setWindowTitle(windowTitle() + QStringLiteral(" - ") + PrintCode.trimmed() + QLatin1Char(' ') + DocNo.trimmed());
+  framework::FitWindow(this, DesignSize());
+  PlaceTopRight();
 
   QSystemForm->close();
   // SQLite has no If: the embedded server's upgrade helper adds the column the first statement adds.
@@ -322,15 +323,41 @@ void TFrDocPrintForm::BDisplayClick() { OutputSelectedForm(OutputMode::Preview);
 void TFrDocPrintForm::BPrintClick() { OutputSelectedForm(OutputMode::Print); }
 void TFrDocPrintForm::BExitClick() { close(); }
 
-void TFrDocPrintForm::BSetPrinterClick() {
-  QPrintDialog dlg(&Printer(), this);
+void TFrDocPrintForm::BSetPrinterClick() { SetUpPrinter(this); }
+
+void TFrDocPrintForm::SetUpPrinter(QWidget* parent) {
+  // The one printer of the run: the print buttons, the preview's Print, the voucher dialog and the
+  // sticker window all print on what is chosen here.
+  QPrintDialog dlg(&report::currentPrinter(), parent);
   dlg.setOption(QAbstractPrintDialog::PrintToFile, true);
   widgets::ShowModal(dlg);
+}
+
+QSize TFrDocPrintForm::DesignSize() const {
+  // The form list's sixty characters side by side with its frame, the four buttons below.
+  const int width = std::max(SystemFormList->sizeHint().width(), layout_->sizeHint().width()) + 24;
+  return QSize(std::max(width, 420), 220);
 }
 
 void TFrDocPrintForm::frf1Click() {
   if (!QSystemForm->active() || QSystemForm->isEmpty()) return;
   prompts::message(QSystemForm->asString(QStringLiteral("FrfName")));
+}
+
+void TFrDocPrintForm::PrintTo(const QString& pdf) {
+  if (pdf.isEmpty()) {
+    frfReport.printPrepared(1, &Printer(), this);
+    return;
+  }
+  // A PDF file for this document only; the next print asks again.
+  Printer().setOutputFileName(pdf);
+  try {
+    frfReport.printPrepared(1, &Printer(), this);
+  } catch (...) {
+    Printer().setOutputFileName(QString());
+    throw;
+  }
+  Printer().setOutputFileName(QString());
 }
 
 QString TFrDocPrintForm::Quoted(const QString& text) {
@@ -420,6 +447,7 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
   }
 
   frfReport.clear();
+  frfReport.setDocumentName(DocNo.trimmed());
   const bool canPrint = QSystemForm->asString(QStringLiteral("ShowPrintPreview")).trimmed() == QLatin1String("Y");
   using B = report::PreviewButton;
   frfReport.setPreviewButtons(canPrint ? (B::Zoom | B::Print | B::Find | B::Help | B::Exit | B::PageSetup)
@@ -438,8 +466,11 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
     return;
   }
   if (!frfReport.prepare()) return;
+  // No printer installed: the document goes to a PDF file, or nowhere when the user cancels.
+  const QString pdf = report::printerReady(Printer()) ? QString() : report::askPdfFile(this, DocNo.trimmed());
+  if (!report::printerReady(Printer()) && pdf.isEmpty()) return;
   DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
-  frfReport.printPrepared(1, &Printer());
+  PrintTo(pdf);
   const QString site = DMConfig ? DMConfig->DatabaseName.trimmed().toUpper() : QString();
   if (FormCount == 1 || site == QLatin1String("RUF_AS")) close();
 }

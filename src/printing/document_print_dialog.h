@@ -99,9 +99,12 @@ class TFrDocPrintForm : public QDialog {
   // The number of forms listed when the dialog was shown.
   int FormCount = 0;
 
-  // The printer prints go to (the current printer; the printer set-up dialog changes it). Tests
-  // point it at a PDF file.
+  // The printer prints go to: the one printer of the run (report::currentPrinter()), which the
+  // printer set-up dialog changes and the preview, the voucher dialog and the sticker window share.
+  // Tests point it at a PDF file.
   QPrinter& Printer();
+  // The platform's printer set-up dialog on the printer of the run.
+  static void SetUpPrinter(QWidget* parent);
 
   // The voucher dialog, once the hand-off has made it.
   TFrDocPrintFormGLAuto* GLAutoForm() const { return glAuto_.get(); }
@@ -144,6 +147,10 @@ class TFrDocPrintForm : public QDialog {
   static QString Quoted(const QString& text);
 
   QVBoxLayout* MainLayout() const { return layout_; }
+  // The size the dialog opens at (at least): room for the form list's columns and the buttons.
+  virtual QSize DesignSize() const;
+  // Prints the prepared report on the printer, or into `pdf` when it is not empty.
+  void PrintTo(const QString& pdf);
   // Runs a handler of a control; a failure goes to the program's error reporter and the dialog
   // stays as it is.
   void Guarded(const std::function<void()>& handler);
@@ -153,7 +160,6 @@ class TFrDocPrintForm : public QDialog {
   data::UnitQuantities& UnitQuantities();
 
   QVBoxLayout* layout_ = nullptr;
-  std::unique_ptr<QPrinter> printer_;
   std::shared_ptr<printing::CompanyLibrary> company_;
   std::unique_ptr<data::UnitQuantities> units_;
   std::unique_ptr<TFrDocPrintFormGLAuto> glAuto_;

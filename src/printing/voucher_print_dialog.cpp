@@ -12,6 +12,8 @@
 #include "modal.h"
 #include "prompts.h"
 #include "voucher_kind.h"
+#include "report/print_target.h"
+#include "window_size.h"
 
 TFrDocPrintFormGLAuto::TFrDocPrintFormGLAuto(QWidget* parent) : TFrDocPrintForm(parent) {
   SystemFormList->hide();
@@ -39,8 +41,9 @@ void TFrDocPrintFormGLAuto::ShowModal() {
 }
 
 void TFrDocPrintFormGLAuto::FormShow() {
-  PlaceTopRight();
   ApplyLanguage(DMConfig ? DMConfig->IsThai : true);
+  framework::FitWindow(this, DesignSize());
+  PlaceTopRight();
   BDisplay->setFocus();
 }
 
@@ -58,6 +61,7 @@ void TFrDocPrintFormGLAuto::Output(OutputMode mode) {
   PrintCode = printing::VoucherKind(PrintCode);
 
   frfReport.clear();
+  frfReport.setDocumentName(DocNo.trimmed());
   frfReport.setPreviewButtons(report::kAllPreviewButtons);
   if (!frfReport.loadFromFile(path)) {
     prompts::message(QStringLiteral("ไม่พบฟอร์ม บันทึกบัญชี"));
@@ -74,6 +78,8 @@ void TFrDocPrintFormGLAuto::Output(OutputMode mode) {
     return;
   }
   if (!frfReport.prepare()) return;
+  const QString pdf = report::printerReady(Printer()) ? QString() : report::askPdfFile(this, DocNo.trimmed());
+  if (!report::printerReady(Printer()) && pdf.isEmpty()) return;
   DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
-  frfReport.printPrepared(1, &Printer());
+  PrintTo(pdf);
 }

@@ -21,6 +21,22 @@ QString colours(Style s) {
 }
 }  // namespace
 
+QString DisplayText(const QString& text) {
+  // A line break is CR LF, LF CR, or either alone: each pair is one break, never a blank line.
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+      out += c;
+      continue;
+    }
+    out += QLatin1Char('\n');
+    if (i + 1 < text.size() && (text[i + 1] == QLatin1Char('\r') || text[i + 1] == QLatin1Char('\n')) && text[i + 1] != c) ++i;
+  }
+  return out;
+}
+
 Prompts& current() { return *slot(); }
 
 std::shared_ptr<Prompts> install(std::shared_ptr<Prompts> p) {
@@ -32,7 +48,7 @@ std::shared_ptr<Prompts> install(std::shared_ptr<Prompts> p) {
 void QtPrompts::message(const QString& text, Style style, const QString& title) {
   QMessageBox box(QApplication::activeWindow());
   box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
-  box.setText(text);
+  box.setText(DisplayText(text));
   switch (style) {
     case Style::Info: box.setIcon(QMessageBox::Information); break;
     case Style::Warning: box.setIcon(QMessageBox::Warning); break;
@@ -45,8 +61,8 @@ void QtPrompts::message(const QString& text, Style style, const QString& title) 
 
 bool QtPrompts::confirm(const QString& text, Style style, const QString& title) {
   QMessageBox box(QApplication::activeWindow());
-  box.setWindowTitle(title.isEmpty() ? QStringLiteral("Confirm") : title);
-  box.setText(text);
+  box.setWindowTitle(title.isEmpty() ? QCoreApplication::translate("prompts", "Confirm") : title);
+  box.setText(DisplayText(text));
   box.setIcon(QMessageBox::Question);
   box.setStyleSheet(colours(style));
   QPushButton* yes = box.addButton(QStringLiteral("Yes"), QMessageBox::YesRole);

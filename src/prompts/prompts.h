@@ -30,6 +30,10 @@ class Prompts {
   virtual bool confirm(const QString& text, Style style = Style::DataModule, const QString& title = QString()) = 0;
 };
 
+// The text as a box shows it: every line break (CR LF, LF CR, CR or LF) one line break. The text
+// kept in logs and stored keeps its own breaks.
+QString DisplayText(const QString& text);
+
 // The service in use (the Qt boxes unless a test installed another).
 Prompts& current();
 // Installs a service; returns the previous one. Passing nullptr restores the Qt boxes.

@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QCoreApplication>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTextStream>
@@ -214,7 +215,7 @@ void printPages(const PreparedReport& report, QPrinter& printer, int copies) {
   if (!paperChosen()) printer.setPageLayout(pageLayout(report.page));
   printer.setCopyCount(std::max(1, copies));
   QPainter painter;
-  if (!painter.begin(&printer)) throw ReportError(QStringLiteral("The printer '%1' cannot print").arg(printer.printerName()));
+  if (!painter.begin(&printer)) throw ReportError(QCoreApplication::translate("report::Printing", "The printer '%1' cannot print").arg(printer.printerName()));
   double dpmm = printer.resolution() / 25.4;
   if (paperChosen()) {
     const QRectF paper = printer.paperRect(QPrinter::Millimeter);

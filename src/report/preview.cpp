@@ -2,6 +2,7 @@
 
 #include "report/engine.h"
 #include "report/export.h"
+#include "report/print_target.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -90,12 +91,16 @@ PreviewWindow::PreviewWindow(const PreparedReport& report, PreviewButtons button
   connect(zoomBox_, &QComboBox::activated, this, [this](int i) { setZoom(zoomBox_->itemData(i).toDouble()); });
   connect(zoomIn, &QToolButton::clicked, this, [this] { setZoom(zoom() * 1.25); });
 
+  zoomIn->setToolTip(tr("Zoom in"));
+  zoomBox_->setToolTip(tr("Zoom"));
   auto* prev = new QToolButton(this);
+  prev->setToolTip(tr("Previous page"));
   prev->setText(QStringLiteral("<"));
   prev->setObjectName(QStringLiteral("previousPage"));
   auto* next = new QToolButton(this);
   next->setText(QStringLiteral(">"));
   next->setObjectName(QStringLiteral("nextPage"));
+  next->setToolTip(tr("Next page"));
   pageLabel_ = new QLabel(this);
   bar->addWidget(prev);
   bar->addWidget(pageLabel_);
@@ -202,7 +207,8 @@ bool PreviewWindow::findNext(const QString& text) {
 
 void PreviewWindow::print() {
   try {
-    printPages(report_, currentPrinter(), 1);
+    // The printer chosen in the print dialog's printer set-up (or PDF when none is installed).
+    if (!printOnChosenPrinter(report_, this, 1, documentName_)) return;
     Q_EMIT printed();
   } catch (const ReportError& e) {
     QMessageBox::warning(this, windowTitle(), e.message());
@@ -218,6 +224,8 @@ void PreviewWindow::help() {
   QMessageBox::information(this, windowTitle(),
                            tr("Page Up / Page Down: previous / next page\nCtrl+F: find\n+ and the zoom list: zoom\nEscape: close"));
 }
+
+void PreviewWindow::setDocumentName(const QString& name) { documentName_ = name; }
 
 void PreviewWindow::updatePageLabel() {
   pageLabel_->setText(QStringLiteral("%1 / %2").arg(pageCount() ? pageIndex() + 1 : 0).arg(pageCount()));

@@ -46,6 +46,8 @@ class PreviewWindow : public QDialog {
   void setZoom(double factor);
 
   QToolButton* button(PreviewButton which) const;
+  // The name a PDF file is offered under when no printer is installed (a document number).
+  void setDocumentName(const QString& name);
 
  Q_SIGNALS:
   void printed();
@@ -63,6 +65,7 @@ class PreviewWindow : public QDialog {
   QLineEdit* findEdit_ = nullptr;
   QLabel* pageLabel_ = nullptr;
   QMap<int, QToolButton*> buttons_;
+  QString documentName_;
   int findPage_ = 0;
   int findItem_ = -1;
 };

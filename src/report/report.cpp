@@ -1,5 +1,7 @@
 #include "report/report.h"
 
+#include "report/print_target.h"
+
 #include "report/export.h"
 
 #include <QFileInfo>
@@ -43,15 +45,19 @@ int Report::pageCount() const { return static_cast<int>(prepared_.pages.size());
 
 void Report::showPreview(QWidget* parent) {
   PreviewWindow w(prepared_, buttons_, parent);
-  if (!fileName().isEmpty()) w.setWindowTitle(QFileInfo(fileName()).fileName());
+  QString title = documentName_;
+  if (!fileName().isEmpty()) title = (title.isEmpty() ? QString() : title + QStringLiteral(" - ")) + QFileInfo(fileName()).fileName();
+  if (!title.isEmpty()) w.setWindowTitle(PreviewWindow::tr("Preview") + QStringLiteral(" - ") + title);
+  w.setDocumentName(documentName_.isEmpty() ? QFileInfo(fileName()).completeBaseName() : documentName_);
   if (previewHook_) previewHook_(w);
   w.exec();
 }
 
 void Report::setPreviewHook(std::function<void(PreviewWindow&)> hook) { previewHook_ = std::move(hook); }
 
-void Report::printPrepared(int copies, QPrinter* printer) {
-  printPages(prepared_, printer ? *printer : currentPrinter(), copies);
+bool Report::printPrepared(int copies, QPrinter* printer, QWidget* parent) {
+  return printOnChosenPrinter(prepared_, parent, copies,
+                              documentName_.isEmpty() ? QFileInfo(fileName()).completeBaseName() : documentName_, printer);
 }
 
 void Report::exportPdf(const QString& path) const { report::exportPdf(prepared_, path); }

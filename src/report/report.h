@@ -67,8 +67,14 @@ class Report {
   void showPreview(QWidget* parent = nullptr);
   // Called with the preview window before it is shown modally (tests close it from here).
   void setPreviewHook(std::function<void(PreviewWindow&)> hook);
-  // Prints every prepared page on the current printer (or `printer`), without a dialog.
-  void printPrepared(int copies = 1, QPrinter* printer = nullptr);
+  // Prints every prepared page on the current printer (or `printer`), without a dialog. With no
+  // printer installed the pages go to a PDF file the user names (print_target.h); false when the
+  // user cancelled that.
+  bool printPrepared(int copies = 1, QPrinter* printer = nullptr, QWidget* parent = nullptr);
+  // The name of the document (its number): the title of the preview and the name a PDF file is
+  // offered under.
+  void setDocumentName(const QString& name) { documentName_ = name; }
+  QString documentName() const { return documentName_; }
 
   void exportPdf(const QString& path) const;
   void exportText(const QString& path) const;
@@ -95,6 +101,7 @@ class Report {
   PreparedReport prepared_;
   PreviewButtons buttons_ = kAllPreviewButtons;
   std::function<void(PreviewWindow&)> previewHook_;
+  QString documentName_;
 };
 
 }  // namespace report

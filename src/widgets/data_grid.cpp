@@ -9,6 +9,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QSet>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBoundaryFinder>
 
 #include "edits.h"
 #include "textutil/dates.h"
@@ -360,6 +365,7 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent), model_(new ResultModel(thi
   hh->setSectionsClickable(true);
   hh->setHighlightSections(false);
   hh->setSectionResizeMode(QHeaderView::Interactive);
+  hh->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
   connect(hh, &QHeaderView::sectionClicked, this, [this](int section) {
     if (section >= 0 && section < model_->columns().size()) Q_EMIT titleClicked(model_->columns()[section].field);
   });
@@ -392,12 +398,125 @@ GridColumn* DbGrid::column(const QString& field) {
   return i < 0 ? nullptr : &model_->columnAt(i);
 }
 
-void DbGrid::applyColumns() {
-  const int unit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+int DbGrid::charWidth() const { return CharWidth(fontMetrics()); }
+
+int DbGrid::CharWidth(const QFontMetrics& fm) {
+  // One character of a column: the average digit of the grid's font (numbers, dates and document
+  // numbers are mostly digits). Once rows are there, each column takes the width of its widest
+  // text (a Thai name, a code of capitals) instead, so nothing is cut.
+  static const QString digits = QStringLiteral("0123456789");
+  return int(std::ceil(fm.horizontalAdvance(digits) / double(digits.size())));
+}
+
+int DbGrid::TitleWidth(const QFontMetrics& fm, const QString& title) {
+  // A title may take two lines, broken where the language allows (between Thai words too): the
+  // narrowest of the two-line layouts, or the one line when it has no break.
+  int best = fm.horizontalAdvance(title);
+  QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, title);
+  for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < title.size(); at = breaks.toNextBoundary())
+    best = std::min(best, std::max(fm.horizontalAdvance(title.left(at).trimmed()), fm.horizontalAdvance(title.mid(at).trimmed())));
+  return best;
+}
+
+int DbGrid::cellPadding() const {
+  // The delegate's text margins on both sides, the grid line and a pixel of air.
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  return 2 * margin + 2;
+}
+
+int DbGrid::designWidth(int column) const {
   const auto& cs = model_->columns();
+  if (column < 0 || column >= cs.size()) return 0;
+  const GridColumn& c = cs[column];
+  static const QString digits = QStringLiteral("0123456789");
+  const double digit = fontMetrics().horizontalAdvance(digits) / double(digits.size());
+  int w = c.widthPixels > 0 ? c.widthPixels : int(std::lround(c.widthChars * digit)) + cellPadding();
+  if (c.isCheckBox()) w = std::max(w, style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this) + cellPadding());
+  // The title is never cut (on two lines when it is longer than the column's texts).
+  const QString title = model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+  const int titleMargin = 2 * (style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 2);
+  return std::max(w, TitleWidth(horizontalHeader()->fontMetrics(), title) + titleMargin);
+}
+
+int DbGrid::contentWidth(int column, int rows) const {
+  if (column < 0 || column >= model_->columns().size() || model_->columns()[column].isCheckBox()) return 0;
+  const QFontMetrics fm = fontMetrics();
+  QSet<QString> seen;
+  int widest = 0;
+  const int n = std::min(rows, model_->rowCount());
+  for (int r = 0; r < n; ++r) {
+    const QString text = model_->data(model_->index(r, column), Qt::DisplayRole).toString();
+    if (text.isEmpty() || seen.contains(text)) continue;
+    seen.insert(text);
+    widest = std::max(widest, fm.horizontalAdvance(text));
+  }
+  return widest ? widest + cellPadding() : 0;
+}
+
+void DbGrid::applyColumns() {
+  // An empty grid shows its design widths (characters of the grid's font, never less than the
+  // title); rows make each column as wide as its widest text and its title, so that numbers, codes
+  // and names are never cut and the columns take no more room than they need.
+  const auto& cs = model_->columns();
+  const int titleMargin = 2 * (style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 2);
+  for (int i = 0; i < cs.size(); ++i) {
+    const int content = contentWidth(i, kMeasuredRows);
+    if (model_->rowCount() == 0 || cs[i].widthPixels > 0) {
+      setColumnWidth(i, std::max(designWidth(i), content));
+      continue;
+    }
+    const QString title = model_->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+    int w = std::max(content, TitleWidth(horizontalHeader()->fontMetrics(), title) + titleMargin);
+    if (cs[i].isCheckBox()) w = std::max(w, style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this) + cellPadding());
+    setColumnWidth(i, w);
+  }
+  // Room for titles on two lines where a column is narrower than its title.
+  const QFontMetrics hfm = horizontalHeader()->fontMetrics();
+  bool twoLines = false;
   for (int i = 0; i < cs.size(); ++i)
-    setColumnWidth(i, cs[i].widthPixels > 0 ? cs[i].widthPixels : cs[i].widthChars * unit + 8);
+    twoLines = twoLines || hfm.horizontalAdvance(model_->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) >
+                               columnWidth(i) - 2 * (style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 2);
+  horizontalHeader()->setFixedHeight((twoLines ? 2 : 1) * hfm.height() + 10);
+  updateGeometry();
   viewport()->update();
+  growWindowToColumns();
+}
+
+void DbGrid::growWindowToColumns() {
+  // Rows that came in with longer texts than the window was opened for: the window grows (within
+  // the screen's free area) so that no column has to be scrolled to.
+  QWidget* w = window();
+  if (!w || w == this || !w->isVisible() || w->isMaximized() || w->isFullScreen()) return;
+  const int scroll = verticalScrollBar()->isVisible() ? 0 : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  const int missing = columnsWidth() - (viewport()->width() - scroll);
+  if (missing <= 0) return;
+  const QScreen* screen = w->screen();
+  if (!screen) return;
+  const QRect avail = screen->availableGeometry();
+  const int frame = w->frameGeometry().width() - w->width();
+  const int width = std::min(w->width() + missing, avail.width() - frame);
+  if (width <= w->width()) return;
+  w->resize(width, w->height());
+  // Still on the screen: a window that grew past the right edge moves left.
+  const QRect f = w->frameGeometry();
+  if (f.right() > avail.right()) w->move(std::max(avail.left(), w->x() - (f.right() - avail.right())), w->y());
+}
+
+int DbGrid::columnsWidth() const {
+  int w = 0;
+  for (int i = 0; i < model_->columns().size(); ++i)
+    if (!isColumnHidden(i)) w += columnWidth(i);
+  return w;
+}
+
+QSize DbGrid::sizeHint() const {
+  // Room for every column side by side, the vertical scroll bar and ten rows.
+  const int frame = 2 * frameWidth();
+  const int vh = verticalHeader()->isVisible() ? verticalHeader()->sizeHint().width() : 0;
+  const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  const int width = frame + vh + columnsWidth() + scroll;
+  const int height = frame + horizontalHeader()->sizeHint().height() + 10 * verticalHeader()->defaultSectionSize() + scroll;
+  return QSize(std::max(width, 120), height);
 }
 
 void DbGrid::addColumnLine(const QString& line) {

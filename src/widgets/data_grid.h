@@ -122,6 +122,22 @@ class DbGrid : public QTableView {
   const QVector<GridColumn>& columns() const { return model_->columns(); }
   GridColumn* column(const QString& field);  // change and call applyColumns(); null when absent
   void applyColumns();
+  // The width of one character of a column in a font (the average digit); longer texts widen
+  // their column.
+  static int CharWidth(const QFontMetrics& fm);
+  // The width a column title needs, on two lines where it can break.
+  static int TitleWidth(const QFontMetrics& fm, const QString& title);
+  int charWidth() const;
+  // The width a column opens at: its characters (or pixels), never less than its title.
+  int designWidth(int column) const;
+  // The widest text of a column among its first `rows` rows, with the cell's margins (0: none).
+  int contentWidth(int column, int rows) const;
+  // The widths of the visible columns together.
+  int columnsWidth() const;
+  // Every column side by side, the vertical scroll bar and ten rows.
+  QSize sizeHint() const override;
+  // The rows whose texts widen a column (the first ones of a long list are enough).
+  static constexpr int kMeasuredRows = 500;
   // A column from a tab-separated line: field, width in characters, title, read-only mark ("T"/"F").
   void addColumnLine(const QString& line);
   // Attaches a check box bound to "checked;clear" values (e.g. "Y;N") to a column.
@@ -158,6 +174,8 @@ class DbGrid : public QTableView {
 
  private:
   void followCursor();
+  int cellPadding() const;
+  void growWindowToColumns();
   ResultModel* model_;
   bool following_ = false;
 };

@@ -173,6 +173,29 @@ TEST_F(DataModule, ConfirmYesNoOnTheRealBox) {
   prompts::install(previous);
 }
 
+TEST_F(DataModule, AMessagesLineBreaksShowAsOneBreakEach) {
+  // Messages write their breaks LF CR; a box shows each pair as one break, never a blank line.
+  const struct {
+    const char* text;
+    const char* shown;
+  } cases[] = {{"a\n\rb", "a\nb"},          {"a\r\nb", "a\nb"},       {"a\n\r\n\rb", "a\n\nb"},
+               {"a\r\n\r\nb", "a\n\nb"}, {"a\nb\rc", "a\nb\nc"}, {"a\n\nb", "a\n\nb"},
+               {"no break", "no break"}};
+  for (const auto& c : cases) EXPECT_EQ(prompts::DisplayText(QString::fromUtf8(c.text)), QString::fromUtf8(c.shown)) << c.text;
+
+  auto previous = prompts::install(nullptr);  // the real Qt boxes
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    shown = box->text();
+    box->accept();
+  });
+  prompts::message(QStringLiteral("ไม่พบบาร์โค้คราคาที่ป้อน\n\rกรุณาตรวจสอบอีกครั้ง"));
+  EXPECT_EQ(shown, QStringLiteral("ไม่พบบาร์โค้คราคาที่ป้อน\nกรุณาตรวจสอบอีกครั้ง"));
+  prompts::install(previous);
+}
+
 class OldCompanyDatabase : public Modules {
  protected:
   OldCompanyDatabase() : Modules(baseOptions()) {}

@@ -6,7 +6,15 @@
 #include <QHash>
 #include <QLocale>
 #include <QFile>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTabWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -26,6 +34,7 @@
 #include "print_procedures.h"
 #include "qstring_print.h"
 #include "report/preview.h"
+#include "report/print_target.h"
 #include "shipped_forms.h"
 #include "textutil/amount_words.h"
 
@@ -370,7 +379,7 @@ TEST_F(DocPrintForm, LanguageTextsFollowTheUser) {
     TFrDocPrintForm& f = dialog("X1", 2026, "MONEYBILL", "lang.pdf");
     widgets::ScopedModalDrivers drivers;
     drivers.then([&](QDialog&) {
-      EXPECT_EQ(f.windowTitle(), QString::fromUtf8(c.caption));
+      EXPECT_EQ(f.windowTitle(), QString::fromUtf8(c.caption) + " - MONEYBILL X1") << "the caption names the document";
       EXPECT_EQ(f.BDisplay->text(), QString::fromUtf8(c.display));
       EXPECT_EQ(f.BExit->toolTip(), QString::fromUtf8(c.exitHint));
       EXPECT_EQ(f.SystemFormList->resultModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
@@ -671,6 +680,131 @@ TEST_F(DocPrintForm, PrintToPdfPrintsTheFirstFormIntoAFileWithoutTheDialog) {
   f.DocNo = QStringLiteral("NO-SUCH-DOC");
   EXPECT_THROW(f.PrintToPdf(out.filePath(QStringLiteral("missing.pdf"))), std::exception);
   EXPECT_EQ(logCount(DM->LogCodePrint), printsBefore + 1);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- The one printer of the run, Thai dialogs, PDF when no printer is installed ----------------
+
+// Every text a dialog shows a user: titles, buttons, labels, group boxes, tabs.
+QStringList dialogTexts(QWidget& d) {
+  QStringList texts{d.windowTitle()};
+  for (QAbstractButton* b : d.findChildren<QAbstractButton*>()) texts << b->text();
+  for (QLabel* l : d.findChildren<QLabel*>()) texts << l->text();
+  for (QGroupBox* g : d.findChildren<QGroupBox*>()) texts << g->title();
+  for (QTabWidget* t : d.findChildren<QTabWidget*>())
+    for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+  texts.removeAll(QString());
+  return texts;
+}
+bool thai(const QString& s) {
+  return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0x0E00 && c.unicode() <= 0x0E7F; });
+}
+
+// The clerk's choice in the printer set-up dialog: printing to the PDF file `file`.
+void choosePdfFile(QDialog& d, const QString& file) {
+  auto* setUp = qobject_cast<QPrintDialog*>(&d);
+  ASSERT_NE(setUp, nullptr);
+  auto* name = setUp->findChild<QLineEdit*>(QStringLiteral("filename"));
+  ASSERT_NE(name, nullptr) << "the dialog's output file field";
+  auto* printers = setUp->findChild<QComboBox*>(QStringLiteral("printers"));
+  ASSERT_NE(printers, nullptr);
+  for (int i = 0; i < printers->count(); ++i)
+    if (printers->itemText(i).contains(QStringLiteral("PDF"))) printers->setCurrentIndex(i);
+  name->setText(file);
+  setUp->accept();
+}
+
+TEST_F(DocPrintForm, QtsOwnPrinterAndPageDialogsSpeakThaiToAThaiUser) {
+  ASSERT_TRUE(DMConfig->IsThai) << "the demo's ADMIN works in Thai";
+  QPrinter printer;
+  for (QDialog* d : std::initializer_list<QDialog*>{new QPrintDialog(&printer), new QPageSetupDialog(&printer)}) {
+    std::unique_ptr<QDialog> owner(d);
+    const QStringList texts = dialogTexts(*d);
+    SCOPED_TRACE(texts.join(" | ").toStdString());
+    const auto thaiCount = std::count_if(texts.begin(), texts.end(), thai);
+    EXPECT_TRUE(thai(d->windowTitle()));
+    EXPECT_GE(thaiCount * 2, texts.size()) << "most of what it says is Thai";
+  }
+  // The print dialog's standard OK/Cancel too, but never the blue question's quoted "Yes"/"No".
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("ยกเลิก"));
+}
+
+TEST_F(DocPrintForm, ThePreviewsPrintAndTheVoucherPrintOnThePrinterChosenInTheDialog) {
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  addForms("SHARED", 2, "Form_MoneyBill.frf");
+  TFrDocPrintForm& f = dialog(bill, 2026, "SHARED", "first.pdf");
+  const QString chosen = out.filePath(QStringLiteral("chosen.pdf"));
+  int printed = 0;
+  f.frfReport.setPreviewHook([&](report::PreviewWindow& w) {
+    EXPECT_EQ(w.button(report::PreviewButton::Print)->text(), QStringLiteral("พิมพ์"));
+    EXPECT_TRUE(w.windowTitle().contains(bill));
+    QObject::connect(&w, &report::PreviewWindow::printed, [&] { ++printed; });
+    QMetaObject::invokeMethod(&w, [&w] {
+      w.button(report::PreviewButton::Print)->click();
+      w.button(report::PreviewButton::Exit)->click();
+    }, Qt::QueuedConnection);
+  });
+  widgets::ScopedModalDrivers drivers;
+  drivers
+      .then([&](QDialog& d) {
+        EXPECT_TRUE(d.windowTitle().contains(bill));
+        f.BSetPrinter->click();
+        f.BDisplay->click();
+        f.BExit->click();
+      })
+      .then([&](QDialog& d) { choosePdfFile(d, chosen); });
+  f.ShowModal();
+  EXPECT_EQ(printed, 1);
+  EXPECT_FALSE(QFile::exists(pdf)) << "nothing went to the printer of before";
+  EXPECT_TRUE(pdfText(chosen).contains(bill)) << "the preview printed on the chosen printer";
+  // The voucher dialog has no printer of its own.
+  TFrDocPrintFormGLAuto voucher;
+  EXPECT_EQ(&voucher.Printer(), &f.Printer());
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+TEST_F(DocPrintForm, WithNoPrinterInstalledTheDocumentGoesToAPdfFileOnTheDesktop) {
+  if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "this computer has a printer";
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  TFrDocPrintForm& f = dialog(bill, 2026, "MONEYBILL", "unused.pdf");
+  f.Printer().setOutputFileName(QString());  // no file chosen, no printer installed
+  f.Printer().setOutputFormat(QPrinter::NativeFormat);
+  ASSERT_FALSE(report::printerReady(f.Printer()));
+
+  struct Case {
+    const char* name;
+    bool save;  // the clerk picks "บันทึกเป็น PDF" and a file, or cancels
+  } cases[] = {{"cancelled", false}, {"saved", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString file = out.filePath(QStringLiteral("%1.pdf").arg(QLatin1String(c.name)));
+    QString suggested;
+    const auto previous = report::setPdfFallback([&](QWidget*, const QString& path) {
+      suggested = path;
+      return c.save ? file : QString();
+    });
+    const int prints = logCount(DM->LogCodePrint);
+    bool stillOpen = false;
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog& d) {
+      f.BPrint->click();
+      stillOpen = d.isVisible();
+      d.close();
+    });
+    f.ShowModal();
+    report::setPdfFallback(previous);
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    EXPECT_EQ(suggested, QDir(desktop.isEmpty() ? QDir::homePath() : desktop).filePath(bill + ".pdf"));
+    EXPECT_EQ(QFile::exists(file), c.save);
+    EXPECT_EQ(logCount(DM->LogCodePrint), prints + (c.save ? 1 : 0)) << "only a print that happened is logged";
+    EXPECT_EQ(stillOpen, !c.save) << "one form: the dialog closes after printing";
+    if (c.save) EXPECT_TRUE(pdfText(file).contains(bill));
+    EXPECT_TRUE(f.Printer().outputFileName().isEmpty()) << "the next print asks again";
+  }
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
 
 }  // namespace

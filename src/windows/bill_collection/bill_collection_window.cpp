@@ -135,20 +135,20 @@ void TFrconsolidate_load::layoutControls() {
   LResponsible = label("ผู้รับผิดชอบ", "LResponsible");
   Responsible = new widgets::Edit(Client);
   Responsible->setObjectName(QStringLiteral("Responsible"));
-  Responsible->setFixedWidth(200);
+  Responsible->setMinimumWidth(200);
   Responsible->setMaxLength(100);
   LResponsible->setBuddy(Responsible);
   LRemark = label("หมายเหตุ", "LRemark");
   Remark = new widgets::Edit(Client);
   Remark->setObjectName(QStringLiteral("Remark"));
-  Remark->setFixedWidth(330);
+  Remark->setMinimumWidth(330);
   Remark->setMaxLength(200);
   LRemark->setBuddy(Remark);
+  // The responsible person and the remark grow with the window.
   line2->addWidget(LResponsible);
-  line2->addWidget(Responsible);
+  line2->addWidget(Responsible, 1);
   line2->addWidget(LRemark);
-  line2->addWidget(Remark);
-  line2->addStretch();
+  line2->addWidget(Remark, 2);
   root->addLayout(line2);
 
   DgDt = new widgets::DbGrid(Client);

@@ -11,6 +11,7 @@
 #include "document_print_dialog.h"
 #include "embedded.h"
 #include "error_reporter.h"
+#include "framework.h"
 #include "textutil/helpers.h"
 #include "prompts.h"
 
@@ -121,9 +122,10 @@ void TFrProductInBoxNo::layoutControls() {
   LDocNo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  DocNo->setFixedWidth(120);
-  EBarCodePrice->setFixedWidth(160);
-  EBarCode->setFixedWidth(160);
+  // A whole box number and whole barcodes show (never less than the design widths).
+  DocNo->setFixedWidth(framework::CodeEditWidth(DocNo, 15));
+  EBarCodePrice->setFixedWidth(framework::CodeEditWidth(EBarCodePrice, 16, 160));
+  EBarCode->setFixedWidth(framework::CodeEditWidth(EBarCode, 16, 160));
   grid->addWidget(LDocNo, 0, 0);
   grid->addWidget(DocNo, 0, 1, Qt::AlignLeft);
   grid->addWidget(FaGetDate1, 0, 2, Qt::AlignLeft);

@@ -6,6 +6,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+
+#include "data_grid.h"
 
 #include "edits.h"
 
@@ -88,8 +91,12 @@ void LineGrid::setResult(const db::Result* result) {
 void LineGrid::setColumns(const QVector<LineColumn>& columns) {
   columns_ = columns;
   titles_->setColumns(columns);
-  const int unit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-  for (int i = 0; i < columns.size(); ++i) header_->resizeSection(i, columns[i].widthChars * unit + 8);
+  // Characters of the grid's font (Latin capitals, digits and Thai letters alike), never less
+  // than the title.
+  const int unit = widgets::DbGrid::CharWidth(fontMetrics());
+  const QFontMetrics hfm = header_->fontMetrics();
+  for (int i = 0; i < columns.size(); ++i)
+    header_->resizeSection(i, std::max(columns[i].widthChars * unit + kCellPadding, hfm.horizontalAdvance(columns[i].title) + 16));
   resolve();
   layoutHeader();
   updateScrollBars();
@@ -101,9 +108,26 @@ void LineGrid::resolve() {
   for (int i = 0; i < columns_.size(); ++i) resultColumn_[i] = result_ ? result_->columnIndex(columns_[i].field) : -1;
 }
 
+void LineGrid::widenTo(int first, int last) {
+  // A text longer than its column widens the column: a name or a code is never cut.
+  const QFontMetrics fm = fontMetrics();
+  for (int c = 0; c < columns_.size(); ++c) {
+    int widest = 0;
+    for (int row = first; row <= last; ++row) widest = std::max(widest, fm.horizontalAdvance(text(row, c)));
+    if (widest + kCellPadding > header_->sectionSize(c)) header_->resizeSection(c, widest + kCellPadding);
+  }
+}
+
+QSize LineGrid::sizeHint() const {
+  const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  return QSize(2 * frameWidth() + header_->length() + scroll + 14,
+               2 * frameWidth() + header_->sizeHint().height() + 10 * rowHeight_ + 14);
+}
+
 void LineGrid::reload() {
   resolve();
   rows_ = result_ ? result_->rowCount() : 0;
+  widenTo(0, std::min(rows_, 500) - 1);
   current_ = rows_ - 1;
   updateScrollBars();
   if (current_ >= 0) ensureVisible(current_);
@@ -119,6 +143,7 @@ void LineGrid::rowAppended() {
     return;
   }
   rows_ = count;
+  widenTo(rows_ - 1, rows_ - 1);
   updateScrollBars();
   setCurrentRow(rows_ - 1);
 }

@@ -66,6 +66,9 @@ class LineGrid : public QAbstractScrollArea {
   // The rows painted since the last call (the benchmark and the tests look at what a scan costs).
   int takePaintedRows();
 
+  // Every column side by side, the vertical scroll bar and ten rows.
+  QSize sizeHint() const override;
+
  protected:
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -77,6 +80,8 @@ class LineGrid : public QAbstractScrollArea {
 
  private:
   void resolve();
+  void widenTo(int first, int last);
+  static constexpr int kCellPadding = 12;
   void layoutHeader();
   void updateScrollBars();
   void updateRow(int row);

@@ -7,15 +7,18 @@
 
 #include "data_module.h"
 #include "error_reporter.h"
+#include "document_print_dialog.h"
 #include "framework.h"
+#include "window_size.h"
 #include "report_functions_setup.h"
 
 TFrPrintBoxNo::TFrPrintBoxNo(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("FrPrintBoxNo"));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+                 Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("Print Sticker"));
-  setFont(framework::FormFont(11));
+  // The design's 11 pixels were a bitmap font's; Thai needs the forms' 13 to be read.
+  setFont(framework::FormFont(13));
 
   GroupBox1 = new QGroupBox(QStringLiteral("จำนวน Stocker"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -27,7 +30,7 @@ TFrPrintBoxNo::TFrPrintBoxNo(QWidget* parent) : QWidget(parent) {
   CountNo->setValue(1);
   CountNo->setButtonSymbols(QAbstractSpinBox::NoButtons);
   CountNo->setAlignment(Qt::AlignRight);
-  CountNo->setFixedWidth(48);
+  CountNo->setFixedWidth(std::max(48, CountNo->fontMetrics().horizontalAdvance(QStringLiteral("99")) + 24));
   auto* g1 = new QHBoxLayout(GroupBox1);
   g1->addWidget(Label1);
   g1->addWidget(CountNo);
@@ -39,14 +42,17 @@ TFrPrintBoxNo::TFrPrintBoxNo(QWidget* parent) : QWidget(parent) {
   BPrint->setObjectName(QStringLiteral("BPrint"));
   BClose = new QPushButton(QStringLiteral("Close"), GroupBox2);
   BClose->setObjectName(QStringLiteral("BClose"));
+  BSetPrinter = new QPushButton(framework::IsThai() ? QStringLiteral("กำหนดเครื่องพิมพ์") : QStringLiteral("Set Printer"), GroupBox2);
+  BSetPrinter->setObjectName(QStringLiteral("BSetPrinter"));
   auto* g2 = new QHBoxLayout(GroupBox2);
   g2->addWidget(BPrint);
+  g2->addWidget(BSetPrinter);
   g2->addWidget(BClose);
 
   auto* v = new QVBoxLayout(this);
   v->addWidget(GroupBox1);
   v->addWidget(GroupBox2);
-  v->setSizeConstraint(QLayout::SetFixedSize);
+  v->addStretch();
 
   FormHints1 = new widgets::HintBalloon(this);
 
@@ -69,6 +75,7 @@ TFrPrintBoxNo::TFrPrintBoxNo(QWidget* parent) : QWidget(parent) {
   };
   connect(BPrint, &QPushButton::clicked, this, guarded(&TFrPrintBoxNo::BPrintClick));
   connect(BClose, &QPushButton::clicked, this, guarded(&TFrPrintBoxNo::BCloseClick));
+  connect(BSetPrinter, &QPushButton::clicked, this, guarded(&TFrPrintBoxNo::BSetPrinterClick));
 }
 
 TFrPrintBoxNo::~TFrPrintBoxNo() = default;
@@ -80,7 +87,12 @@ void TFrPrintBoxNo::showEvent(QShowEvent* e) {
   FormShow();
 }
 
-void TFrPrintBoxNo::FormShow() { adjustSize(); }
+void TFrPrintBoxNo::FormShow() {
+  // Sized to its contents (or as the user left it), in the middle of the screen.
+  adjustSize();
+  framework::FitWindow(this, sizeHint());
+  framework::CenterOnScreen(this);
+}
 
 QString TFrPrintBoxNo::TemplatePath() {
   QString dir = QDir::currentPath().trimmed();
@@ -98,3 +110,5 @@ void TFrPrintBoxNo::BPrintClick() {
 }
 
 void TFrPrintBoxNo::BCloseClick() { close(); }
+
+void TFrPrintBoxNo::BSetPrinterClick() { TFrDocPrintForm::SetUpPrinter(this); }

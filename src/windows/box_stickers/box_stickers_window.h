@@ -3,7 +3,8 @@
 // (1 to 99) and presses Print; the sticker template "Form_StickerBom_Varnotek.Frf" of the current
 // folder is loaded afresh, given the number as the report variable CountNo, prepared and shown in
 // the preview, from which the user prints. Which boxes are printed is asked by the template's own
-// parameter dialog. A missing template shows nothing and no error (docs/packing.md).
+// parameter dialog. A missing template shows nothing and no error (docs/packing.md). The preview's
+// Print prints on the printer chosen with the window's printer set-up (the one printer of the run).
 #pragma once
 
 #include <QGroupBox>
@@ -31,6 +32,7 @@ class TFrPrintBoxNo : public QWidget {
   QGroupBox* GroupBox2;
   QPushButton* BPrint;
   QPushButton* BClose;
+  QPushButton* BSetPrinter;  // the printer set-up: a label printer is chosen here
   report::Report frfReport;
   report::TfrAddFunctionLibrary frAddFunctionLibrary1;
   widgets::HintBalloon* FormHints1;
@@ -42,6 +44,7 @@ class TFrPrintBoxNo : public QWidget {
   virtual void FormShow();
   virtual void BPrintClick();
   virtual void BCloseClick();
+  virtual void BSetPrinterClick();
 
  protected:
   void showEvent(QShowEvent* e) override;

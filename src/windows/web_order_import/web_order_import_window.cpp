@@ -1,5 +1,8 @@
 #include "web_order_import_window.h"
 
+#include "framework.h"
+#include "window_size.h"
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -66,6 +69,7 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
   DocNo = new widgets::Edit(this);
   DocNo->setObjectName(QStringLiteral("DocNo"));
   DocNo->setMaxLength(15);
+  DocNo->setMinimumWidth(framework::CodeEditWidth(DocNo, 15));
   LDocNo->setBuddy(DocNo);
   BtSearch = new widgets::SpeedButton(this);
   BtSearch->setObjectName(QStringLiteral("BtSearch"));
@@ -81,6 +85,7 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
   lStatus->setStyleSheet(QStringLiteral("color: blue;"));
   lStatus->setMinimumWidth(380);
   lStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lStatus->setWordWrap(true);  // a long status (a file's path) wraps instead of being cut
   lOutcome = new QLabel(this);
   lOutcome->setObjectName(QStringLiteral("lOutcome"));
   lOutcome->setStyleSheet(QStringLiteral("color: blue;"));
@@ -152,6 +157,8 @@ void TFrLoadFileXML_Varnotek::showEvent(QShowEvent* e) {
   if (shown_) return;
   shown_ = true;
   FormShow();
+  // Sized to its contents, resizable, at the size the user left it at.
+  framework::FitWindow(this, sizeHint());
 }
 
 void TFrLoadFileXML_Varnotek::FormShow() {

@@ -123,7 +123,7 @@ void TFrConsolidate_Qel_Dru::layoutControls() {
   auto edit = [this](const char* name, int width) {
     auto* e = new widgets::DBEdit(Client);
     e->setObjectName(QString::fromLatin1(name));
-    e->setFixedWidth(width);
+    e->setMinimumWidth(width);
     return e;
   };
 
@@ -142,10 +142,8 @@ void TFrConsolidate_Qel_Dru::layoutControls() {
   LZone->setBuddy(EZone);
   FaGetSendDate = new TFaGetDate(Client);
   FaGetSendDate->setObjectName(QStringLiteral("FaGetSendDate"));
-  FaGetSendDate->setFixedSize(217, 22);
   FaGetSendDate->Label2->setText(QStringLiteral("วันที่กำหนดส่ง"));
-  FaGetSendDate->Label2->setGeometry(0, 0, 92, 22);
-  FaGetSendDate->DocDate->setGeometry(96, 0, 120, 22);
+  FaGetSendDate->Label2->setMinimumWidth(92);
   BLoad = new QPushButton(QStringLiteral("Load"), Client);
   BLoad->setObjectName(QStringLiteral("BLoad"));
   BLoad->setAutoDefault(false);
@@ -204,7 +202,8 @@ void TFrConsolidate_Qel_Dru::layoutControls() {
   crew->addWidget(Porter2, 1, 3);
   crew->addWidget(LPorter3, 1, 4);
   crew->addWidget(Porter3, 1, 5);
-  crew->setColumnStretch(8, 1);
+  // The names and the remark grow with the window.
+  for (int column : {1, 3, 5}) crew->setColumnStretch(column, 1);
   root->addLayout(crew);
 
   DgDt = new widgets::DbGrid(Client);

@@ -5,7 +5,11 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QToolButton>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -14,6 +18,9 @@
 #include "data_module.h"
 #include "error_reporter.h"
 #include "box_stickers_window.h"
+#include "modal.h"
+#include "report/export.h"
+#include "report/preview.h"
 #include "report/function_library_registry.h"
 #include "report/report.h"
 #include "report_functions_setup.h"
@@ -240,6 +247,47 @@ TEST_F(StickerWindowTest, MissingTemplateShowsNothingAndNoError) {
   w.BPrint->click();
   EXPECT_EQ(previews.size(), 2);
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+TEST_F(StickerWindowTest, StickersPrintOnThePrinterChosenWithTheWindowsPrinterSetUp) {
+  TFrPrintBoxNo w;
+  w.show();
+  QTemporaryDir out;
+  const QString before = out.filePath(QStringLiteral("before.pdf"));
+  const QString labels = out.filePath(QStringLiteral("labels.pdf"));
+  report::currentPrinter().setOutputFormat(QPrinter::PdfFormat);
+  report::currentPrinter().setOutputFileName(before);
+  // The clerk chooses the label printer (here a PDF file) in the window's printer set-up.
+  widgets::ScopedModalDrivers drivers;
+  bool setUpShown = false;
+  drivers.then([&](QDialog& d) {
+    setUpShown = true;
+    auto* setUp = qobject_cast<QPrintDialog*>(&d);
+    ASSERT_NE(setUp, nullptr);
+    EXPECT_EQ(setUp->printer(), &report::currentPrinter());
+    auto* name = setUp->findChild<QLineEdit*>(QStringLiteral("filename"));
+    ASSERT_NE(name, nullptr);
+    name->setText(labels);
+    setUp->accept();
+  });
+  w.BSetPrinter->click();
+  ASSERT_TRUE(setUpShown);
+  // Print previews; the preview's Print prints on that printer.
+  w.frfReport.setDialogAnswerer([](const report::DialogDef&, QStringList& values) {
+    values = QStringList{"BOX900001", "", ""};
+    return true;
+  });
+  w.frfReport.setPreviewHook([](report::PreviewWindow& preview) {
+    QMetaObject::invokeMethod(&preview, [&preview] {
+      preview.button(report::PreviewButton::Print)->click();
+      preview.reject();
+    }, Qt::QueuedConnection);
+  });
+  w.BPrint->click();
+  EXPECT_FALSE(QFile::exists(before));
+  EXPECT_TRUE(run(QStringLiteral("pdftotext"), {labels, QStringLiteral("-")}).contains(QStringLiteral("BOX900001")));
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  w.hide();
 }
 
 TEST_F(StickerWindowTest, CountNoTakesOneToNinetyNine) {
