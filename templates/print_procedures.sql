@@ -7,6 +7,9 @@
 -- exist or was cancelled, and delivery notes of a consolidation that has no invoices yet. A
 -- consolidation number may belong to a consolidation document or only to the sales orders a web
 -- import stamped with it. It changes nothing.
+--
+-- The company's PromptPay settings (docs/promptpay.md), which the invoice and collection forms read:
+-- two columns of Config, empty until set; without them the forms print no QR code.
 
 If Object_Id('dbo.CheckDocumentToPrint', 'P') Is Not Null
   Drop Procedure dbo.CheckDocumentToPrint
@@ -62,4 +65,13 @@ Begin
   End
   Return 0
 End
+GO
+
+If Not Exists (Select C.Name From SysObjects O Inner Join SysColumns C On C.Id = O.Id
+  Where Upper(LTrim(RTrim(O.Name))) = 'CONFIG' And Upper(LTrim(RTrim(C.Name))) = 'PROMPTPAYID')
+  Alter Table Config Add PromptPayId VarChar(20) Null
+GO
+If Not Exists (Select C.Name From SysObjects O Inner Join SysColumns C On C.Id = O.Id
+  Where Upper(LTrim(RTrim(O.Name))) = 'CONFIG' And Upper(LTrim(RTrim(C.Name))) = 'PROMPTPAYBILLERID')
+  Alter Table Config Add PromptPayBillerId VarChar(20) Null
 GO

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "company_library.h"
+#include "promptpay.h"
 #include "data_source.h"
 #include "data_grid.h"
 #include "data_module.h"
@@ -153,6 +154,8 @@ TFrDocPrintForm::TFrDocPrintForm(QWidget* parent) : QDialog(parent) {
   report::registerAddFunctionLibrary();
   company_ = std::make_shared<printing::CompanyLibrary>();
   frfReport.registerFunctionLibrary(company_);
+  promptPay_ = std::make_shared<printing::PromptPayLibrary>([]() { return printing::ReadPromptPaySettings(DM->DMdata); });
+  frfReport.registerFunctionLibrary(promptPay_);
   frfReport.setUserFunction([this](const QString& name, const QString& p1, const QString& p2, const QString& p3,
                                    report::Value& result) { frfReportUserFunction(name, p1, p2, p3, result); });
 
@@ -403,6 +406,7 @@ void TFrDocPrintForm::PrepareReportServices() {
   frfReport.setConnection(DM->DMdata);
   if (DMConfig && DMConfig->QCompany.active()) company_->setRecord(DMConfig->QCompany);
   else company_->setRecord(db::Result());
+  promptPay_->forget();  // read again at the first PROMPTPAYQR of this output
   if (units_) units_->setSettings(data::UnitQuantitySettings::fromConfig(DM->QConfig));
 }
 

@@ -47,6 +47,7 @@ class UnitQuantities;
 
 namespace printing {
 class CompanyLibrary;
+class PromptPayLibrary;
 }
 
 class TDM;
@@ -161,6 +162,7 @@ class TFrDocPrintForm : public QDialog {
 
   QVBoxLayout* layout_ = nullptr;
   std::shared_ptr<printing::CompanyLibrary> company_;
+  std::shared_ptr<printing::PromptPayLibrary> promptPay_;
   std::unique_ptr<data::UnitQuantities> units_;
   std::unique_ptr<TFrDocPrintFormGLAuto> glAuto_;
   bool closeAtOnce_ = false;

@@ -5,6 +5,7 @@
 #include "company_library.h"
 #include "embedded/embedded.h"
 #include "print_procedures.h"
+#include "promptpay.h"
 #include "report/report.h"
 #include "report_user_functions.h"
 #include "unit_quantities.h"
@@ -24,6 +25,9 @@ void setupReportFunctions(report::Report& rep, db::Connection* data) {
     }
   }
   rep.registerFunctionLibrary(company);
+  rep.registerFunctionLibrary(std::make_shared<PromptPayLibrary>([data]() {
+    return data ? ReadPromptPaySettings(*data) : PromptPaySettings();
+  }));
 
   auto units = std::make_shared<std::unique_ptr<data::UnitQuantities>>();
   report::Report* r = &rep;

@@ -1,6 +1,6 @@
 // Makes a report answer what the print dialogs answer: the report user functions (amounts in words,
-// quantities in units), the company record (COMPANYINFO) and, on the embedded server, the print
-// procedures. consolidate-report runs it for every report it creates, so that templates rendered
+// quantities in units), the company record (COMPANYINFO), the PromptPay payload (PROMPTPAYQR) and,
+// on the embedded server, the print procedures. consolidate-report runs it for every report it creates, so that templates rendered
 // and expressions evaluated from the command line see the same functions as the print dialog.
 #pragma once
 

@@ -7,6 +7,7 @@
 
 #include "embedded/schema.h"
 #include "print_procedures.h"
+#include "promptpay.h"
 
 // The templates are compiled in as resources (shipped_templates.qrc); a static library has to
 // register them before the first use.
@@ -69,6 +70,11 @@ void installShippedForms(db::Connection& company, const QString& siteFolder) {
   if (ownTransaction) company.startTransaction();
   try {
     embedded::ensureColumn(company, QStringLiteral("SystemForm"), QStringLiteral("ShowPrintPreview"), QStringLiteral("Char(1)"));
+    // The company's PromptPay settings, which the invoice and collection forms read (empty: no QR).
+    const QVector<data::UpgradeStep> promptPay = PromptPayUpgradeSteps();
+    db::Script promptPayScript(company);
+    promptPayScript.sql = data::ScriptLines(promptPay);
+    data::RunUpgrade(company, promptPayScript, promptPay);
     QSet<QString> codes;
     for (const ShippedForm& f : shippedForms()) codes.insert(f.formCode);
     for (const QString& code : codes) {

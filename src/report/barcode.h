@@ -27,4 +27,9 @@ struct BarcodeDrawing {
 // correct check digit; Code 128 takes Latin-1 text).
 BarcodeDrawing makeBarcode(BarcodeType type, const QString& data, double widthMm, double heightMm, bool showText);
 
+// A QR code of the text: a square as large as the box allows (quiet zone of four modules
+// included), centred in the box. ASCII text is encoded as it stands, other text as UTF-8 with its
+// ECI marker. Throws ExprError for an empty text or one too long for a QR code of that level.
+BarcodeDrawing makeQrCode(const QString& data, double widthMm, double heightMm, QrErrorCorrection level);
+
 }  // namespace report

@@ -562,6 +562,22 @@ class Engine::Impl : public Scope {
     r.height = std::max(r.height, o.y + o.height);
   }
 
+  // A QR code whose text comes out empty prints nothing and takes no room (a document prints its
+  // payment code only when there is something to pay).
+  void renderQrCode(const ReportObject& o, Rendered& r) {
+    const QString data = buildText(o, false);
+    if (data.isEmpty()) return;
+    const BarcodeDrawing drawing = makeQrCode(data, o.width, o.height, o.errorCorrection);
+    for (const QRectF& module : drawing.bars) {
+      Primitive p;
+      p.type = Primitive::Type::Rect;
+      p.box = module.translated(o.x, o.y);
+      p.fill = o.color;
+      r.items.push_back(p);
+    }
+    r.height = std::max(r.height, o.y + o.height);
+  }
+
   Rendered render(const Band& b) {
     band_ = &b;
     Rendered r;
@@ -572,6 +588,7 @@ class Engine::Impl : public Scope {
         switch (o.kind) {
           case ObjectKind::Text: renderText(o, r); break;
           case ObjectKind::Barcode: renderBarcode(b, o, r); break;
+          case ObjectKind::QrCode: renderQrCode(o, r); break;
           case ObjectKind::Line: {
             Primitive p;
             p.type = Primitive::Type::Line;
@@ -609,7 +626,7 @@ class Engine::Impl : public Scope {
           }
         }
       } catch (const ExprError& e) {
-        const QString what = o.visible && o.kind != ObjectKind::Text && o.kind != ObjectKind::Barcode
+        const QString what = o.visible && o.kind != ObjectKind::Text && o.kind != ObjectKind::Barcode && o.kind != ObjectKind::QrCode
                                  ? QStringLiteral("visible '%1'").arg(o.visibleText)
                                  : QStringLiteral("text '%1'").arg(o.text);
         throw ReportError(objectWhere(b, o) + QStringLiteral(": ") + what + QStringLiteral(": ") + e.message());

@@ -348,9 +348,9 @@ class Loader {
     static const QMap<QString, ObjectKind> kinds = {
         {QStringLiteral("text"), ObjectKind::Text}, {QStringLiteral("line"), ObjectKind::Line},
         {QStringLiteral("rectangle"), ObjectKind::Rectangle}, {QStringLiteral("picture"), ObjectKind::Picture},
-        {QStringLiteral("barcode"), ObjectKind::Barcode}};
+        {QStringLiteral("barcode"), ObjectKind::Barcode}, {QStringLiteral("qrcode"), ObjectKind::QrCode}};
     auto it = kinds.find(kind);
-    if (it == kinds.end()) fail(w, QStringLiteral("unknown object kind '%1' (text, line, rectangle, picture, barcode)").arg(kind));
+    if (it == kinds.end()) fail(w, QStringLiteral("unknown object kind '%1' (text, line, rectangle, picture, barcode, qrcode)").arg(kind));
     r.kind = it.value();
     switch (r.kind) {
       case ObjectKind::Text:
@@ -369,6 +369,9 @@ class Loader {
       case ObjectKind::Barcode:
         checkKeys(o, {"kind", "name", "x", "y", "width", "height", "visible", "text", "type", "showText", "color"}, w);
         break;
+      case ObjectKind::QrCode:
+        checkKeys(o, {"kind", "name", "x", "y", "width", "height", "visible", "text", "errorCorrection", "color"}, w);
+        break;
     }
     r.x = number(o, "x", 0, w);
     r.y = number(o, "y", 0, w);
@@ -378,7 +381,7 @@ class Loader {
     if (!r.visibleText.trimmed().isEmpty()) r.visible = parse(r.visibleText, w + QStringLiteral(" visible"));
     r.lineWidth = number(o, "lineWidth", 0.2, w);
     r.lineColor = color(o, "lineColor", Qt::black, w);
-    if (r.kind == ObjectKind::Text || r.kind == ObjectKind::Barcode) {
+    if (r.kind == ObjectKind::Text || r.kind == ObjectKind::Barcode || r.kind == ObjectKind::QrCode) {
       r.text = text(o, "text", QString(), w);
       try {
         r.parts = parseEmbedded(r.text);
@@ -419,6 +422,16 @@ class Loader {
       else if (t == QLatin1String("ean13")) r.barcode = BarcodeType::Ean13;
       else fail(w, QStringLiteral("unknown barcode type '%1' (code128, ean13)").arg(t));
       r.showText = boolean(o, "showText", true, w);
+    }
+    if (r.kind == ObjectKind::QrCode) {
+      r.barcode = BarcodeType::Qr;
+      r.showText = false;
+      const QString level = text(o, "errorCorrection", QStringLiteral("M"), w).trimmed().toUpper();
+      if (level == QLatin1String("L")) r.errorCorrection = QrErrorCorrection::L;
+      else if (level == QLatin1String("M")) r.errorCorrection = QrErrorCorrection::M;
+      else if (level == QLatin1String("Q")) r.errorCorrection = QrErrorCorrection::Q;
+      else if (level == QLatin1String("H")) r.errorCorrection = QrErrorCorrection::H;
+      else fail(w, QStringLiteral("errorCorrection must be L, M, Q or H, not '%1'").arg(level));
     }
     if ((r.kind != ObjectKind::Line) && (r.width <= 0 || r.height <= 0)) fail(w, QStringLiteral("the object needs a width and a height above 0"));
     return r;

@@ -33,10 +33,11 @@ struct FontSpec {
   bool underline = false;
 };
 
-enum class ObjectKind { Text, Line, Rectangle, Picture, Barcode };
+enum class ObjectKind { Text, Line, Rectangle, Picture, Barcode, QrCode };
 enum class HAlign { Left, Center, Right };
 enum class VAlign { Top, Middle, Bottom };
-enum class BarcodeType { Code128, Ean13 };
+enum class BarcodeType { Code128, Ean13, Qr };
+enum class QrErrorCorrection { L = 1, M = 2, Q = 3, H = 4 };  // 7, 15, 25, 30 % of the symbol may be lost
 
 struct ReportObject {
   ObjectKind kind = ObjectKind::Text;
@@ -44,7 +45,7 @@ struct ReportObject {
   double x = 0, y = 0, width = 0, height = 0;  // mm, from the band's top left corner
   NodePtr visible;                             // optional condition
   QString visibleText;
-  // text and barcode
+  // text, barcode and QR code
   QString text;
   QVector<TextPart> parts;
   // text
@@ -68,6 +69,8 @@ struct ReportObject {
   // barcode
   BarcodeType barcode = BarcodeType::Code128;
   bool showText = true;
+  // QR code
+  QrErrorCorrection errorCorrection = QrErrorCorrection::M;
 };
 
 enum class BandType { ReportTitle, PageHeader, MasterData, GroupHeader, GroupFooter, PageFooter, ReportSummary };

@@ -32,6 +32,7 @@
 #include "error_reporter.h"
 #include "modal.h"
 #include "print_procedures.h"
+#include "promptpay.h"
 #include "qstring_print.h"
 #include "report/preview.h"
 #include "report/print_target.h"
@@ -680,6 +681,80 @@ TEST_F(DocPrintForm, PrintToPdfPrintsTheFirstFormIntoAFileWithoutTheDialog) {
   f.DocNo = QStringLiteral("NO-SUCH-DOC");
   EXPECT_THROW(f.PrintToPdf(out.filePath(QStringLiteral("missing.pdf"))), std::exception);
   EXPECT_EQ(logCount(DM->LogCodePrint), printsBefore + 1);
+}
+
+// The QR codes of a printed PDF, decoded by zbarimg from the pages rendered at 150 dpi, sorted.
+QStringList qrCodesOf(const QString& pdf, const QString& folder) {
+  const QString prefix = QDir(folder).filePath(QFileInfo(pdf).completeBaseName());
+  QProcess render;
+  render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"), pdf, prefix});
+  if (!render.waitForFinished(120000) || render.exitCode() != 0) return {QStringLiteral("pdftoppm failed")};
+  QStringList codes;
+  const QFileInfo base(prefix);
+  for (const QFileInfo& png : QDir(base.absolutePath()).entryInfoList({base.fileName() + QStringLiteral("-*.png")}, QDir::Files, QDir::Name)) {
+    QProcess scan;
+    scan.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), QStringLiteral("-Sdisable"),
+                                           QStringLiteral("-Sqrcode.enable"), png.filePath()});
+    scan.waitForFinished(60000);
+    codes << QString::fromUtf8(scan.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  }
+  codes.sort();
+  return codes;
+}
+
+// With a PromptPay setting the invoice, its copy and the collection list print QR codes that
+// decode to the payload of each amount due; a changed setting is read at the next print; without
+// one no QR is printed.
+TEST_F(DocPrintForm, PromptPaySettingsPrintQrCodesOfTheAmountsDue) {
+  const QString invoice = one("Select IvNo As V From BoxNo Where BarCode = 'BOX900001'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill Where Delflag = 'N'");
+  ASSERT_FALSE(invoice.isEmpty() || bill.isEmpty());
+  db::Params ivNo;
+  ivNo.setText("No", invoice);
+  const db::Result iv = DM->DMdata.select(
+      "Select I.Total, C.Code From IvHd I Inner Join Customer C On C.Id = I.Customer Where I.IvNo = :No", ivNo);
+  db::Params billNo;
+  billNo.setText("No", bill);
+  db::Result lines = DM->DMdata.select(
+      "Select I.IvNo, C.Code, M.BalanceAmount From MoneyBill M Inner Join IvHd I On I.Id = M.BillDocId "
+      "Inner Join Customer C On C.Id = I.Customer Where M.Docno = :No And M.Delflag = 'N' Order By C.Code, I.IvDate, I.IvNo", billNo);
+  ASSERT_GE(lines.rowCount(), 1);
+
+  auto print = [&](const QString& code, const QString& docNo, int row, const QString& name) {
+    TFrDocPrintForm& f = dialog(docNo, 2026, code, name);
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog&) {
+      f.SystemFormList->setCurrentIndex(f.SystemFormList->model()->index(row, 0));
+      f.BPrint->click();
+    });
+    f.ShowModal();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    return qrCodesOf(pdf, out.path());
+  };
+
+  // Bill payment: reference 1 the invoice number, reference 2 the customer code.
+  const printing::PromptPaySettings biller{QString(), QStringLiteral("010550000000001")};
+  DM->DMdata.execute("Update Config Set PromptPayId = '0812345678', PromptPayBillerId = '010550000000001'");
+  const QString invoicePayload =
+      printing::PromptPayPayload(biller, iv.asFloat("Total"), invoice, iv.asString("Code"));
+  EXPECT_TRUE(invoicePayload.contains("30650016A000000677010112")) << invoicePayload.toStdString();
+  EXPECT_EQ(print("IV-A", invoice, 0, "iv-biller.pdf"), QStringList{invoicePayload});
+  EXPECT_EQ(print("IV-A", invoice, 1, "copy-biller.pdf"), QStringList{invoicePayload});
+  QStringList linePayloads;
+  for (lines.first(); !lines.eof(); lines.next())
+    linePayloads << printing::PromptPayPayload(biller, lines.asFloat("BalanceAmount"), lines.asString("IvNo"), lines.asString("Code"));
+  linePayloads.sort();
+  EXPECT_EQ(print("MONEYBILL", bill, 0, "bill-biller.pdf"), linePayloads);
+
+  // Changed to a PromptPay id (the dialog stays the same): a credit transfer to the mobile number.
+  DM->DMdata.execute("Update Config Set PromptPayBillerId = ''");
+  const QString transfer = printing::PromptPayPayload({QStringLiteral("0812345678"), QString()}, iv.asFloat("Total"), QString(), QString());
+  EXPECT_TRUE(transfer.contains("01130066812345678")) << transfer.toStdString();
+  EXPECT_EQ(print("IV-A", invoice, 0, "iv-mobile.pdf"), QStringList{transfer});
+
+  DM->DMdata.execute("Update Config Set PromptPayId = Null");
+  EXPECT_EQ(print("IV-A", invoice, 0, "iv-none.pdf"), QStringList());
+  EXPECT_EQ(print("MONEYBILL", bill, 0, "bill-none.pdf"), QStringList());
 }
 
 }  // namespace

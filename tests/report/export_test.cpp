@@ -2,6 +2,7 @@
 // zbarimg from an exported image, plain text, CSV, printing and the preview window.
 #include "fixture.h"
 #include "report/export.h"
+#include "report/page.h"
 #include "report/preview.h"
 
 #include <QPrinter>
@@ -78,6 +79,49 @@ TEST(Export, BarcodesDecodeFromAnExportedImage) {
   ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
   EXPECT_TRUE(decoded.out.contains(QStringLiteral("EAN-13:5901234123457"))) << decoded.out.toStdString();
   EXPECT_TRUE(decoded.out.contains(QStringLiteral("CODE-128:BOX-0042"))) << decoded.out.toStdString();
+}
+
+// QR codes: drawn from their expression, read back by zbarimg from the PDF rendered by pdftoppm
+// (Thai text as UTF-8); one whose text is empty prints nothing and takes no room, so the band
+// keeps its height.
+TEST(Export, QrCodesDecodeFromThePdfAndAnEmptyOneTakesNoRoom) {
+  reporttest::Site site;
+  const QByteArray json = R"({
+    "page": {"size": "A5", "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "variables": {"Pay": "'00020101021229370016A000000677010111021301055000000005303764540513.505802TH'"},
+    "bands": [
+      {"type": "masterData", "name": "Rows", "rowCount": "3", "height": 8, "objects": [
+        {"kind": "text", "name": "Row", "width": 60, "height": 6, "text": "Row [LINE]"},
+        {"kind": "qrcode", "name": "Code", "x": 70, "y": 8, "width": 30, "height": 25, "errorCorrection": "Q",
+         "text": "[IF(LINE = 1, Pay, IF(LINE = 2, '', 'ใบแจ้งหนี้ ' + STR(LINE) + ' บาท'))]"}]}]})";
+  report::Report r;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("qr.frf"), json)));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 1);
+  // Row 1 grows to hold its code (8 + 25 mm), row 2 keeps its 8 mm, row 3 starts after it.
+  double row2 = -1, row3 = -1;
+  for (const report::Primitive& p : r.prepared().pages[0].items) {
+    if (p.type != report::Primitive::Type::Text) continue;
+    if (p.text == QStringLiteral("Row 2")) row2 = p.box.top();
+    if (p.text == QStringLiteral("Row 3")) row3 = p.box.top();
+  }
+  ASSERT_GE(row2, 0);
+  EXPECT_NEAR(row2, 10 + 33, 0.5);
+  EXPECT_NEAR(row3 - row2, 8, 0.01);
+
+  const QString pdf = site.dir.filePath(QStringLiteral("qr.pdf"));
+  r.exportPdf(pdf);
+  const auto rendered = run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-png"),
+                                                         QStringLiteral("-singlefile"), pdf, site.dir.filePath(QStringLiteral("qr"))});
+  ASSERT_EQ(rendered.exitCode, 0) << rendered.err.toStdString();
+  const auto decoded = run(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), QStringLiteral("-Sdisable"),
+                                                       QStringLiteral("-Sqrcode.enable"), site.dir.filePath(QStringLiteral("qr.png"))});
+  ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+  QStringList codes = decoded.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  codes.sort();
+  EXPECT_EQ(codes, (QStringList{QStringLiteral("00020101021229370016A000000677010111021301055000000005303764540513.505802TH"),
+                                QStringLiteral("ใบแจ้งหนี้ 3 บาท")}))
+      << decoded.out.toStdString();
 }
 
 TEST(Export, TextAndCsvFollowThePositionsOfTheTexts) {

@@ -53,6 +53,14 @@ TEST(Template, BadInputIsAClearError) {
        "{\"bands\": [{\"type\": \"reportTitle\", \"name\": \"T\", \"objects\": ["
        "{\"kind\": \"barcode\", \"name\": \"Code\", \"type\": \"qr\", \"width\": 10, \"height\": 5}]}]}",
        {QStringLiteral("object 'Code'"), QStringLiteral("unknown barcode type 'qr'")}},
+      {"bad QR error correction",
+       "{\"bands\": [{\"type\": \"reportTitle\", \"name\": \"T\", \"objects\": ["
+       "{\"kind\": \"qrcode\", \"name\": \"Pay\", \"errorCorrection\": \"X\", \"width\": 20, \"height\": 20}]}]}",
+       {QStringLiteral("object 'Pay'"), QStringLiteral("errorCorrection must be L, M, Q or H, not 'X'")}},
+      {"QR code with a barcode property",
+       "{\"bands\": [{\"type\": \"reportTitle\", \"name\": \"T\", \"objects\": ["
+       "{\"kind\": \"qrcode\", \"name\": \"Pay\", \"showText\": true, \"width\": 20, \"height\": 20}]}]}",
+       {QStringLiteral("object 'Pay'"), QStringLiteral("unknown property 'showText'")}},
       {"missing picture",
        "{\"bands\": [{\"type\": \"reportTitle\", \"name\": \"T\", \"objects\": ["
        "{\"kind\": \"picture\", \"name\": \"Logo\", \"file\": \"nologo.png\", \"width\": 10, \"height\": 5}]}]}",
