@@ -282,6 +282,12 @@ DecimalDigits decimalDigitsSignificant(double value, int significant) {
 
 QString numberToText(double value) { return generalText(value, numberFormatSettings().decimalSeparator); }
 
+double roundMoney(double value) {
+  if (!std::isfinite(value)) return value;
+  const double decimal = QString::number(value, 'g', 15).toDouble();
+  return fixedText(decimal, 2).toDouble();
+}
+
 QString fixedText(double value, int decimals) {
   if (!std::isfinite(value)) return generalText(value, u'.');
   decimals = std::max(0, decimals);

@@ -49,6 +49,12 @@ QString numberToText(double value);
 // integer digits, NaN and infinity give the general form.
 QString fixedText(double value, int decimals);
 
+// A money amount rounded to satang (two decimals), halves away from zero, as the amount is
+// written: the value is first taken to 15 significant digits, so that what binary arithmetic
+// leaves below a half (14.50 x 7 / 100 = 1.01499..., 3 x 10.165 = 30.49499...) rounds as the
+// decimal amount does (1.02, 30.50). NaN and infinity are returned as they are.
+double roundMoney(double value);
+
 // The decimal digits of a double: value = 0.digits x 10^exponent. `digits` holds no trailing
 // zeros and is empty for zero (exponent 0, negative false).
 struct DecimalDigits {

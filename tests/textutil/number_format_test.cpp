@@ -104,3 +104,16 @@ TEST(FixedText, FixedDecimalsHalvesAwayFromZero) {
 }
 
 }  // namespace
+
+// Money rounds as the decimal amount does, also where binary arithmetic leaves the product just
+// below the half.
+TEST(RoundMoney, HalvesOfTheDecimalAmountRoundAwayFromZero) {
+  struct Case {
+    double value, expected;
+  } cases[] = {
+      {14.50 * 7 / 100, 1.02},  {64.50 * 7 / 100, 4.52}, {3 * 10.165, 30.50}, {10.075, 10.08},
+      {100.20 * 100 / 107, 93.64}, {1.004999, 1.00},     {-14.50 * 7 / 100, -1.02}, {0.0, 0.0},
+      {1234567.891, 1234567.89},
+  };
+  for (const Case& c : cases) EXPECT_EQ(roundMoney(c.value), c.expected) << c.value;
+}

@@ -6,12 +6,13 @@
 #include <cmath>
 
 #include "embedded.h"
+#include "textutil/number_format.h"
 
 namespace packing {
 
 namespace {
 
-double money(double v) { return std::round(v * 100.0) / 100.0; }
+double money(double v) { return textutil::roundMoney(v); }
 
 struct Box {
   qint64 id = 0;

@@ -6,12 +6,13 @@
 #include <cmath>
 
 #include "embedded.h"
+#include "textutil/number_format.h"
 
 namespace consolidation {
 
 namespace {
 
-double money(double v) { return std::round(v * 100.0) / 100.0; }
+double money(double v) { return textutil::roundMoney(v); }
 
 // The ticked lines still to invoice, grouped by customer in delivery order.
 const char* const kLinesToInvoice = R"(Select CD.Id, CD.Customer, CD.SoHd, CD.SoDt, CD.Product, CD.ProductUnits, CD.SendQnty,
