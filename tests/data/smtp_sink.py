@@ -4,13 +4,13 @@ Prints "READY <port>" once it listens, appends every message it receives to the 
 first argument as one JSON object per line (envelope, decoded subject and plain-text body), and
 stops when its standard input closes.
 """
+import asyncio
 import email
 import json
-import socket
 import sys
 from email import policy
 
-from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import SMTP
 
 
 class Sink:
@@ -36,17 +36,17 @@ class Sink:
         return "250 OK"
 
 
+async def serve(out):
+    loop = asyncio.get_running_loop()
+    server = await loop.create_server(lambda: SMTP(Sink(out)), "127.0.0.1", 0)
+    print("READY %d" % server.sockets[0].getsockname()[1], flush=True)
+    await loop.run_in_executor(None, sys.stdin.read)
+    server.close()
+    await server.wait_closed()
+
+
 def main():
-    out = sys.argv[1]
-    probe = socket.socket()
-    probe.bind(("127.0.0.1", 0))
-    port = probe.getsockname()[1]
-    probe.close()
-    controller = Controller(Sink(out), hostname="127.0.0.1", port=port)
-    controller.start()
-    print("READY %d" % port, flush=True)
-    sys.stdin.read()
-    controller.stop()
+    asyncio.run(serve(sys.argv[1]))
 
 
 if __name__ == "__main__":

@@ -130,7 +130,8 @@ TEST(FtpDownloadNoServer, NothingListeningFailsAtTheConnection) {
   QTemporaryDir local;
   FtpSettings s;
   s.host = QStringLiteral("127.0.0.1");
-  s.port = nettest::unusedPort();
+  const nettest::ClosedPort closed;
+  s.port = closed.port();
   s.user = QStringLiteral("varnotek");
   s.password = QStringLiteral("quenmarl");
   const FtpResult r = ftpDownload(s, QStringLiteral("a.xml"), local.filePath(QStringLiteral("a.xml")));

@@ -113,7 +113,8 @@ TEST_F(Http, ClosingTheOwnerDoesNotWaitForRequestsUnderWay) {
 }
 
 TEST(HttpNoServer, NothingListeningIsAFailure) {
-  const HttpResult r = httpGet(QStringLiteral("http://127.0.0.1:%1/x").arg(nettest::unusedPort()), 3000);
+  const nettest::ClosedPort closed;
+  const HttpResult r = httpGet(QStringLiteral("http://127.0.0.1:%1/x").arg(closed.port()), 3000);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.status, 0);
   EXPECT_FALSE(r.message.isEmpty());

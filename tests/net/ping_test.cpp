@@ -43,7 +43,8 @@ TEST(Ping, NamesThatCannotExistAreNotFound) {
 }
 
 TEST(Ping, TcpFallbackWithNothingListeningIsNoAnswer) {
-  const PingReport r = pingHostReport(QStringLiteral("127.0.0.1"), 2000, PingMethod::Tcp, nettest::unusedPort());
+  const nettest::ClosedPort closed;
+  const PingReport r = pingHostReport(QStringLiteral("127.0.0.1"), 2000, PingMethod::Tcp, closed.port());
   EXPECT_EQ(r.method, PingMethod::Tcp);
   EXPECT_EQ(r.result, -1);
 }

@@ -4,16 +4,15 @@ Prints "PORT <n>" once it accepts connections. Message n is written as msg-<n>.e
 and msg-<n>.json (envelope, decoded subject and body), each complete before it appears.
 """
 import argparse
+import asyncio
 import email
 import email.policy
 import json
 import os
 import signal
-import socket
 import sys
-import threading
 
-from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import SMTP
 
 
 class Handler:
@@ -44,24 +43,24 @@ class Handler:
         return "250 Message accepted"
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+async def serve(folder):
+    loop = asyncio.get_running_loop()
+    handler = Handler(folder)
+    server = await loop.create_server(lambda: SMTP(handler), "127.0.0.1", 0)
+    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
+    stop = asyncio.Event()
+    loop.add_signal_handler(signal.SIGTERM, stop.set)
+    loop.add_signal_handler(signal.SIGINT, stop.set)
+    await stop.wait()
+    server.close()
+    await server.wait_closed()
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--folder", required=True)
     args = parser.parse_args()
-    controller = Controller(Handler(args.folder), hostname="127.0.0.1", port=free_port())
-    controller.start()
-    print("PORT %d" % controller.port, flush=True)
-    stop = threading.Event()
-    signal.signal(signal.SIGTERM, lambda *a: stop.set())
-    signal.signal(signal.SIGINT, lambda *a: stop.set())
-    stop.wait()
-    controller.stop()
+    asyncio.run(serve(args.folder))
 
 
 if __name__ == "__main__":

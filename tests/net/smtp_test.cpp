@@ -106,7 +106,8 @@ TEST_F(Smtp, AddressesThatCouldInjectCommandsAreRefused) {
 TEST(SmtpNoServer, NothingListeningFailsQuietly) {
   MailMessage m;
   m.host = QStringLiteral("127.0.0.1");
-  m.port = nettest::unusedPort();
+  const nettest::ClosedPort closed;
+  m.port = closed.port();
   m.sender = QStringLiteral("a@b.example");
   m.recipient = QStringLiteral("c@d.example");
   m.subject = QStringLiteral("ทดสอบ");

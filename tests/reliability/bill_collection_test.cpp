@@ -8,10 +8,10 @@
 #include "bill_collection_window.h"
 #include "data_module.h"
 #include "document_print_dialog.h"
-#include "error_reporter.h"
 #include "lock_holder.h"
-#include "search_dialog.h"
 #include "modal.h"
+#include "search_dialog.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -24,28 +24,13 @@ class BillCollectionReliability : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_TRUE(app.ready()) << app.failure().toStdString();
-    QApplication::setQuitOnLastWindowClosed(false);
-    data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
     w = std::make_unique<TFrconsolidate_load>();
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    ASSERT_TRUE(testsupport::showActive(*w));
   }
-  void TearDown() override {
-    widgets::ClearModalDrivers();
-    if (w) w->hide();
-    w.reset();
-    TFrDocPrintForm::ReleaseInstance();
-    data::SetExceptionHandler({});
-  }
+  void TearDown() override { testsupport::closeWindow(w); }
   db::Connection& conn() { return app.dm().DMdata; }
-  qint64 count(const QString& sql) { return conn().select(sql).rows().value(0).value(0).toLongLong(); }
-  void activate() {
-    if (QApplication::activeWindow() != w.get()) {
-      QApplication::setActiveWindow(w.get());
-      ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    }
-  }
+  qint64 count(const QString& sql) { return testsupport::scalar(conn(), sql).toLongLong(); }
+  void activate() { ASSERT_TRUE(testsupport::activate(*w)); }
   void typeNumber(const QString& no) {
     activate();
     w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
@@ -55,10 +40,7 @@ class BillCollectionReliability : public ::testing::Test {
   void loadZone(const QString& code) {
     w->AcNew->trigger();
     typeNumber(QString());
-    db::Params p;
-    p.setText("Code", code);
-    const qint64 id = conn().select("Select Id From Misc Where GroupCode = 'ZONE' And Code = :Code", p).asInt("Id");
-    const int i = w->EZone->findData(id);
+    const int i = w->EZone->findData(testsupport::zoneId(conn(), code));
     ASSERT_GE(i, 0) << code.toStdString();
     w->EZone->setCurrentIndex(i);
     w->BLoad->click();
@@ -77,8 +59,8 @@ class BillCollectionReliability : public ::testing::Test {
   }
 
   testsupport::AppFixture app{options()};
+  testsupport::CollectedErrors errors;
   std::unique_ptr<TFrconsolidate_load> w;
-  QStringList errors;
   QStringList printed;
 };
 

@@ -49,7 +49,7 @@ TEST(MailFaults, TheSupportMailServerRefusingTheReport) {
     SCOPED_TRACE(refuse);
     QTemporaryDir dir;
     const QString log = dir.filePath(QStringLiteral("smtp.log"));
-    nettest::TestServer smtp(QStringLiteral("smtp_refusing_server.py"),
+    nettest::TestServer smtp(QStringLiteral(CONS_RELIABILITY_TEST_DIR "/smtp_refusing_server.py"),
                              {QStringLiteral("--log"), log, QStringLiteral("--refuse"), QString::fromLatin1(refuse)});
     ASSERT_TRUE(smtp.ok()) << smtp.error().toStdString();
     qputenv("CONSOLIDATE_SUPPORT_MAIL_HOST", "127.0.0.1");

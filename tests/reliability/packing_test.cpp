@@ -119,7 +119,7 @@ TEST_F(BoxPackingTest, SendDatesOutsideTheCalendarAreRefusedWithAMessage) {
   }
   // A date beyond the company's working year is refused with the Thai message.
   app->prompts().clear();
-  setSendDate(QStringLiteral("01/01/%1").arg(QDate::currentDate().year() + 5));
+  setSendDate(QStringLiteral("01/01/%1").arg(testsupport::serverToday().year() + 5));
   EXPECT_EQ(app->prompts().texts(), QStringList{QStringLiteral("วันที่ ไม่ถูกต้อง !!")});
   EXPECT_TRUE(boxValue("BOX000004", "SendDate").isNull());
 }

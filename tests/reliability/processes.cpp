@@ -47,16 +47,30 @@ Process::~Process() {
   }
 }
 
+namespace {
+
+// Where a line "ready" starts in the output, -1 when there is none yet.
+qsizetype readyLineIn(const QByteArray& out) {
+  for (qsizetype at = out.indexOf("ready\n"); at >= 0; at = out.indexOf("ready\n", at + 1))
+    if (at == 0 || out[at - 1] == '\n') return at;
+  return -1;
+}
+
+}  // namespace
+
 bool Process::waitReady(int timeoutMs) {
   QDeadlineTimer deadline(timeoutMs);
-  while (!out_.contains("ready\n")) {
+  qsizetype at = -1;
+  while ((at = readyLineIn(pending_)) < 0) {
     if (p_->state() == QProcess::NotRunning) return false;
     if (!p_->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())))) {
       if (deadline.hasExpired()) return false;
     }
-    out_ += p_->readAllStandardOutput();
+    pending_ += p_->readAllStandardOutput();
   }
-  out_ = out_.mid(out_.indexOf("ready\n") + 6);
+  if (readies_++ == 0) out_.clear();
+  else out_ += pending_.left(at);
+  pending_ = pending_.mid(at + 6);
   return true;
 }
 
@@ -71,14 +85,15 @@ bool Process::finish(int timeoutMs) {
     p_->kill();
     p_->waitForFinished(10000);
   }
-  out_ += p_->readAllStandardOutput();
+  out_ += pending_ + p_->readAllStandardOutput();
+  pending_.clear();
   err_ = QString::fromLocal8Bit(p_->readAllStandardError());
   exitCode_ = ended && p_->exitStatus() == QProcess::NormalExit ? p_->exitCode() : -1;
   return ended;
 }
 
 QStringList Process::outputLines() const {
-  QStringList lines = QString::fromUtf8(out_).split(QLatin1Char('\n'));
+  QStringList lines = QString::fromUtf8(out_ + pending_).split(QLatin1Char('\n'));
   lines.removeAll(QString());
   return lines;
 }

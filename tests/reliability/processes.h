@@ -29,8 +29,8 @@ class Process {
           const QStringList& answers = {});
   ~Process();
 
-  // Waits for the line "ready" on the standard output (the driver's signal); false on a timeout
-  // or when the process ended first.
+  // Waits for the next line "ready" on the standard output (the driver's signal); false on a
+  // timeout or when the process ended first. What came before the first "ready" is dropped.
   bool waitReady(int timeoutMs = 120000);
   // Releases a driver waiting after "ready".
   void go();
@@ -38,7 +38,8 @@ class Process {
   bool finish(int timeoutMs = 300000);
 
   int exitCode() const { return exitCode_; }
-  // The standard output after "ready" (or all of it), split into lines; the standard error.
+  // The standard output after the first "ready" (or all of it), without the later "ready" lines,
+  // split into lines; the standard error.
   QStringList outputLines() const;
   QString errorText() const { return err_; }
   QList<Box> boxes() const { return readBoxes(boxLog_); }
@@ -46,7 +47,9 @@ class Process {
  private:
   std::unique_ptr<QProcess> p_;
   QString boxLog_;
-  QByteArray out_;
+  QByteArray out_;      // kept output
+  QByteArray pending_;  // output not yet searched for "ready"
+  int readies_ = 0;
   QString err_;
   int exitCode_ = -1;
 };

@@ -9,14 +9,17 @@
 //
 // "numbers" draws COUNT document numbers, taking the series in turn, a millisecond apart, and
 // writes one line "CODE YEAR NUMBER" for each. Before the first job the driver writes "ready" and waits for one
-// line on its standard input, so that a test can release two drivers at the same moment.
+// line on its standard input, so that a test can release two drivers at the same moment; after
+// half of the numbers it writes "ready" and waits again, so that a test can hold each driver until
+// the other has drawn its first half too.
 // "pack" opens each box in the box packing window in turn, chooses the customer, scans the barcodes
 // and saves (the Save question must be answered "yes" through CONSOLIDATE_PROMPTS_ANSWERS); it
 // writes one line "BOX DOCUMENT" per saved box, the document being the invoice or the transfer
 // handed to the print dialog.
 // "conso" starts a new zone consolidation of ZONE, loads it and ticks every line, writes "ready",
-// waits for its line, and saves (answers through CONSOLIDATE_PROMPTS_ANSWERS); it writes "saved
-// NUMBER", or "not saved".
+// waits for its line, writes "loaded SODT,SODT,..." (the sales-order lines it ticked, in grid
+// order), and saves (answers through CONSOLIDATE_PROMPTS_ANSWERS); it writes "saved NUMBER", or
+// "not saved".
 // "lock" opens the current folder's embedded database DATABASE, starts a transaction (which holds
 // the database's write lock), writes "ready", waits for one line on its standard input (or its
 // end) and rolls back: another process that wants to write meanwhile finds the database locked.
@@ -59,6 +62,10 @@ void waitForGo() {
 
 int drawNumbers(TDM& dm, int count, const QStringList& series) {
   for (int i = 0; i < count; ++i) {
+    if (i == count / 2) {
+      std::fflush(stdout);
+      waitForGo();
+    }
     // A moment between two documents, so that another process drawing at the same time gets the
     // counters in turn instead of waiting until this one has drawn them all.
     if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -137,6 +144,11 @@ int consolidateZone(const QString& zone) {
     if (w.QConsoDt.at(r, tick).toString() != QLatin1String("Y")) model->toggle(model->index(r, tickColumn));
   if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
   waitForGo();
+  QStringList loaded;
+  const int soDt = w.QConsoDt.findColumn(QStringLiteral("SoDt"));
+  for (int r = 0; r < w.QConsoDt.rowCount(); ++r) loaded << w.QConsoDt.at(r, soDt).toString();
+  std::printf("loaded %s\n", qPrintable(loaded.join(QLatin1Char(','))));
+  std::fflush(stdout);
   w.AcSave->trigger();
   if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
   if (w.printed.isEmpty()) std::printf("not saved\n");

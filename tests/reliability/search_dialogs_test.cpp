@@ -1,6 +1,7 @@
 // Every field of the customer search dialog (opened from the box packing window's customer frame),
 // and the code fields of its salesman and province frames, take hostile texts as ordinary
 // characters: nothing matches them, and no search fails.
+#include <QHash>
 #include <QLineEdit>
 
 #include "packing_fixture.h"
@@ -18,17 +19,34 @@ QStringList hostileTexts() {
 
 TEST_F(BoxPackingTest, HostileTextsInEveryCustomerSearchField) {
   openBox(QStringLiteral("BOX000001"));
+  // C00001 gets values no other customer has, one for each field the user can type into.
+  conn().execute("Update Customer Set Name = 'ร้านหาเจอคนเดียว', NameEng = 'Only Probe Shop', PhoneNo = '09-876-5432', "
+                 "FaxNo = '09-876-5439' Where Code = 'C00001'");
+  const QHash<QString, QString> probe = {{"CustomerCode", "C00001"},
+                                         {"CustomerName", "หาเจอคนเดียว"},
+                                         {"CustomerNameEng", "Only Probe"},
+                                         {"PhoneNo", "876-5432"},
+                                         {"Fax", "876-5439"}};
   const qint64 customers = scalar("Select Count(*) From Customer").toLongLong();
   int searched = 0;
+  QStringList probed;
   widgets::QueueModalDriver([&](QDialog& dlg) {
     auto* d = dynamic_cast<masterdata::CustomerSearchDialog*>(&dlg);
     ASSERT_NE(d, nullptr);
     const QList<QLineEdit*> fields = d->findChildren<QLineEdit*>();
     ASSERT_GE(fields.size(), 5);
-    // With every field empty the search lists the customers: the fields are what filters.
-    for (QLineEdit* f : fields) f->clear();
-    d->BtSearchClick();
-    ASSERT_GT(d->QSearch.rowCount(), 0);
+    // Each field alone finds C00001 by its own value, and nothing else: the field filters.
+    for (QLineEdit* field : fields) {
+      if (!field->isEnabled() || field->isReadOnly()) continue;
+      SCOPED_TRACE(field->objectName().toStdString());
+      ASSERT_TRUE(probe.contains(field->objectName())) << "a field the test has no value for";
+      for (QLineEdit* f : fields) f->clear();
+      field->setText(probe.value(field->objectName()));
+      d->BtSearchClick();
+      ASSERT_EQ(d->QSearch.rowCount(), 1);
+      EXPECT_EQ(d->QSearch.at(0, d->QSearch.findColumn("Code")).toString(), "C00001");
+      probed << field->objectName();
+    }
     for (QLineEdit* field : fields) {
       if (!field->isEnabled() || field->isReadOnly()) continue;
       for (const QString& text : hostileTexts()) {
@@ -48,7 +66,9 @@ TEST_F(BoxPackingTest, HostileTextsInEveryCustomerSearchField) {
   });
   w->FaGetCustomer1->BtSearchCustomerClick();
   EXPECT_EQ(widgets::PendingModalDrivers(), 0);
-  EXPECT_GT(searched, 0);
+  probed.sort();
+  EXPECT_EQ(probed, (QStringList{"CustomerCode", "CustomerName", "CustomerNameEng", "Fax", "PhoneNo"}));
+  EXPECT_EQ(searched, probed.size() * hostileTexts().size());
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   EXPECT_EQ(scalar("Select Count(*) From Customer").toLongLong(), customers);
 }

@@ -7,7 +7,6 @@ Stops when its standard input closes.
 """
 import argparse
 import asyncio
-import socket
 import sys
 
 
@@ -51,11 +50,8 @@ async def main():
             await writer.drain()
         writer.close()
 
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        port = s.getsockname()[1]
-    server = await asyncio.start_server(session, "127.0.0.1", port)
-    print("PORT %d" % port, flush=True)
+    server = await asyncio.start_server(session, "127.0.0.1", 0)
+    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
     loop = asyncio.get_running_loop()
     await loop.run_in_executor(None, sys.stdin.read)
     server.close()

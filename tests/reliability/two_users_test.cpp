@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app_fixture.h"
+#include "window_fixture.h"
 #include "embedded/embedded.h"
 #include "processes.h"
 
@@ -17,7 +18,7 @@ using reliability::Process;
 TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
   testsupport::TempSite site;
   QTemporaryDir logs;
-  const int year = QDate::currentDate().year();
+  const int year = testsupport::serverToday().year();
   // One series with a counter for the year, one whose counter for next year does not exist yet and
   // is made by whichever process draws first.
   const QString consolidation = QStringLiteral("CONSOLIDAT:%1").arg(year);
@@ -38,10 +39,16 @@ TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
     drivers.push_back(std::make_unique<Process>(reliability::driverPath(), args, site.folder(),
                                                 logs.filePath(QStringLiteral("boxes-%1.jsonl").arg(i))));
   }
+  // Both are released at once, and each waits after half of its numbers until the other has
+  // drawn its first half too: the two processes hold their connections and draw at the same time
+  // however the machine schedules them.
   for (auto& d : drivers) ASSERT_TRUE(d->waitReady());
+  for (auto& d : drivers) d->go();
+  for (auto& d : drivers) ASSERT_TRUE(d->waitReady()) << d->errorText().toStdString();
   for (auto& d : drivers) d->go();
   QHash<QString, QStringList> drawn;  // series -> numbers
   QHash<QString, int> drawer;         // number -> the process that drew it
+  QHash<QString, int> half;           // number -> 0 drawn before the halfway wait, 1 after it
   for (int i = 0; i < 2; ++i) {
     auto& d = drivers[i];
     ASSERT_TRUE(d->finish());
@@ -49,11 +56,12 @@ TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
     EXPECT_TRUE(d->boxes().isEmpty());
     const QStringList lines = d->outputLines();
     ASSERT_EQ(lines.size(), perProcess);
-    for (const QString& line : lines) {
-      const QStringList f = line.split(QLatin1Char(' '));
-      ASSERT_EQ(f.size(), 3) << line.toStdString();
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+      const QStringList f = lines[k].split(QLatin1Char(' '));
+      ASSERT_EQ(f.size(), 3) << lines[k].toStdString();
       drawn[f[0] + QLatin1Char(':') + f[1]] << f[2];
       drawer.insert(f[0] + QLatin1Char(' ') + f[2], i);
+      half.insert(f[0] + QLatin1Char(' ') + f[2], k < perProcess / 2 ? 0 : 1);
     }
   }
 
@@ -89,13 +97,26 @@ TEST(TwoUsers, DrawDocumentNumbersWithoutDuplicatesOrGaps) {
     EXPECT_EQ(values.front(), s.firstExpected);
     EXPECT_EQ(values.back(), s.firstExpected + perProcess - 1);
     EXPECT_EQ(counter.asInt(QStringLiteral("LastNo")), values.back());
-    // The two drew at the same time: in number order the series passes from one process to the
-    // other more than once.
+    // The two drew at the same time: every number drawn after the halfway wait follows every
+    // number drawn before it, by either process, so in number order the series passes from one
+    // process to the other more than once.
     QStringList sorted = numbers;
     std::sort(sorted.begin(), sorted.end());
+    const auto key = [&](const QString& n) -> QString { return codeYear[0] + QLatin1Char(' ') + n; };
+    qsizetype firstAfterHalf = sorted.size();
+    for (qsizetype k = 0; k < sorted.size(); ++k)
+      if (half.value(key(sorted[k])) == 1) {
+        firstAfterHalf = k;
+        break;
+      }
+    EXPECT_EQ(firstAfterHalf, perProcess / 2) << "a number drawn after the halfway wait comes before one drawn before it";
+    QSet<int> drawersBefore, drawersAfter;
+    for (qsizetype k = 0; k < sorted.size(); ++k) (k < firstAfterHalf ? drawersBefore : drawersAfter) << drawer.value(key(sorted[k]));
+    EXPECT_EQ(drawersBefore, (QSet<int>{0, 1})) << "both drew before the halfway wait";
+    EXPECT_EQ(drawersAfter, (QSet<int>{0, 1})) << "both drew after it";
     int changes = 0;
     for (qsizetype k = 1; k < sorted.size(); ++k)
-      if (drawer.value(codeYear[0] + QLatin1Char(' ') + sorted[k]) != drawer.value(codeYear[0] + QLatin1Char(' ') + sorted[k - 1])) ++changes;
+      if (drawer.value(key(sorted[k])) != drawer.value(key(sorted[k - 1]))) ++changes;
     EXPECT_GT(changes, 1) << "the processes did not draw at the same time";
   }
 }
@@ -177,13 +198,19 @@ TEST(TwoUsers, SaveConsolidationsOfTheSameZoneAtOnce) {
   for (auto& d : drivers) ASSERT_TRUE(d->waitReady());
   for (auto& d : drivers) d->go();
   QStringList saved;
+  QList<QVector<qint64>> loaded;  // the lines each user had ticked
   int told = 0;
   for (auto& d : drivers) {
     ASSERT_TRUE(d->finish());
     ASSERT_EQ(d->exitCode(), 0) << d->errorText().toStdString();
     const QStringList out = d->outputLines();
-    ASSERT_EQ(out.size(), 1);
-    if (out[0].startsWith(QLatin1String("saved "))) saved << out[0].mid(6);
+    ASSERT_EQ(out.size(), 2);
+    ASSERT_TRUE(out[0].startsWith(QLatin1String("loaded "))) << out[0].toStdString();
+    QVector<qint64> ids;
+    for (const QString& id : out[0].mid(7).split(QLatin1Char(','), Qt::SkipEmptyParts)) ids << id.toLongLong();
+    std::sort(ids.begin(), ids.end());
+    loaded << ids;
+    if (out[1].startsWith(QLatin1String("saved "))) saved << out[1].mid(6);
     for (const reliability::Box& b : d->boxes())
       if (b.text.startsWith(QStringLiteral("รายการของใบสั่งขายต่อไปนี้ถูกจัดลงใบจัดสินค้าอื่นของเขตนี้แล้ว"))) ++told;
   }
@@ -196,14 +223,22 @@ TEST(TwoUsers, SaveConsolidationsOfTheSameZoneAtOnce) {
       "Select D.SoDt, Count(Distinct H.Id) n From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
       "Where H.Confirm = 'N' And H.Delflag = 'N' Group By D.SoDt Having Count(Distinct H.Id) > 1"));
   EXPECT_EQ(twice.rowCount(), 0) << "a line is held by two consolidations";
-  // The saved document holds the lines both users had loaded.
+  // Both users had loaded the same lines, among them C00001's due order; the saved document holds
+  // exactly those lines, each once.
+  ASSERT_EQ(loaded.size(), 2);
+  EXPECT_EQ(loaded[0], loaded[1]);
+  const QVector<qint64> dueOfC00001 = testsupport::ids(
+      *company, QStringLiteral("Select D.Id From SoDt D Where D.SoHd = (Select Min(H.Id) From SoHd H Inner Join Customer C "
+                               "On C.Id = H.Customer Where C.Code = 'C00001') Order By D.Id"));
+  ASSERT_EQ(dueOfC00001.size(), 3);
+  for (qint64 id : dueOfC00001) EXPECT_TRUE(loaded[0].contains(id)) << id;
   db::Params p;
   p.setText(QStringLiteral("No"), saved.first());
-  EXPECT_GT(company->select(QStringLiteral("Select Count(*) n From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
-                                           "Where H.DocNo = :No"),
-                            p)
-                .asInt(QStringLiteral("n")),
-            0);
+  const QVector<qint64> held = testsupport::ids(
+      *company, QStringLiteral("Select D.SoDt From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
+                               "Where H.DocNo = :No Order By D.SoDt"),
+      p);
+  EXPECT_EQ(held, loaded[0]) << "the saved document holds each loaded line once";
 }
 
 }  // namespace

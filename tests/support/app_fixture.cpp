@@ -10,6 +10,7 @@
 #include "data_module.h"
 #include "config_module.h"
 #include "textutil/dates.h"
+#include "window_fixture.h"
 
 namespace testsupport {
 
@@ -68,7 +69,7 @@ std::unique_ptr<db::Connection> TempSite::openCompany() const {
 
 AppFixture::AppFixture(const AppOptions& o) : site_(o.site) {
   data::SetServerNameOverride(site_.serverName());
-  const QString workDate = o.workDate.isEmpty() ? textutil::dateToText(QDate::currentDate()) : o.workDate;
+  const QString workDate = o.workDate.isEmpty() ? textutil::dateToText(serverToday()) : o.workDate;
   arguments_ = QStringList{QString::number(o.menuId ? o.menuId : o.menuOption), QString::number(o.userId),
                            site_.companyDatabase(), QStringLiteral("-"), QString::number(o.menuOption), workDate};
   startup_ = std::make_unique<launch::Startup>(arguments_);

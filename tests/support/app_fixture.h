@@ -55,7 +55,7 @@ struct AppOptions {
   int menuOption = 200;
   int menuId = 0;                // 0: the same as menuOption (the demo's menu entries carry their option as id)
   int userId = 1;                // 1 ADMIN (Thai), 2 ENGLISH, 3 NORIGHT
-  QString workDate;              // empty: today, "dd/mm/yyyy"
+  QString workDate;              // empty: the server's today, "dd/mm/yyyy"
 };
 
 class AppFixture {

@@ -1,12 +1,15 @@
 #include "testservers.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <stdexcept>
 
 namespace nettest {
 
@@ -28,8 +31,8 @@ bool acceptsNow(quint16 port) {
 
 TestServer::TestServer(const QString& script, const QStringList& args) {
   process_.setProcessChannelMode(QProcess::SeparateChannels);
-  process_.start(QStringLiteral(CONS_TEST_PYTHON),
-                 QStringList{QStringLiteral(CONS_NET_TEST_DIR "/") + script} + args);
+  const QString path = QDir::isAbsolutePath(script) ? script : QStringLiteral(CONS_NET_TEST_DIR "/") + script;
+  process_.start(QStringLiteral(CONS_TEST_PYTHON), QStringList{path} + args);
   if (!process_.waitForStarted(10000)) {
     error_ = QStringLiteral("cannot start %1: %2").arg(script, process_.errorString());
     return;
@@ -66,16 +69,23 @@ TestServer::~TestServer() {
   }
 }
 
-quint16 unusedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+ClosedPort::ClosedPort() {
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) throw std::runtime_error("cannot make a socket");
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
   socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(fd);
-  return ntohs(a.sin_port);
+  if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    ::close(fd_);
+    throw std::runtime_error("cannot bind a loopback port");
+  }
+  port_ = ntohs(a.sin_port);
+}
+
+ClosedPort::~ClosedPort() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 bool waitUntilAccepting(quint16 port, int timeoutMs) {

@@ -1,5 +1,6 @@
-// Real servers for the network tests, started on 127.0.0.1 with a free port by the python scripts
-// beside this file, and stopped when the object goes.
+// Real servers for the network tests, started on 127.0.0.1 by python scripts (tests/net and
+// beside the test that uses them) and stopped when the object goes. Each server binds port 0
+// itself and reports the port it got ("PORT <n>"), so no other test can take the port in between.
 #pragma once
 
 #include <QProcess>
@@ -10,8 +11,8 @@ namespace nettest {
 
 class TestServer {
  public:
-  // Starts `script` (ftp_server.py, http_server.py, smtp_server.py) with `args` and waits until
-  // it listens; ok() tells whether it did, error() why not.
+  // Starts `script` with `args` and waits until it listens; ok() tells whether it did, error()
+  // why not. A bare name (ftp_server.py, http_server.py, smtp_server.py) is a script of tests/net.
   TestServer(const QString& script, const QStringList& args);
   ~TestServer();
   TestServer(const TestServer&) = delete;
@@ -27,8 +28,21 @@ class TestServer {
   QString error_;
 };
 
-// A loopback port on which nothing listens (bound once, then released).
-quint16 unusedPort();
+// A loopback port on which nothing listens, for as long as the object lives: the port is bound
+// but never listened on, so a connection to it is refused and no other process can take it.
+class ClosedPort {
+ public:
+  ClosedPort();
+  ~ClosedPort();
+  ClosedPort(const ClosedPort&) = delete;
+  ClosedPort& operator=(const ClosedPort&) = delete;
+  quint16 port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  quint16 port_ = 0;
+};
+
 // Whether a TCP connection to 127.0.0.1:port is accepted within `timeoutMs`.
 bool waitUntilAccepting(quint16 port, int timeoutMs);
 

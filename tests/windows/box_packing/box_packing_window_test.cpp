@@ -203,9 +203,9 @@ TEST_F(BoxPackingTest, ConsignmentCustomerWithoutWarehouseLosesThePriceBarcode) 
 }
 
 TEST_F(BoxPackingTest, SaveMakesTheInvoiceWritesTheLinesAndPrintsIt) {
-  const int year = QDate::currentDate().year();
+  const int year = testsupport::serverToday().year();
   openBox(QStringLiteral("BOX000001"));
-  setSendDate(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+  setSendDate(testsupport::serverToday().toString(QStringLiteral("dd/MM/yyyy")));
   chooseCustomer(QStringLiteral("C00001"));
   scan(kBottle);
   scan(embedded::demoBarcode(2, 1));
@@ -218,7 +218,7 @@ TEST_F(BoxPackingTest, SaveMakesTheInvoiceWritesTheLinesAndPrintsIt) {
   const QString ivNo = boxValue("BOX000001", "IvNo").toString();
   EXPECT_TRUE(ivNo.startsWith(QStringLiteral("IVA") + yy(year))) << ivNo.toStdString();
   EXPECT_EQ(boxValue("BOX000001", "Customer").toLongLong(), customerId("C00001"));
-  EXPECT_EQ(db::toDateTime(boxValue("BOX000001", "SendDate")).date(), QDate::currentDate());
+  EXPECT_EQ(db::toDateTime(boxValue("BOX000001", "SendDate")).date(), testsupport::serverToday());
   EXPECT_EQ(lineCount(QStringLiteral("BOX000001")), 3);
   EXPECT_EQ(scalar("Select Count(*) From BoxNoProductUnits Where BoxNo = 1 And ProductUnitsPrice = 0 And Quantity = 1 "
                    "And LastUpdate Is Not Null")
@@ -245,7 +245,7 @@ TEST_F(BoxPackingTest, SaveMakesTheInvoiceWritesTheLinesAndPrintsIt) {
 
 TEST_F(BoxPackingTest, ConsignmentSaveMakesTheTransferToTheCustomersWarehouse) {
   openBox(QStringLiteral("BOX000003"));
-  setSendDate(QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+  setSendDate(testsupport::serverToday().toString(QStringLiteral("dd/MM/yyyy")));
   chooseCustomer(QStringLiteral("C00003"));
   const QString price = embedded::demoBarcode(1, 2);
   enterPrice(price);
@@ -277,7 +277,7 @@ TEST_F(BoxPackingTest, ConsignmentSaveMakesTheTransferToTheCustomersWarehouse) {
 
 TEST_F(BoxPackingTest, PrintYearIsTheYearOfTheSendDate) {
   // A box sent on 2 January of the coming year prints with that year, not with today's.
-  const int next = QDate::currentDate().year() + 1;
+  const int next = testsupport::serverToday().year() + 1;
   openBox(QStringLiteral("BOX000004"));
   setSendDate(QStringLiteral("02/01/%1").arg(next));
   EXPECT_TRUE(app->prompts().log.empty()) << "the coming year is within the working year";

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app_fixture.h"
+#include "window_fixture.h"
 #include "box_procedures.h"
 #include "embedded/embedded.h"
 
@@ -22,10 +23,7 @@ class BoxProceduresTest : public ::testing::Test {
     other = unit(embedded::demoBarcode(2, 1));
   }
 
-  QVariant scalar(const QString& sql, const db::Params& p = {}) {
-    const db::Result r = c->select(sql, p);
-    return r.isEmpty() ? QVariant() : r.rows()[0][0];
-  }
+  QVariant scalar(const QString& sql, const db::Params& p = {}) { return testsupport::scalar(*c, sql, p); }
   qint64 unit(const QString& barcode) {
     db::Params p;
     p.setText("B", barcode);
@@ -63,7 +61,7 @@ class BoxProceduresTest : public ::testing::Test {
 };
 
 TEST_F(BoxProceduresTest, InvoiceGroupsThePiecesAndPricesThemFromThePriceUnit) {
-  const QDate send(QDate::currentDate().year(), 3, 14);
+  const QDate send(testsupport::serverToday().year(), 3, 14);
   // Two bottles without a price barcode, two bottles priced as a crate, one other product.
   pack(1, "C00001", send, {{bottle, 0}, {bottle, crate}, {other, 0}, {bottle, 0}, {bottle, crate}});
   call(packing::kCopyBoxNoToIvHd, "BOX000001");
@@ -104,7 +102,7 @@ TEST_F(BoxProceduresTest, InvoiceGroupsThePiecesAndPricesThemFromThePriceUnit) {
 }
 
 TEST_F(BoxProceduresTest, TransferGoesToTheConsignmentWarehouseOfTheCustomer) {
-  pack(2, "C00003", QDate::currentDate(), {{bottle, crate}, {bottle, crate}, {other, crate}});
+  pack(2, "C00003", testsupport::serverToday(), {{bottle, crate}, {bottle, crate}, {other, crate}});
   call(packing::kCopyBoxNoToTransFerHd, "BOX000002");
 
   const QString trNo = scalar("Select TrNo From BoxNo Where Id = 2").toString();
@@ -141,9 +139,9 @@ TEST_F(BoxProceduresTest, BoxesThatCannotBecomeADocumentAreRefusedWithoutAChange
       {"already invoiced", packing::kCopyBoxNoToIvHd, "BOX900001", [](BoxProceduresTest&) {}, ""},
       {"already transferred", packing::kCopyBoxNoToIvHd, "BOX900002", [](BoxProceduresTest&) {}, ""},
       {"no pieces", packing::kCopyBoxNoToIvHd, "BOX000004",
-       [](BoxProceduresTest& t) { t.pack(4, "C00001", QDate::currentDate(), {}); }, "กล่องเลขที่ BOX000004 ไม่มีสินค้า"},
+       [](BoxProceduresTest& t) { t.pack(4, "C00001", testsupport::serverToday(), {}); }, "กล่องเลขที่ BOX000004 ไม่มีสินค้า"},
       {"no consignment warehouse", packing::kCopyBoxNoToTransFerHd, "BOX000005",
-       [](BoxProceduresTest& t) { t.pack(5, "C00001", QDate::currentDate(), {{t.bottle, 0}}); }, "ไม่พบคลัง : C00001"},
+       [](BoxProceduresTest& t) { t.pack(5, "C00001", testsupport::serverToday(), {{t.bottle, 0}}); }, "ไม่พบคลัง : C00001"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -169,7 +167,7 @@ TEST_F(BoxProceduresTest, BoxesThatCannotBecomeADocumentAreRefusedWithoutAChange
 }
 
 TEST_F(BoxProceduresTest, RunsInsideTheCallersTransaction) {
-  pack(6, "C00001", QDate::currentDate(), {{bottle, 0}});
+  pack(6, "C00001", testsupport::serverToday(), {{bottle, 0}});
   const qint64 iv = scalar("Select Count(*) From IvHd").toLongLong();
   c->startTransaction();
   call(packing::kCopyBoxNoToIvHd, "BOX000006");

@@ -18,12 +18,12 @@
 #include <ostream>
 
 #include "app_fixture.h"
-#include "data_module.h"
-#include "config_module.h"
-#include "document_print_dialog.h"
-#include "error_reporter.h"
-#include "modal.h"
 #include "box_packing_window.h"
+#include "config_module.h"
+#include "data_module.h"
+#include "document_print_dialog.h"
+#include "modal.h"
+#include "window_fixture.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -62,28 +62,16 @@ class BoxPackingTest : public ::testing::Test {
   void SetUp() override {
     app = std::make_unique<testsupport::AppFixture>(options());
     ASSERT_TRUE(app->ready()) << app->failure().toStdString();
-    QApplication::setQuitOnLastWindowClosed(false);
-    data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+    errors.collect();
     beforeWindow();
     w = std::make_unique<PackingWindow>();
     w->Feedback = [this](packing::ScanSignal s) { (s == packing::ScanSignal::Accepted ? accepted : refused) += 1; };
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    ASSERT_TRUE(testsupport::showActive(*w));
   }
-  void TearDown() override {
-    widgets::ClearModalDrivers();
-    if (w) w->hide();
-    w.reset();
-    TFrDocPrintForm::ReleaseInstance();
-    data::SetExceptionHandler({});
-  }
+  void TearDown() override { testsupport::closeWindow(w); }
 
   db::Connection& conn() { return app->dm().DMdata; }
-  QVariant scalar(const QString& sql, const db::Params& p = {}) {
-    const db::Result r = conn().select(sql, p);
-    return r.isEmpty() ? QVariant() : r.rows()[0][0];
-  }
+  QVariant scalar(const QString& sql, const db::Params& p = {}) { return testsupport::scalar(conn(), sql, p); }
   QVariant boxValue(const QString& boxNo, const QString& column) {
     db::Params p;
     p.setText(QStringLiteral("No"), boxNo);
@@ -94,11 +82,7 @@ class BoxPackingTest : public ::testing::Test {
     p.setText(QStringLiteral("B"), barcode);
     return scalar(QStringLiteral("Select Id From ProductUnits Where Barcode = :B"), p).toLongLong();
   }
-  qint64 customerId(const QString& code) {
-    db::Params p;
-    p.setText(QStringLiteral("C"), code);
-    return scalar(QStringLiteral("Select Id From Customer Where Code = :C"), p).toLongLong();
-  }
+  qint64 customerId(const QString& code) { return testsupport::idOf(conn(), QStringLiteral("Customer"), code); }
   qint64 lineCount(const QString& boxNo) {
     db::Params p;
     p.setText(QStringLiteral("No"), boxNo);
@@ -159,8 +143,8 @@ class BoxPackingTest : public ::testing::Test {
   }
 
   std::unique_ptr<testsupport::AppFixture> app;
+  testsupport::CollectedErrors errors;
   std::unique_ptr<PackingWindow> w;
-  QStringList errors;
   int accepted = 0, refused = 0;
 };
 

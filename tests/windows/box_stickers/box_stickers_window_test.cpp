@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "app_fixture.h"
+#include "window_fixture.h"
 #include "data_module.h"
 #include "error_reporter.h"
 #include "box_stickers_window.h"
@@ -98,7 +99,7 @@ TEST_F(StickerTemplateTest, PrintedStickerCarriesABarcodeThatReadsAsTheBoxNumber
   const QString page = texts.join(QLatin1Char(' '));
   const db::Result cu = c->select("Select Name, Address1 From Customer Where Code = 'C00001'");
   for (const QString& part : {cu.asString("Name"), cu.asString("Address1"), QStringLiteral("C00001"),
-                              QDate::currentDate().addDays(-1).toString(QStringLiteral("dd/MM/yyyy")), QStringLiteral("3 ชิ้น")})
+                              testsupport::serverToday().addDays(-1).toString(QStringLiteral("dd/MM/yyyy")), QStringLiteral("3 ชิ้น")})
     EXPECT_TRUE(page.contains(part)) << part.toStdString() << " not in: " << page.toStdString();
 }
 
@@ -124,7 +125,7 @@ TEST_F(StickerTemplateTest, TheWholeAddressWithItsPostCodeIsPrinted) {
 }
 
 TEST_F(StickerTemplateTest, DialogChoosesTheBoxesAndCountNoTheCopies) {
-  const QString yesterday = QDate::currentDate().addDays(-1).toString(QStringLiteral("dd/MM/yyyy"));
+  const QString yesterday = testsupport::serverToday().addDays(-1).toString(QStringLiteral("dd/MM/yyyy"));
   struct Case {
     QStringList answers;
     int count;
@@ -168,12 +169,8 @@ class StickerWindowTest : public ::testing::Test {
     previousDir = QDir::currentPath();
     ASSERT_TRUE(QFile::copy(shippedTemplate(), QDir(app.site().folder()).filePath(TFrPrintBoxNo::kTemplateName)));
     QDir::setCurrent(app.site().folder());
-    data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
   }
-  void TearDown() override {
-    QDir::setCurrent(previousDir);
-    data::SetExceptionHandler({});
-  }
+  void TearDown() override { QDir::setCurrent(previousDir); }
   // Answers the template's dialog and closes every preview, recording what it showed.
   void watch(TFrPrintBoxNo& w) {
     w.frfReport.setDialogAnswerer([](const report::DialogDef&, QStringList& values) {
@@ -192,7 +189,7 @@ class StickerWindowTest : public ::testing::Test {
 
   testsupport::AppFixture app{options()};
   QString previousDir;
-  QStringList errors;
+  testsupport::CollectedErrors errors;
   QVector<QStringList> previews;
   QVector<double> widths;
 };

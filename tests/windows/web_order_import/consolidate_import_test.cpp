@@ -228,7 +228,8 @@ TEST_F(ImportProgram, AFailedZoneStoresNothingAndTheOtherZonesGoOn) {
 
 TEST_F(ImportProgram, AnFtpServerThatCannotBeReachedFailsTheZone) {
   weborder::WebOrderSettings s = servers.settings();
-  s.ftpPort = nettest::unusedPort();
+  const nettest::ClosedPort closed;
+  s.ftpPort = closed.port();
   weborder::WriteWebOrderSettings(*company, s);
   const qint64 unstamped = count("Select Count(*) From SoHd Where Coalesce(RTrim(ConsoNo), '') = ''");
   const ProgramRun r = run(args({"--zone", "Z01"}));

@@ -24,6 +24,8 @@
 #include "order_file.h"
 #include "import_settings.h"
 #include "testservers.h"
+#include "web_order_import_window.h"
+#include "window_fixture.h"
 
 namespace importtest {
 
@@ -75,20 +77,9 @@ class ImportDbTest : public ::testing::Test {
 
   db::Connection& conn() { return app.dm().DMdata; }
 
-  QVariant scalar(const QString& sql, const db::Params& p = {}) {
-    const db::Result r = conn().select(sql, p);
-    return r.isEmpty() ? QVariant() : r.rows()[0][0];
-  }
-  int count(const QString& table, const QString& where = QString()) {
-    return int(scalar(QStringLiteral("Select Count(*) From ") + table +
-                      (where.isEmpty() ? QString() : QStringLiteral(" Where ") + where))
-                   .toLongLong());
-  }
-  qint64 idOf(const QString& table, const QString& code) {
-    db::Params p;
-    p.setText(QStringLiteral("C"), code);
-    return scalar(QStringLiteral("Select Id From %1 Where Code = :C").arg(table), p).toLongLong();
-  }
+  QVariant scalar(const QString& sql, const db::Params& p = {}) { return testsupport::scalar(conn(), sql, p); }
+  int count(const QString& table, const QString& where = QString()) { return testsupport::count(conn(), table, where); }
+  qint64 idOf(const QString& table, const QString& code) { return testsupport::idOf(conn(), table, code); }
   // The rows of a statement, each row's values joined by "|".
   QStringList rows(const QString& sql, const db::Params& p = {}) {
     QStringList out;
@@ -216,5 +207,44 @@ class ImportServers {
 inline QString ackPath(qint64 id) {
   return QStringLiteral("/weborder/upordertransfer.php?Id=%1&Transfer=Y").arg(id);
 }
+
+// The window on the demo site with the servers running and the site's settings pointing at them.
+class ImportWindowTest : public ImportDbTest {
+ protected:
+  void SetUp() override {
+    ImportDbTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(servers.ok()) << servers.error().toStdString();
+    weborder::WriteWebOrderSettings(conn(), servers.settings());
+    baseName = QStringLiteral("Z01_") + today;
+    w = open();
+  }
+  void TearDown() override {
+    testsupport::closeWindow(w);
+    ImportDbTest::TearDown();
+  }
+
+  // A window shown and active, its status texts recorded into `statuses` (cleared).
+  std::unique_ptr<TFrLoadFileXML_Varnotek> open() {
+    auto window = std::make_unique<TFrLoadFileXML_Varnotek>();
+    EXPECT_TRUE(testsupport::showActive(*window));
+    statuses.clear();
+    QObject::connect(window.get(), &TFrLoadFileXML_Varnotek::statusChanged, [this](const QString& s) { statuses << s; });
+    return window;
+  }
+  // The window active again, as after a dialog closed.
+  void activate() { ASSERT_TRUE(testsupport::activate(*w)); }
+
+  // Sales orders of zone Z01 without a consolidation number.
+  int openOrdersOfZ01() {
+    return count(QStringLiteral("SoHd"), QStringLiteral("Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                                                        " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')"));
+  }
+
+  ImportServers servers;
+  std::unique_ptr<TFrLoadFileXML_Varnotek> w;
+  QString baseName;  // the order file of zone Z01 today
+  QStringList statuses;
+};
 
 }  // namespace importtest

@@ -93,14 +93,21 @@ TEST(ReadOrderFile, IdAndQuantityMustBeWholeNumbers) {
     const char* id;
     const char* quantity;
     bool ok;
+    qint64 readId, readQuantity;  // when accepted
   } cases[] = {
-      {"7", "12", true},   {" 7 ", "-3", true}, {"abc", "1", false}, {"7", "abc", false},
-      {"7", "1.5", false}, {"7e2", "1", false}, {"7", "1 2", false}, {"99999999999", "1", false},
+      {"7", "12", true, 7, 12},  {" 7 ", "-3", true, 7, -3},      {"abc", "1", false, 0, 0},
+      {"7", "abc", false, 0, 0}, {"7", "1.5", false, 0, 0},       {"7e2", "1", false, 0, 0},
+      {"7", "1 2", false, 0, 0}, {"99999999999", "1", false, 0, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.id) + " / " + c.quantity);
     const QByteArray xml = orderXml({{"S01", "C00001", "W1", "2016-03-05", c.id, "8850000010019", c.quantity}});
     if (c.ok) {
-      EXPECT_NO_THROW(readBytes(xml)) << c.id << " / " << c.quantity;
+      QVector<weborder::OrderLine> lines;
+      ASSERT_NO_THROW(lines = readBytes(xml));
+      ASSERT_EQ(lines.size(), 1);
+      EXPECT_EQ(lines[0].webId, c.readId);
+      EXPECT_EQ(lines[0].quantity, c.readQuantity);
     } else {
       try {
         readBytes(xml);

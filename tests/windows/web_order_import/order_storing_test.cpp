@@ -16,7 +16,7 @@ QString isoDate(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")
 }  // namespace
 
 TEST_F(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
-  const QDate orderDate = QDate::currentDate().addDays(-1);
+  const QDate orderDate = testsupport::serverToday().addDays(-1);
   const auto r = import(orderXml({
       {"S01", "C00001", "W900", isoDate(orderDate), "9001", caseOf12(), "2"},
       {{}, {}, {}, {}, "9002", bottle(), "7"},
@@ -49,7 +49,7 @@ TEST_F(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
                             .arg(c)
                             .arg(s)
                             .arg(today)
-                            .arg(QDate::currentDate().toString("yy"))});
+                            .arg(testsupport::serverToday().toString("yy"))});
   // Lines: numbered 1, 2; unit, fraction, back order in base units; dates, warehouse and tax copied.
   EXPECT_EQ(rows("Select D.SoRecNo, D.WebOrderId, D.Quantity, D.ProductUnits, D.Product, D.Fraction, D.BackOrder, D.Send,"
                  " D.Price + D.Total + D.ProductAmount, D.Clear,"
@@ -73,7 +73,7 @@ TEST_F(ImportOrders, ASecondImportTheSameDayAppendsAndALaterDayStartsANewHeader)
                          QStringLiteral("3|9103|3|%1").arg(unitOf(caseOf12()))}));
 
   // The next day the same web order is a new sales order.
-  const QDateTime tomorrow = QDateTime::currentDateTime().addDays(1);
+  const QDateTime tomorrow = embedded::serverNow().addDays(1);
   embedded::setServerClock([tomorrow] { return tomorrow; });
   const auto nextDay = import(orderXml({{"S01", "C00001", "W901", "2016-03-05", "9104", bottle(), "4"}}));
   EXPECT_EQ(nextDay.headersCreated, 1);
@@ -88,8 +88,8 @@ TEST_F(ImportOrders, SalesOrderNumberFollowsTheSubTypesMonthlyNumbering) {
   EXPECT_EQ(weborder::OrderImporter::SoDocCode("N", "A", QDate(2016, 3, 5)), "SO-A");
   EXPECT_EQ(weborder::OrderImporter::SoDocCode("y", "A", QDate(2016, 3, 5)), "SO-A") << "only Y counts as yes";
 
-  const QString march = isoDate(QDate(QDate::currentDate().year(), 3, 5));
-  const QString yy = QDate::currentDate().toString("yy");
+  const QString march = isoDate(QDate(testsupport::serverToday().year(), 3, 5));
+  const QString yy = testsupport::serverToday().toString("yy");
   struct Case {
     const char* setup;
     const char* orderNo;
@@ -159,11 +159,21 @@ TEST_F(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
   EXPECT_EQ(linesOf(headersOf("W909")[0].toLongLong()).size(), 2) << "the lines stored are numbered without gaps";
   EXPECT_TRUE(r.reportText().contains("รายการที่เคยบันทึกไว้แล้ว 2 รายการ")) << r.reportText().toStdString();
 
-  // A file read again the next day stores nothing twice either.
-  const auto again = import(orderXml({{"S01", "C00001", "W909", "2016-03-05", "9401", bottle(), "2"}}));
-  EXPECT_TRUE(again.stored.isEmpty());
-  EXPECT_EQ(again.toAcknowledge(), QList<qint64>{9401});
+  // The file read again the next day, where a line of a known web order would go on a new header:
+  // nothing is stored twice, no header is made for nothing, and the site is told of each line once.
+  const QDateTime tomorrow = embedded::serverNow().addDays(1);
+  embedded::setServerClock([tomorrow] { return tomorrow; });
+  const int headersBefore = count("SoHd");
+  const auto nextDay = import(orderXml({{"S01", "C00001", "W909", "2016-03-05", "9401", bottle(), "2"},
+                                        {{}, {}, {}, {}, "9402", bottle(), "3"},
+                                        {{}, {}, {}, {}, QString::number(demoWebId), bottle(), "1"}}));
+  EXPECT_TRUE(nextDay.stored.isEmpty());
+  EXPECT_EQ(nextDay.alreadyStored, (QList<qint64>{9401, 9402, demoWebId}));
+  EXPECT_EQ(nextDay.toAcknowledge(), (QList<qint64>{9401, 9402, demoWebId}));
+  EXPECT_EQ(nextDay.headersCreated, 0);
+  EXPECT_EQ(count("SoHd"), headersBefore);
   EXPECT_EQ(count("SoDt"), linesBefore + 2);
+  EXPECT_EQ(count("SoDt", "WebOrderId In (9401, 9402)"), 2);
 }
 
 TEST_F(ImportOrders, ALineTheDatabaseRefusesIsSkippedAndTheOthersAreNumberedWithoutGaps) {

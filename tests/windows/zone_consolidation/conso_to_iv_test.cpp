@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app_fixture.h"
+#include "window_fixture.h"
 #include "conso_to_iv_procedure.h"
 #include "embedded.h"
 
@@ -17,10 +18,7 @@ class ConsoToIV : public ::testing::Test {
     c = site.openCompany();
   }
 
-  QVariant scalar(const QString& sql, const db::Params& p = {}) {
-    const db::Result r = c->select(sql, p);
-    return r.isEmpty() ? QVariant() : r.rows()[0][0];
-  }
+  QVariant scalar(const QString& sql, const db::Params& p = {}) { return testsupport::scalar(*c, sql, p); }
 
   struct Line {
     qint64 soDt;
@@ -69,12 +67,7 @@ class ConsoToIV : public ::testing::Test {
     custB = r.asInt("Id");
     customerB = r.asInt("Customer");
   }
-  QVector<qint64> ids(const QString& sql) {
-    QVector<qint64> out;
-    const db::Result r = c->select(sql);
-    for (const auto& row : r.rows()) out << row[0].toLongLong();
-    return out;
-  }
+  QVector<qint64> ids(const QString& sql) { return testsupport::ids(*c, sql); }
   db::Result soLine(qint64 id) { return c->select("Select * From SoDt Where Id = " + QString::number(id)); }
   db::Result consoLine(qint64 soDt) {
     return c->select("Select D.* From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
@@ -143,6 +136,66 @@ TEST_F(ConsoToIV, MakesOneInvoicePerCustomerOfTheTickedLinesWithSomethingToSend)
   EXPECT_EQ(soLine(custB).asString("Clear"), "Y");
 
   EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = 'TST001'").toString(), "Y");
+}
+
+// The invoice amounts against figures worked out by hand, one invoice per customer of one
+// consolidation. A line is quantity x price rounded to satang; the lines' sum is the amount before
+// VAT of prices without VAT ("E", VAT = amount x rate / 100) and the total of prices with VAT ("I",
+// amount before VAT = total x 100 / (100 + rate)). Halves round away from zero on the decimal
+// amount: 3 x 10.165 = 30.495 is 30.50 and 64.50 x 7% = 4.515 is 4.52, where rounding the binary
+// product gives 30.49 and 4.51. 100.20 with VAT is 93.64 + 6.56: VAT taken as 7% of 93.64 (6.55)
+// or the amount before VAT as 93% of the total (93.19) is wrong.
+TEST_F(ConsoToIV, InvoiceAmountsAreWorkedOutFromTheLinesAndTheVatRate) {
+  struct Case {
+    const char* what;
+    qint64 customer;
+    const char* priceIE;
+    double rate;
+    QVector<testsupport::OrderLine> lines;  // sent in full
+    QVector<double> lineTotals;
+    double noTaxAmt, taxAmt, total;
+  };
+  const QVector<Case> cases = {
+      {"prices before VAT, 7%", 2, "E", 7, {{1, 1, 3, 10.165}, {2, 1, 2, 17.00}}, {30.50, 34.00}, 64.50, 4.52, 69.02},
+      {"prices with VAT, 7%", 5, "I", 7, {{1, 1, 2, 50.10}}, {100.20}, 93.64, 6.56, 100.20},
+      {"a zero-rate customer, prices before VAT", 7, "E", 0, {{1, 1, 3, 10.165}}, {30.50}, 30.50, 0, 30.50},
+      {"a zero-rate customer, prices with VAT", 8, "I", 0, {{2, 1, 2, 7.255}}, {14.51}, 14.51, 0, 14.51},
+  };
+  QVector<Line> send;
+  QVector<QVector<qint64>> orderLines;
+  for (const Case& k : cases) {
+    testsupport::NewOrder o;
+    o.soNo = QStringLiteral("TST-AMT-%1").arg(k.customer);
+    o.customer = k.customer;
+    o.taxRate = k.rate;
+    o.priceIE = QString::fromLatin1(k.priceIE);
+    o.lines = k.lines;
+    orderLines << testsupport::addOrder(*c, o);
+    ASSERT_EQ(orderLines.last().size(), k.lines.size()) << k.what;
+    for (int i = 0; i < k.lines.size(); ++i) send.push_back({orderLines.last()[i], k.lines[i].quantity});
+  }
+  run(makeConsolidation("TST010", send));
+
+  for (int n = 0; n < cases.size(); ++n) {
+    const Case& k = cases[n];
+    SCOPED_TRACE(k.what);
+    db::Params p;
+    p.setInt("C", k.customer);
+    const db::Result iv = c->select("Select * From IvHd Where Reference = 'TST010' And Customer = :C", p);
+    ASSERT_EQ(iv.rowCount(), 1);
+    EXPECT_EQ(iv.asString("Price_IE"), QString::fromLatin1(k.priceIE));
+    EXPECT_EQ(iv.asFloat("TaxRate"), k.rate);
+    EXPECT_EQ(iv.asFloat("NoTaxAmt"), k.noTaxAmt);
+    EXPECT_EQ(iv.asFloat("TaxAmt"), k.taxAmt);
+    EXPECT_EQ(iv.asFloat("Total"), k.total);
+    for (int i = 0; i < k.lines.size(); ++i) {
+      const db::Result dt = c->select("Select * From IvDt Where SoDt = " + QString::number(orderLines[n][i]));
+      ASSERT_EQ(dt.rowCount(), 1) << "line " << i;
+      EXPECT_EQ(dt.asInt("IvHd"), iv.asInt("Id"));
+      EXPECT_EQ(dt.asFloat("Quantity"), k.lines[i].quantity);
+      EXPECT_EQ(dt.asFloat("Total"), k.lineTotals[i]) << "line " << i;
+    }
+  }
 }
 
 TEST_F(ConsoToIV, ClearsAnOrderWhenNothingOfItIsLeft) {

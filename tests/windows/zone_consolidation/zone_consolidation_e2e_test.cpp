@@ -90,7 +90,7 @@ TEST_F(WholeProgram, AZoneIsLoadedTickedAndSavedWithRealKeyPresses) {
   program.setProcessEnvironment(penv);
   program.setWorkingDirectory(site);
   program.start(QStringLiteral(CONSOLIDATE_EXE),
-                {"200", "1", "DEMO", "-", "200", QDate::currentDate().toString("dd/MM/yyyy")});
+                {"200", "1", "DEMO", "-", "200", embedded::serverNow().date().toString("dd/MM/yyyy")});
   ASSERT_TRUE(program.waitForStarted());
 
   ASSERT_FALSE(focusWindow("V16\\.12\\.12").isEmpty()) << program.readAllStandardError().toStdString();
@@ -123,7 +123,7 @@ TEST_F(WholeProgram, AZoneIsLoadedTickedAndSavedWithRealKeyPresses) {
                                  "Where H.Id > 3");
   ASSERT_EQ(hd.rowCount(), 1);
   EXPECT_EQ(hd.asString("Code"), "Z01");
-  EXPECT_EQ(hd.asDateTime("DocDate").date(), QDate::currentDate());
+  EXPECT_EQ(hd.asDateTime("DocDate").date(), embedded::serverNow().date());
   const db::Result dt = c.select("Select D.SoDt, D.SendQnty, D.ToConso From ConsolidateDt D Where D.ConsolidateHd = " +
                                  QString::number(hd.asInt("Id")) + " Order By D.SoDt");
   ASSERT_EQ(dt.rowCount(), 2);

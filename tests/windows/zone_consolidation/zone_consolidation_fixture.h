@@ -17,12 +17,12 @@
 #include <memory>
 
 #include "app_fixture.h"
-#include "zone_consolidation_window.h"
-#include "data_module.h"
 #include "config_module.h"
+#include "data_module.h"
 #include "document_print_dialog.h"
-#include "error_reporter.h"
 #include "modal.h"
+#include "window_fixture.h"
+#include "zone_consolidation_window.h"
 
 namespace contest {
 
@@ -37,8 +37,6 @@ class ConsoWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(app.ready()) << app.failure().toStdString();
-    QApplication::setQuitOnLastWindowClosed(false);
-    data::SetExceptionHandler([this](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
     fixedLines = ids("Select D.Id From SoDt D Where D.SoHd = (Select Min(H.Id) From SoHd H Inner Join Customer C "
                      "On C.Id = H.Customer Where C.Code = 'C00001') Order By D.Id");
     ASSERT_EQ(fixedLines.size(), 3);
@@ -46,34 +44,15 @@ class ConsoWindowTest : public ::testing::Test {
                   ") Order By Id"),
               (QVector<qint64>{1, 2, 3}));
     w = std::make_unique<TFrConsolidate_Qel_Dru>();
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    ASSERT_TRUE(testsupport::showActive(*w));
   }
-  void TearDown() override {
-    widgets::ClearModalDrivers();
-    if (w) w->hide();
-    w.reset();
-    TFrDocPrintForm::ReleaseInstance();
-  }
+  void TearDown() override { testsupport::closeWindow(w); }
 
   db::Connection& conn() { return app.dm().DMdata; }
 
-  QVector<qint64> ids(const QString& sql, const db::Params& p = {}) {
-    QVector<qint64> out;
-    const db::Result r = conn().select(sql, p);
-    for (const auto& row : r.rows()) out << row[0].toLongLong();
-    return out;
-  }
-  QVariant scalar(const QString& sql, const db::Params& p = {}) {
-    const db::Result r = conn().select(sql, p);
-    return r.isEmpty() ? QVariant() : r.rows()[0][0];
-  }
-  qint64 zoneId(const QString& code) {
-    db::Params p;
-    p.setText("C", code);
-    return scalar("Select Id From Misc Where GroupCode = 'ZONE' And Code = :C", p).toLongLong();
-  }
+  QVector<qint64> ids(const QString& sql, const db::Params& p = {}) { return testsupport::ids(conn(), sql, p); }
+  QVariant scalar(const QString& sql, const db::Params& p = {}) { return testsupport::scalar(conn(), sql, p); }
+  qint64 zoneId(const QString& code) { return testsupport::zoneId(conn(), code); }
 
   // Chooses a zone in the zone selector as a user does.
   void chooseZone(const QString& code) {
@@ -82,12 +61,7 @@ class ConsoWindowTest : public ::testing::Test {
     w->EZone->setCurrentIndex(i);
   }
   // The window active again (after a dialog closed).
-  void activate() {
-    if (QApplication::activeWindow() != w.get()) {
-      QApplication::setActiveWindow(w.get());
-      ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    }
-  }
+  void activate() { ASSERT_TRUE(testsupport::activate(*w)); }
   // Leaves the number field with a number typed into it (or empty for a new document).
   void enterNumber(const QString& number) {
     activate();
@@ -148,13 +122,11 @@ class ConsoWindowTest : public ::testing::Test {
     w->AcSave->trigger();
   }
 
-  int count(const QString& table, const QString& where = QString()) {
-    return int(scalar("Select Count(*) From " + table + (where.isEmpty() ? QString() : " Where " + where)).toLongLong());
-  }
+  int count(const QString& table, const QString& where = QString()) { return testsupport::count(conn(), table, where); }
 
   testsupport::AppFixture app;
+  testsupport::CollectedErrors errors;
   std::unique_ptr<TFrConsolidate_Qel_Dru> w;
-  QStringList errors;
   QVector<PrintCall> prints;
   QVector<qint64> fixedLines;  // the SoDt ids of C00001's due order: P00001, P00002, P00003
 };

@@ -49,29 +49,12 @@ class ConsolidateWindow : public ConsoWindowTest {
   qint64 unitOf(int product, int fraction) {
     return scalar(QStringLiteral("Select Id From ProductUnits Where Product = %1 And Fraction = %2").arg(product).arg(fraction)).toLongLong();
   }
-  // An approved order of C00001 (zone Z01) due today; returns the ids of its lines.
+  // An approved order of C00001 (zone Z01) due today, at 10 a unit; returns the ids of its lines.
   QVector<qint64> addOrder(const QString& soNo, const QVector<std::tuple<int, int, double>>& lines) {
-    db::Params h;
-    h.setText("No", soNo);
-    h.setDateTime("D", QDateTime(app.dm().ServerTime().date(), QTime(0, 0)));
-    conn().execute("Insert Into SoHd (SoNo, DelFlag, SoDate, ShipDate, Customer, Approved, Clear, TaxRate, Price_IE) "
-                   "Values (:No, 'N', :D, :D, 1, 'Y', 'N', 7, 'E')",
-                   h);
-    const qint64 hd = scalar("Select Max(Id) From SoHd").toLongLong();
-    QVector<qint64> out;
-    for (const auto& [product, fraction, qty] : lines) {
-      db::Params d;
-      d.setInt("Hd", hd);
-      d.setInt("P", product);
-      d.setInt("U", unitOf(product, fraction));
-      d.setInt("F", fraction);
-      d.setFloat("Q", qty);
-      conn().execute("Insert Into SoDt (SoHd, Product, ProductUnits, Fraction, Quantity, Send, BackOrder, Price, Warehouse) "
-                     "Values (:Hd, :P, :U, :F, :Q, 0, :Q * :F, 10, 1)",
-                     d);
-      out << scalar("Select Max(Id) From SoDt").toLongLong();
-    }
-    return out;
+    testsupport::NewOrder o;
+    o.soNo = soNo;
+    for (const auto& [product, fraction, qty] : lines) o.lines.push_back({product, fraction, qty, 10});
+    return testsupport::addOrder(conn(), o);
   }
   void setStock(int product, double baseUnits) {
     const int year = app.dm().ServerTime().date().year();
@@ -157,13 +140,13 @@ TEST_F(ConsolidateWindow, LoadListsTheDueLinesOfTheZoneWithTheirAllocation) {
     int fixed;
     const char* code;
     const char* unit;
-    double oh, send, weight;
+    double ordered, oh, send, weight;
     const char* onhand;
   };
   const Expect expects[] = {
-      {0, "P00001", "ลัง (12)", 20, 5, 45, "20 ลัง 10 ขวด"},
-      {1, "P00002", "ขวด (1)", 0, 0, 0, "0 ลัง"},      // no stock this year, Negative "Y": nothing allocated
-      {2, "P00003", "ลัง (12)", 2, 2, 24, "2 ลัง 1 ขวด"},  // 25 base units in units of 12
+      {0, "P00001", "ลัง (12)", 5, 20, 5, 45, "20 ลัง 10 ขวด"},
+      {1, "P00002", "ขวด (1)", 10, 0, 0, 0, "0 ลัง"},     // no stock this year, Negative "Y": nothing allocated
+      {2, "P00003", "ลัง (12)", 5, 2, 2, 24, "2 ลัง 1 ขวด"},  // 25 base units in units of 12
   };
   for (const Expect& e : expects) {
     const int r = rowOf(fixedLines[e.fixed]);
@@ -172,14 +155,18 @@ TEST_F(ConsolidateWindow, LoadListsTheDueLinesOfTheZoneWithTheirAllocation) {
     EXPECT_EQ(cell(r, "UnitName").toString(), QString::fromUtf8(e.unit));
     EXPECT_EQ(cell(r, "OH").toDouble(), e.oh) << e.code;
     EXPECT_EQ(cell(r, "SendQnty").toDouble(), e.send) << e.code;
-    EXPECT_EQ(cell(r, "OrderQnty").toDouble(), cell(r, "OrderSoQnty").toDouble());
+    EXPECT_EQ(cell(r, "OrderSoQnty").toDouble(), e.ordered) << e.code;
+    EXPECT_EQ(cell(r, "OrderQnty").toDouble(), e.ordered) << e.code;
     EXPECT_DOUBLE_EQ(cell(r, "WeightKg").toDouble(), e.weight) << e.code;
     EXPECT_EQ(cell(r, "Onhand").toString(), QString::fromUtf8(e.onhand)) << e.code;
     EXPECT_EQ(cell(r, "CusCode").toString(), "C00001");
   }
   const int r0 = rowOf(fixedLines[0]);
-  EXPECT_EQ(w->DgDt->model()->data(index(r0, "SoDate")).toString(),
-            textutil::dateToText(db::toDateTime(cell(r0, "SoDate")).date()));
+  const QDate soDate = db::toDateTime(scalar("Select H.SoDate From SoHd H Inner Join SoDt D On D.SoHd = H.Id Where D.Id = " +
+                                              QString::number(fixedLines[0])))
+                           .date();
+  ASSERT_TRUE(soDate.isValid());
+  EXPECT_EQ(w->DgDt->model()->data(index(r0, "SoDate")).toString(), soDate.toString("dd/MM/yyyy"));
   EXPECT_EQ(w->DgDt->model()->data(index(r0, "WeightKg")).toString(), "45.00");
 }
 
