@@ -10,6 +10,8 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <type_traits>
+#include <utility>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -40,6 +42,27 @@ void SetExceptionHandler(ExceptionHandler handler);
 bool HasExceptionHandler();
 // Hands an error to the installed handler (or the plain box); never raises.
 void HandleException(QObject* sender, std::exception_ptr error);
+
+// The one wrapper of every connection a window makes: the handler runs at the slot boundary, and an
+// error it raises goes to the error reporter instead of unwinding through Qt's signal code (which Qt
+// does not support). EAbort ends the handler without a message. The handler takes the signal's
+// arguments or none:
+//   connect(BLoad, &QPushButton::clicked, this, data::Guarded(this, [this] { BLoadClick(BLoad); }));
+//   DocNo->OnExit = data::Guarded(this, [this](QObject* s) { DocNoExit(s); });
+template <typename Handler>
+auto Guarded(QObject* owner, Handler handler) {
+  return [owner, handler = std::move(handler)](auto&&... args) mutable {
+    try {
+      if constexpr (std::is_invocable_v<Handler&, decltype(args)...>)
+        handler(std::forward<decltype(args)>(args)...);
+      else
+        handler();
+    } catch (const EAbort&) {
+    } catch (...) {
+      HandleException(owner, std::current_exception());
+    }
+  };
+}
 
 
 }  // namespace data

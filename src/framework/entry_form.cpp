@@ -6,6 +6,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "error_reporter.h"
 #include "prompts.h"
 #include "tool_images.h"
 #include "window_size.h"
@@ -32,14 +33,14 @@ TFrForm::TFrForm(QWidget* parent) : QWidget(parent) {
   AcCopy->setObjectName(QStringLiteral("AcCopy"));
   AcPrint->setObjectName(QStringLiteral("AcPrint"));
   AcChgCode->setObjectName(QStringLiteral("AcChgCode"));
-  connect(AcNew, &QAction::triggered, this, [this] { AcNewExecute(AcNew); });
-  connect(AcDel, &QAction::triggered, this, [this] { AcDelExecute(AcDel); });
-  connect(AcSave, &QAction::triggered, this, [this] { AcSaveExecute(AcSave); });
-  connect(AcExit, &QAction::triggered, this, [this] { AcExitExecute(AcExit); });
-  connect(AcHist, &QAction::triggered, this, [this] { AcHistExecute(AcHist); });
-  connect(AcCopy, &QAction::triggered, this, [this] { AcCopyExecute(AcCopy); });
-  connect(AcPrint, &QAction::triggered, this, [this] { AcPrintExecute(AcPrint); });
-  connect(AcChgCode, &QAction::triggered, this, [this] { AcChgCodeExecute(AcChgCode); });
+  connect(AcNew, &QAction::triggered, this, data::Guarded(this, [this] { AcNewExecute(AcNew); }));
+  connect(AcDel, &QAction::triggered, this, data::Guarded(this, [this] { AcDelExecute(AcDel); }));
+  connect(AcSave, &QAction::triggered, this, data::Guarded(this, [this] { AcSaveExecute(AcSave); }));
+  connect(AcExit, &QAction::triggered, this, data::Guarded(this, [this] { AcExitExecute(AcExit); }));
+  connect(AcHist, &QAction::triggered, this, data::Guarded(this, [this] { AcHistExecute(AcHist); }));
+  connect(AcCopy, &QAction::triggered, this, data::Guarded(this, [this] { AcCopyExecute(AcCopy); }));
+  connect(AcPrint, &QAction::triggered, this, data::Guarded(this, [this] { AcPrintExecute(AcPrint); }));
+  connect(AcChgCode, &QAction::triggered, this, data::Guarded(this, [this] { AcChgCodeExecute(AcChgCode); }));
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "data_module.h"
+#include "error_reporter.h"
 #include "modal.h"
 #include "prompts.h"
 #include "tool_images.h"
@@ -81,14 +82,16 @@ TFrSearch::TFrSearch(QWidget* parent)
   };
   root->addWidget(DgSearch, 1);
 
-  connect(BtSearch, &QPushButton::clicked, this, [this] { BtSearchClick(BtSearch); });
-  connect(BtOk, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
-  connect(BtCancel, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
-  connect(DgSearch, &QAbstractItemView::doubleClicked, this, [this] { DgSearchDblClick(DgSearch); });
+  connect(BtSearch, &QPushButton::clicked, this, data::Guarded(this, [this] { BtSearchClick(BtSearch); }));
+  connect(BtOk, &QPushButton::clicked, this, data::Guarded(this, [this] { done(QDialog::Accepted); }));
+  connect(BtCancel, &QPushButton::clicked, this, data::Guarded(this, [this] { done(QDialog::Rejected); }));
+  connect(DgSearch, &QAbstractItemView::doubleClicked, this, data::Guarded(this, [this] { DgSearchDblClick(DgSearch); }));
   connect(DgSearch, &widgets::DbGrid::titleClicked, this,
-          [this](const QString& field) { DgSearchTitleBtnClick(DgSearch, field); });
+          data::Guarded(this, [this](const QString& field) { DgSearchTitleBtnClick(DgSearch, field); }));
   connect(DgSearch, &widgets::DbGrid::mousePressed, this,
-          [this](Qt::MouseButton b, Qt::MouseButtons bs, Qt::KeyboardModifiers m) { DgSearchMouseDown(DgSearch, b, bs, m); });
+          data::Guarded(this, [this](Qt::MouseButton b, Qt::MouseButtons bs, Qt::KeyboardModifiers m) {
+            DgSearchMouseDown(DgSearch, b, bs, m);
+          }));
 
   keyPreview_ = new widgets::KeyPreview(this);
   keyPreview_->KeyDown = [this](QObject* sender, int& key, Qt::KeyboardModifiers shift) {

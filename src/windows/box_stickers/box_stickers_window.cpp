@@ -64,18 +64,9 @@ TFrPrintBoxNo::TFrPrintBoxNo(QWidget* parent) : QWidget(parent) {
   frfReport.setPreviewButtons(report::PreviewButton::Zoom | report::PreviewButton::Print | report::PreviewButton::Find |
                               report::PreviewButton::Help | report::PreviewButton::Exit | report::PreviewButton::PageSetup);
 
-  auto guarded = [this](void (TFrPrintBoxNo::*handler)()) {
-    return [this, handler] {
-      try {
-        (this->*handler)();
-      } catch (...) {
-        data::HandleException(this, std::current_exception());
-      }
-    };
-  };
-  connect(BPrint, &QPushButton::clicked, this, guarded(&TFrPrintBoxNo::BPrintClick));
-  connect(BClose, &QPushButton::clicked, this, guarded(&TFrPrintBoxNo::BCloseClick));
-  connect(BSetPrinter, &QPushButton::clicked, this, guarded(&TFrPrintBoxNo::BSetPrinterClick));
+  connect(BPrint, &QPushButton::clicked, this, data::Guarded(this, [this] { BPrintClick(); }));
+  connect(BClose, &QPushButton::clicked, this, data::Guarded(this, [this] { BCloseClick(); }));
+  connect(BSetPrinter, &QPushButton::clicked, this, data::Guarded(this, [this] { BSetPrinterClick(); }));
 }
 
 TFrPrintBoxNo::~TFrPrintBoxNo() = default;

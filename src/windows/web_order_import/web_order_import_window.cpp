@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "data_module.h"
+#include "error_reporter.h"
 #include "config_module.h"
 #include "document_print_dialog.h"
 #include "edits.h"
@@ -117,12 +118,12 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
   setTabOrder(BLoad, BClose);
   adjustSize();
 
-  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, &TFrLoadFileXML_Varnotek::EZoneChange);
-  connect(BLoad, &QPushButton::clicked, this, [this] { BLoadClick(); });
-  connect(BClose, &QPushButton::clicked, this, [this] { BCloseClick(); });
-  BtSearch->OnClick = [this](QObject*) { BtSearchClick(); };
-  DocNo->OnExit = [this](QObject*) { DocNoExit(); };
-  DocNo->OnKeyDown = [this](QObject*, int& key, Qt::KeyboardModifiers shift) { DocNoKeyDown(key, shift); };
+  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, data::Guarded(this, [this](int i) { EZoneChange(i); }));
+  connect(BLoad, &QPushButton::clicked, this, data::Guarded(this, [this] { BLoadClick(); }));
+  connect(BClose, &QPushButton::clicked, this, data::Guarded(this, [this] { BCloseClick(); }));
+  BtSearch->OnClick = data::Guarded(this, [this] { BtSearchClick(); });
+  DocNo->OnExit = data::Guarded(this, [this] { DocNoExit(); });
+  DocNo->OnKeyDown = data::Guarded(this, [this](QObject*, int& key, Qt::KeyboardModifiers shift) { DocNoKeyDown(key, shift); });
 
   // Enter moves on to the next control (a button takes Enter as a click).
   keyPreview_ = new widgets::KeyPreview(this);
@@ -133,10 +134,10 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
     }
   };
 
-  connect(&Acknowledge, &weborder::Acknowledger::progress, this, [this] { ShowAcknowledged(); });
-  connect(&Acknowledge, &weborder::Acknowledger::finished, this, [this] {
-    if (closeRequested_) close();
-  });
+  connect(&Acknowledge, &weborder::Acknowledger::progress, this, data::Guarded(this, [this] { ShowAcknowledged(); }));
+  connect(&Acknowledge, &weborder::Acknowledger::finished, this, data::Guarded(this, [this] {
+            if (closeRequested_) close();
+          }));
 
   QZone.sql = weborder::sql::QZone.tsql.split(QLatin1Char('\n'));
   QZone.sqlSqlite = weborder::sql::QZone.sqlite.split(QLatin1Char('\n'));
