@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "zone_consolidation_fixture.h"
+#include "conso_to_iv_procedure.h"
 #include "lock_holder.h"
 #include "zone_consolidation_search.h"
 #include "shipped_forms.h"
@@ -27,6 +28,17 @@ class ConsolidationReliability : public contest::ConsoWindowTest {
     return ids("Select D.SoDt From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd Where H.DocNo = :No "
                "Order By D.SoDt",
                p);
+  }
+  // The rows of a read, each as its values joined by "|".
+  QStringList rows(const QString& sql, const db::Params& p = {}) {
+    QStringList out;
+    const db::Result r = conn().select(sql, p);
+    for (const auto& row : r.rows()) {
+      QStringList f;
+      for (const QVariant& v : row) f << (v.isNull() ? QStringLiteral("null") : v.toString());
+      out << f.join('|');
+    }
+    return out;
   }
   qint64 counterLastNo() {
     return scalar("Select LastNo From DocumentNo Where Code = 'CONSOLIDAT' And DocYear = " +
@@ -319,6 +331,200 @@ TEST_F(ConsolidationReliability, BrokenTemplatesAreReportedAndTheSavedDocumentSt
     EXPECT_FALSE(QFileInfo::exists(pdf)) << "nothing printed";
     EXPECT_EQ(storedLines(savedNo), QVector<qint64>{fixedLines[0]});
   }
+}
+
+// ---- Two workstations on one document --------------------------------------------------------
+
+// What another workstation does to an open document while this window has it open, and what this
+// window then does: every combination is refused, names what changed, changes nothing stored and
+// keeps the window's work on screen.
+TEST_F(ConsolidationReliability, AnotherWorkstationsChangeRefusesSaveDeleteAndSendToInvoices) {
+  struct Change {
+    const char* what;
+    const char* sql;      // run by the other workstation; :No is the document number
+    const char* named;    // what the refusal names
+  } changes[] = {
+      {"sent to invoices", nullptr, "เอกสารจัดเสร็จแล้ว"},
+      {"deleted", "Update ConsolidateHd Set Delflag = 'Y' Where DocNo = :No", "เอกสารถูกยกเลิกแล้ว"},
+      {"driver changed", "Update ConsolidateHd Set Carman = 'Somchai' Where DocNo = :No", "หัวเอกสารถูกแก้ไข : Carman"},
+      {"a line unticked", "Delete From ConsolidateDt Where ConsolidateHd = (Select Id From ConsolidateHd Where DocNo = :No)",
+       "รายการถูกลบ 1 รายการ"},
+      {"a quantity changed",
+       "Update ConsolidateDt Set SendQnty = 1 Where ConsolidateHd = (Select Id From ConsolidateHd Where DocNo = :No)",
+       "รายการถูกแก้ไข 1 รายการ"},
+  };
+  enum Action { Save, Delete, SendToInvoices };
+  const QString line = QString::number(fixedLines[0]);
+  const QString backOrder = scalar("Select BackOrder From SoDt Where Id = " + line).toString();
+  for (const Change& c : changes) {
+    for (Action action : {Save, Delete, SendToInvoices}) {
+      SCOPED_TRACE(std::string(c.what) + " / action " + std::to_string(int(action)));
+      // A fresh document of C00001's first line, due again whatever the round before did to it.
+      conn().execute("Delete From ConsolidateDt Where SoDt = " + line);
+      conn().execute("Update SoDt Set BackOrder = " + backOrder + ", Send = 0, Clear = 'N' Where Id = " + line);
+      conn().execute("Update SoHd Set Clear = 'N' Where Id = (Select SoHd From SoDt Where Id = " + line + ")");
+      loadZone("Z01");
+      tick(rowOf(fixedLines[0]));
+      prints.clear();
+      save();
+      ASSERT_EQ(prints.size(), 1);
+      const QString no = prints[0].docNo;
+      openDocument(no);
+      ASSERT_FALSE(w->IsNewDocument);
+      // This window's work: a remark typed.
+      w->Remark->setFocus(Qt::TabFocusReason);
+      QTest::keyClicks(w->Remark, "Back door");
+
+      auto other = app.site().openCompany();
+      db::Params p;
+      p.setText("No", no);
+      if (c.sql) other->execute(QString::fromLatin1(c.sql), p);
+      else consolidation::consoToIV(*other, no);
+      const auto stored = [&] {
+        return rows("Select H.Confirm, H.Delflag, H.Carman, H.Remark, D.Id, D.SendQnty, D.IvNo From ConsolidateHd H "
+                    "Left Join ConsolidateDt D On D.ConsolidateHd = H.Id Where H.DocNo = :No Order By D.Id",
+                    p);
+      };
+      const QStringList before = stored();
+      const int invoices = count("IvHd");
+      other.reset();
+
+      app.prompts().clear();
+      errors.clear();
+      prints.clear();
+      app.prompts().answer(true);
+      if (action == Save) w->AcSave->trigger();
+      else if (action == Delete) w->AcDel->trigger();
+      else w->BSendToIV->click();
+      EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+      EXPECT_TRUE(prints.isEmpty()) << "nothing printed";
+      const QStringList texts = app.prompts().texts();
+      ASSERT_FALSE(texts.isEmpty());
+      const QString refusal = texts.last();
+      EXPECT_TRUE(refusal.startsWith(QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากเปิดเอกสารนี้ จึงไม่ได้บันทึก").arg(no)))
+          << refusal.toStdString();
+      EXPECT_TRUE(refusal.contains(QString::fromUtf8(c.named))) << refusal.toStdString();
+      EXPECT_EQ(stored(), before) << "nothing written";
+      EXPECT_EQ(count("IvHd"), invoices) << "no invoice made";
+      EXPECT_FALSE(conn().inTransaction());
+      // The work stays on screen.
+      EXPECT_FALSE(w->IsNewDocument);
+      EXPECT_EQ(w->QConsoHd.asString("DocNo"), no);
+      EXPECT_EQ(w->Remark->text(), "Back door");
+      if (QString::fromUtf8(c.named) == QStringLiteral("เอกสารจัดเสร็จแล้ว"))
+        EXPECT_TRUE(refusal.contains(QStringLiteral("รายการถูกออก Invoice แล้ว : "))) << refusal.toStdString();
+    }
+  }
+}
+
+// A save writes back only what the window edits: the printed mark another workstation set, and the
+// invoice of a line, stay as stored.
+TEST_F(ConsolidationReliability, ASaveWritesBackOnlyWhatTheWindowEdits) {
+  loadZone("Z01");
+  tick(rowOf(fixedLines[0]));
+  tick(rowOf(fixedLines[2]));
+  save();
+  ASSERT_EQ(prints.size(), 1);
+  const QString no = prints[0].docNo;
+  openDocument(no);
+  {
+    auto other = app.site().openCompany();
+    db::Params p;
+    p.setText("No", no);
+    other->execute("Update ConsolidateHd Set Printed = 'Y' Where DocNo = :No", p);
+  }
+  w->Remark->setFocus(Qt::TabFocusReason);
+  QTest::keyClicks(w->Remark, "Second trip");
+  enterSendQnty(rowOf(fixedLines[0]), "3");
+  prints.clear();
+  save();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  ASSERT_EQ(prints.size(), 1) << "saved";
+  db::Params p;
+  p.setText("No", no);
+  p.setInt("SoDt", fixedLines[0]);
+  EXPECT_EQ(rows("Select Printed, Confirm, Remark From ConsolidateHd Where DocNo = :No", p), QStringList{"Y|N|Second trip"});
+  EXPECT_EQ(scalar("Select D.SendQnty From ConsolidateDt D Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd "
+                   "Where H.DocNo = :No And D.SoDt = :SoDt",
+                   p)
+                .toDouble(),
+            3);
+}
+
+// A counter set back draws the number of a stored document: the new document is refused, the stored
+// one keeps its lines, and the loaded lines stay on screen to be saved once the counter is right.
+TEST_F(ConsolidationReliability, ANewDocumentNeverTakesTheNumberOfAStoredOne) {
+  loadZone("Z01");
+  tick(rowOf(fixedLines[0]));
+  save();
+  ASSERT_EQ(prints.size(), 1);
+  const QString first = prints[0].docNo;
+  const qint64 last = counterLastNo();
+  const QString year = QString::number(app.dm().ServerTime().date().year());
+  conn().execute("Update DocumentNo Set LastNo = LastNo - 1 Where Code = 'CONSOLIDAT' And DocYear = " + year);
+
+  loadZone("Z01");
+  ASSERT_GE(rowOf(fixedLines[2]), 0);
+  tick(rowOf(fixedLines[2]));
+  const int loaded = w->QConsoDt.rowCount();
+  app.prompts().clear();
+  prints.clear();
+  save();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_TRUE(prints.isEmpty());
+  ASSERT_FALSE(app.prompts().texts().isEmpty());
+  EXPECT_TRUE(app.prompts().texts().last().startsWith(QStringLiteral("เลขที่เอกสาร %1 มีอยู่แล้ว จึงไม่ได้บันทึก").arg(first)))
+      << app.prompts().texts().last().toStdString();
+  EXPECT_EQ(storedLines(first), QVector<qint64>{fixedLines[0]}) << "the stored document is untouched";
+  EXPECT_EQ(count("ConsolidateHd", "DocNo = '" + first + "'"), 1);
+  EXPECT_EQ(counterLastNo(), last - 1) << "the number drawn went back with the refused save";
+  EXPECT_TRUE(w->IsNewDocument);
+  EXPECT_EQ(w->QConsoDt.rowCount(), loaded);
+  EXPECT_EQ(cell(rowOf(fixedLines[2]), "ToConso").toString(), "Y");
+
+  // The counter put right: the same work saves under the next number.
+  conn().execute("Update DocumentNo Set LastNo = " + QString::number(last) + " Where Code = 'CONSOLIDAT' And DocYear = " + year);
+  save();
+  ASSERT_EQ(prints.size(), 1);
+  EXPECT_NE(prints[0].docNo, first);
+  EXPECT_EQ(storedLines(prints[0].docNo), QVector<qint64>{fixedLines[2]});
+}
+
+// A Load that fails half-way reaches the error reporter through the button's signal, leaves the
+// window ready for another Load, and leaves the grid's quantity rules on.
+TEST_F(ConsolidationReliability, AFailedLoadIsReportedAndLeavesTheQuantityRulesOn) {
+  newDocument();
+  chooseZone("Z01");
+  EXPECT_FALSE(w->QuantityRulesOn()) << "New switches them off: the rows are being filled";
+  conn().execute("Alter Table ProductOnhand Rename To ProductOnhandAway");
+  EXPECT_NO_THROW(w->BLoad->click()) << "the failure does not unwind through the signal";
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].contains("ProductOnhand")) << errors[0].toStdString();
+  EXPECT_TRUE(w->QuantityRulesOn());
+  EXPECT_TRUE(w->BLoad->isEnabled());
+  EXPECT_TRUE(w->EZone->isEnabled());
+  EXPECT_EQ(w->QConsoDt.rowCount(), 0);
+
+  conn().execute("Alter Table ProductOnhandAway Rename To ProductOnhand");
+  errors.clear();
+  w->BLoad->click();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  const int r = rowOf(fixedLines[0]);  // P00001: 5 ordered
+  ASSERT_GE(r, 0);
+  app.prompts().clear();
+  enterSendQnty(r, "9");
+  EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("ไม่สามารถกำหนดจำนวนได้มากกว่าจำนวนที่สั่งขาย")});
+  EXPECT_EQ(cell(r, "SendQnty").toDouble(), 5);
+
+  // Opening a stored document that fails half-way leaves them on too.
+  const QString stored = demoDocNo(1);
+  newDocument();
+  conn().execute("Alter Table ProductOnhand Rename To ProductOnhandAway");
+  errors.clear();
+  EXPECT_NO_THROW(enterNumber(stored));
+  EXPECT_EQ(errors.size(), 1);
+  EXPECT_TRUE(w->QuantityRulesOn());
+  conn().execute("Alter Table ProductOnhandAway Rename To ProductOnhand");
 }
 
 }  // namespace

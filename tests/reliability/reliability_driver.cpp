@@ -5,6 +5,7 @@
 //   reliability_driver numbers COUNT CODE:YEAR[,CODE:YEAR...] -- MENU_ID USER_ID DATABASE - OPTION DATE
 //   reliability_driver pack CUSTOMER BARCODE[,BARCODE...] BOX[,BOX...] -- ARGUMENTS OF consolidate
 //   reliability_driver conso ZONE -- ARGUMENTS OF consolidate
+//   reliability_driver edit DOCNO save|invoice|delete -- ARGUMENTS OF consolidate
 //   reliability_driver lock DATABASE
 //
 // "numbers" draws COUNT document numbers, taking the series in turn, a millisecond apart, and
@@ -20,6 +21,11 @@
 // waits for its line, writes "loaded SODT,SODT,..." (the sales-order lines it ticked, in grid
 // order), and saves (answers through CONSOLIDATE_PROMPTS_ANSWERS); it writes "saved NUMBER", or
 // "not saved".
+// "edit" opens the zone consolidation DOCNO, types " (A)" after its driver's name (to save or
+// delete), writes "ready",
+// waits for its line, and then saves it, sends it to invoices or deletes it (answers through
+// CONSOLIDATE_PROMPTS_ANSWERS); it writes "saved NUMBER", "invoiced NUMBER", "deleted NUMBER" or
+// "not saved" (the window still shows the document).
 // "lock" opens the current folder's embedded database DATABASE, starts a transaction (which holds
 // the database's write lock), writes "ready", waits for one line on its standard input (or its
 // end) and rolls back: another process that wants to write meanwhile finds the database locked.
@@ -157,6 +163,40 @@ int consolidateZone(const QString& zone) {
   return 0;
 }
 
+int editConsolidation(const QString& docNo, const QString& action) {
+  QStringList errors;
+  data::SetExceptionHandler([&](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+  ConsolidationWindow w;
+  w.show();
+  QApplication::setActiveWindow(&w);
+  if (!QTest::qWaitForWindowActive(&w)) throw std::runtime_error("the consolidation window did not become active");
+  w.AcNew->trigger();
+  w.FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+  w.FaGetDocNo1->DocNo->setText(docNo);
+  w.Carman->setFocus(Qt::TabFocusReason);  // the number field is left: the document opens
+  QApplication::processEvents();
+  if (w.IsNewDocument) throw std::runtime_error("no consolidation " + docNo.toStdString());
+  if (action != QLatin1String("invoice")) {
+    w.Carman->end(false);
+    QTest::keyClicks(w.Carman, QStringLiteral(" (A)"));
+  }
+  if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
+  waitForGo();
+  if (action == QLatin1String("save")) w.AcSave->trigger();
+  else if (action == QLatin1String("invoice")) w.BSendToIV->click();
+  else if (action == QLatin1String("delete")) w.AcDel->trigger();
+  else throw std::runtime_error("unknown action " + action.toStdString());
+  if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
+  if (action == QLatin1String("delete"))
+    std::printf(w.IsNewDocument ? "deleted %s\n" : "not saved\n", qPrintable(docNo));
+  else if (w.printed.isEmpty())
+    std::printf("not saved\n");
+  else
+    std::printf("%s %s\n", action == QLatin1String("save") ? "saved" : "invoiced", qPrintable(w.printed));
+  std::fflush(stdout);
+  return 0;
+}
+
 int holdLock(const QString& database) {
   embedded::install();
   db::Connection conn(QStringLiteral("Lock"));
@@ -207,6 +247,10 @@ int main(int argc, char** argv) {
     if (job.value(0) == QLatin1String("conso") && job.size() == 2) {
       QApplication::setQuitOnLastWindowClosed(false);
       return consolidateZone(job[1]);
+    }
+    if (job.value(0) == QLatin1String("edit") && job.size() == 3) {
+      QApplication::setQuitOnLastWindowClosed(false);
+      return editConsolidation(job[1], job[2]);
     }
     if (job.value(0) == QLatin1String("pack") && job.size() == 4) {
       QApplication::setQuitOnLastWindowClosed(false);

@@ -241,4 +241,82 @@ TEST(TwoUsers, SaveConsolidationsOfTheSameZoneAtOnce) {
   EXPECT_EQ(held, loaded[0]) << "the saved document holds each loaded line once";
 }
 
+// User A opens a consolidation; user B opens it too and sends it to invoices; then A saves it, sends
+// it to invoices or deletes it. A is refused and told what changed; the document stays finished with
+// B's invoices, and no line is invoiced twice.
+TEST(TwoUsers, ADocumentFinishedElsewhereIsNotWrittenOver) {
+  const auto run = [](const QString& folder, const QString& log, const QStringList& job, const QStringList& answers) {
+    return std::make_unique<Process>(reliability::driverPath(), job + QStringList{QStringLiteral("--")} + reliability::programArguments(200),
+                                     folder, log, answers);
+  };
+  for (const char* action : {"save", "invoice", "delete"}) {
+    SCOPED_TRACE(action);
+    testsupport::TempSite site;
+    QTemporaryDir logs;
+    // A consolidation of zone Z01 holding every due line.
+    auto maker = run(site.folder(), logs.filePath(QStringLiteral("maker.jsonl")), {QStringLiteral("conso"), QStringLiteral("Z01")},
+                     {QStringLiteral("yes")});
+    ASSERT_TRUE(maker->waitReady());
+    maker->go();
+    ASSERT_TRUE(maker->finish());
+    ASSERT_EQ(maker->exitCode(), 0) << maker->errorText().toStdString();
+    ASSERT_EQ(maker->outputLines().size(), 2);  // "loaded ...", then the outcome
+    ASSERT_TRUE(maker->outputLines()[1].startsWith(QLatin1String("saved "))) << maker->outputLines()[1].toStdString();
+    const QString docNo = maker->outputLines()[1].mid(6);
+
+    auto a = run(site.folder(), logs.filePath(QStringLiteral("a.jsonl")), {QStringLiteral("edit"), docNo, QString::fromLatin1(action)},
+                 {QStringLiteral("yes")});
+    auto b = run(site.folder(), logs.filePath(QStringLiteral("b.jsonl")), {QStringLiteral("edit"), docNo, QStringLiteral("invoice")},
+                 {QStringLiteral("yes")});
+    ASSERT_TRUE(a->waitReady()) << a->errorText().toStdString();
+    ASSERT_TRUE(b->waitReady()) << b->errorText().toStdString();
+    b->go();
+    ASSERT_TRUE(b->finish());
+    ASSERT_EQ(b->exitCode(), 0) << b->errorText().toStdString();
+    ASSERT_EQ(b->outputLines(), QStringList{QStringLiteral("invoiced ") + docNo});
+
+    db::Params p;
+    p.setText(QStringLiteral("No"), docNo);
+    const QString linesOfDoc = QStringLiteral(
+        "Select D.Id, D.SoDt, D.ToConso, D.SendQnty, D.IvNo, D.IvHd, D.IvDt From ConsolidateDt D "
+        "Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd Where H.DocNo = :No Order By D.Id");
+    const QString header = QStringLiteral("Select Confirm, Delflag, Carman From ConsolidateHd Where DocNo = :No");
+    auto company = site.openCompany();
+    const db::Result linesAfterB = company->select(linesOfDoc, p);
+    const db::Result headerAfterB = company->select(header, p);
+    const qint64 invoicesAfterB = company->select(QStringLiteral("Select Count(*) n From IvHd")).asInt(QStringLiteral("n"));
+    ASSERT_EQ(headerAfterB.asString(QStringLiteral("Confirm")), QStringLiteral("Y"));
+    int invoiced = 0;
+    for (const auto& row : linesAfterB.rows()) invoiced += row[4].toString().trimmed().isEmpty() ? 0 : 1;
+    ASSERT_GT(invoiced, 0) << "B's invoices were made";
+    company.reset();
+
+    a->go();
+    ASSERT_TRUE(a->finish());
+    ASSERT_EQ(a->exitCode(), 0) << a->errorText().toStdString();
+    EXPECT_EQ(a->outputLines(), QStringList{QStringLiteral("not saved")});
+    QStringList refusals;
+    for (const reliability::Box& box : a->boxes())
+      if (box.text.startsWith(QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากเปิดเอกสารนี้").arg(docNo))) refusals << box.text;
+    ASSERT_EQ(refusals.size(), 1) << "A is told once";
+    EXPECT_TRUE(refusals[0].contains(QStringLiteral("เอกสารจัดเสร็จแล้ว"))) << refusals[0].toStdString();
+    EXPECT_TRUE(refusals[0].contains(QStringLiteral("รายการถูกออก Invoice แล้ว : "))) << refusals[0].toStdString();
+
+    company = site.openCompany();
+    // The document and its lines are as B left them: finished, with B's invoices.
+    const db::Result headerNow = company->select(header, p);
+    EXPECT_EQ(headerNow.asString(QStringLiteral("Confirm")), QStringLiteral("Y"));
+    EXPECT_EQ(headerNow.asString(QStringLiteral("Delflag")), QStringLiteral("N"));
+    EXPECT_EQ(headerNow.asString(QStringLiteral("Carman")), headerAfterB.asString(QStringLiteral("Carman")));
+    EXPECT_EQ(company->select(linesOfDoc, p).rows(), linesAfterB.rows());
+    EXPECT_EQ(company->select(QStringLiteral("Select Count(*) n From IvHd")).asInt(QStringLiteral("n")), invoicesAfterB)
+        << "no invoice made after B's";
+    // No sales-order line is on two invoices.
+    EXPECT_EQ(company->select(QStringLiteral("Select SoDt From ConsolidateDt Where Coalesce(IvNo, '') <> '' "
+                                             "Group By SoDt Having Count(*) > 1"))
+                  .rowCount(),
+              0);
+  }
+}
+
 }  // namespace

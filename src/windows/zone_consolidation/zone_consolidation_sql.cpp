@@ -184,29 +184,33 @@ db::SqlText makeQHeaderId() {
   return {QStringLiteral("Select Id From ConsolidateHd Where DocNo = :DocNo Order By Id"), QString()};
 }
 
+// A new document's header, inserted only when its number is not stored yet: the caller checks
+// that one row was inserted and otherwise refuses the number. On SQL Server the test holds a
+// key-range lock on the number until the transaction ends, so that two saves cannot both find it free.
 db::SqlText makeSQLAddConsoHd() {
   db::SqlText t;
-  t.tsql = QStringLiteral(R"(If Not Exists (Select Id From ConsolidateHd Where DocNo = :DocNo)
-  Insert Into ConsolidateHd (DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1, Porter2, Porter3, Remark,
-    Confirm, Delflag, Printed)
-  Values (:DocNo, :DocDate, :SendDate, :CustomerZone, :Carman, :LicensePlate, :Porter1, :Porter2, :Porter3, :Remark, 'N', 'N', 'N')
-Else
-  Update ConsolidateHd Set DocDate = :DocDate, SendDate = :SendDate, CustomerZone = :CustomerZone, Carman = :Carman,
-    LicensePlate = :LicensePlate, Porter1 = :Porter1, Porter2 = :Porter2, Porter3 = :Porter3, Remark = :Remark,
-    Confirm = :Confirm, Delflag = :Delflag, Printed = :Printed
-  Where DocNo = :DocNo)");
-  t.sqlite = QStringLiteral(R"(Update ConsolidateHd Set DocDate = :DocDate, SendDate = :SendDate, CustomerZone = :CustomerZone, Carman = :Carman,
-  LicensePlate = :LicensePlate, Porter1 = :Porter1, Porter2 = :Porter2, Porter3 = :Porter3, Remark = :Remark,
-  Confirm = :Confirm, Delflag = :Delflag, Printed = :Printed
-Where DocNo = :DocNo
-/
-Insert Into ConsolidateHd (DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1, Porter2, Porter3, Remark,
-  Confirm, Delflag, Printed)
+  t.tsql = QStringLiteral(R"(Insert Into ConsolidateHd (DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1, Porter2, Porter3,
+  Remark, Confirm, Delflag, Printed)
+Select :DocNo, :DocDate, :SendDate, :CustomerZone, :Carman, :LicensePlate, :Porter1, :Porter2, :Porter3, :Remark, 'N', 'N', 'N'
+Where Not Exists (Select Id From ConsolidateHd With (UpdLock, HoldLock) Where DocNo = :DocNo))");
+  t.sqlite = QStringLiteral(R"(Insert Into ConsolidateHd (DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1, Porter2, Porter3,
+  Remark, Confirm, Delflag, Printed)
 Select :DocNo, :DocDate, :SendDate, :CustomerZone, :Carman, :LicensePlate, :Porter1, :Porter2, :Porter3, :Remark, 'N', 'N', 'N'
 Where Not Exists (Select Id From ConsolidateHd Where DocNo = :DocNo))");
   return t;
 }
 
+// An existing document's header: the fields this window edits, and Delflag (Delete). Confirm and
+// Printed belong to the server's procedures and are never written back.
+db::SqlText makeSQLUpdateConsoHd() {
+  return {QStringLiteral(R"(Update ConsolidateHd Set DocDate = :DocDate, SendDate = :SendDate, CustomerZone = :CustomerZone, Carman = :Carman,
+  LicensePlate = :LicensePlate, Porter1 = :Porter1, Porter2 = :Porter2, Porter3 = :Porter3, Remark = :Remark, Delflag = :Delflag
+Where Id = :Id)"),
+          QString()};
+}
+
+// A stored line is updated with what the window edits; its invoice (IvNo, IvHd, IvDt) is the
+// server's and is never written back.
 db::SqlText makeSQLAddConsoDt() {
   db::SqlText t;
   t.tsql = QStringLiteral(R"(If Exists (Select Id From ConsolidateDt Where Id = :Id)
@@ -216,7 +220,7 @@ Begin
   Else
     Update ConsolidateDt Set ConsolidateHd = :ConsolidateHd, ToConso = :ToConso, SoHd = :SoHd, SoDt = :SoDt, Customer = :Customer,
       Product = :Product, ProductUnits = :ProductUnits, OrderSoQnty = :OrderSoQnty, Onhand = :OH, OrderQnty = :OrderQnty,
-      SendQnty = :SendQnty, IvNo = :IvNo, IvHd = :IvHd, IvDt = :IvDt
+      SendQnty = :SendQnty
     Where Id = :Id
 End
 Else If :ToConso = 'Y'
@@ -228,7 +232,7 @@ Else If :ToConso = 'Y'
 /
 Update ConsolidateDt Set ConsolidateHd = :ConsolidateHd, ToConso = :ToConso, SoHd = :SoHd, SoDt = :SoDt, Customer = :Customer,
   Product = :Product, ProductUnits = :ProductUnits, OrderSoQnty = :OrderSoQnty, Onhand = :OH, OrderQnty = :OrderQnty,
-  SendQnty = :SendQnty, IvNo = :IvNo, IvHd = :IvHd, IvDt = :IvDt
+  SendQnty = :SendQnty
 Where (Id = :Id) And (:ToConso = 'Y')
 /
 Insert Into ConsolidateDt (ConsolidateHd, ToConso, SoHd, SoDt, Customer, Product, ProductUnits, OrderSoQnty, Onhand, OrderQnty,
@@ -237,6 +241,47 @@ Select :ConsolidateHd, :ToConso, :SoHd, :SoDt, :Customer, :Product, :ProductUnit
   :SendQnty, '', 0, 0
 Where (:ToConso = 'Y') And Not Exists (Select Id From ConsolidateDt Where Id = :Id))");
   return t;
+}
+
+// The header as stored, read when the document is opened and again inside the save's transaction:
+// a save goes through only when nothing changed in between. On SQL Server the read inside the
+// transaction keeps the row locked (UpdLock, HoldLock) until the save commits, so that ConsoToIV or
+// another save waits instead of slipping in between the comparison and the write.
+db::SqlText makeQHdAsStored() {
+  return {QStringLiteral(R"(Select Id, DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1, Porter2, Porter3, Remark,
+  Confirm, Delflag, Printed
+From ConsolidateHd With (UpdLock, HoldLock)
+Where Id = :Id)"),
+          QStringLiteral(R"(Select Id, DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1, Porter2, Porter3, Remark,
+  Confirm, Delflag, Printed
+From ConsolidateHd
+Where Id = :Id)")};
+}
+
+// The document's stored lines, every one of them, for the same comparison.
+db::SqlText makeQDtAsStored() {
+  return {QStringLiteral(R"(Select Id, ToConso, SoHd, SoDt, Product, ProductUnits, OrderSoQnty, OrderQnty, SendQnty, IvNo, IvHd, IvDt
+From ConsolidateDt With (UpdLock, HoldLock)
+Where ConsolidateHd = :ConsolidateHd
+Order By Id)"),
+          QStringLiteral(R"(Select Id, ToConso, SoHd, SoDt, Product, ProductUnits, OrderSoQnty, OrderQnty, SendQnty, IvNo, IvHd, IvDt
+From ConsolidateDt
+Where ConsolidateHd = :ConsolidateHd
+Order By Id)")};
+}
+
+// The saves of one zone's consolidations, one at a time: the check of the lines the zone's other
+// open consolidations hold (QHeldLines) and the writing of the lines run under an exclusive
+// application lock of the zone that the transaction holds until it ends. The embedded server
+// serialises every writing transaction already; its text only answers.
+db::SqlText makeSQLLockZone() {
+  return {QStringLiteral(R"(Declare @Granted Int
+Declare @Resource NVarChar(255)
+Set @Resource = N'ConsolidateHd.CustomerZone.' + Convert(NVarChar(20), :Zone)
+Exec @Granted = sp_getapplock @Resource = @Resource, @LockMode = 'Exclusive', @LockOwner = 'Transaction', @LockTimeout = 30000
+If @Granted < 0
+  RaisError('The consolidations of zone %s are being saved by another workstation; try again', 16, 1, @Resource))"),
+          QStringLiteral("Select :Zone As Zone")};
 }
 
 db::SqlText makeQChkOnhand() {
@@ -299,6 +344,10 @@ CONSO_STATEMENT(QConsoHd)
 CONSO_STATEMENT(QConsoDt)
 CONSO_STATEMENT(QHeaderId)
 CONSO_STATEMENT(SQLAddConsoHd)
+CONSO_STATEMENT(SQLUpdateConsoHd)
+CONSO_STATEMENT(QHdAsStored)
+CONSO_STATEMENT(QDtAsStored)
+CONSO_STATEMENT(SQLLockZone)
 CONSO_STATEMENT(SQLAddConsoDt)
 CONSO_STATEMENT(QChkOnhand)
 CONSO_STATEMENT(QConsoToIv)

@@ -5,10 +5,15 @@
 //   QConsoHd       DocNo
 //   QConsoDt       ConsolidateHd (header Id, 0 for a new document), SendDate, Zone
 //   QHeaderId      DocNo
-//   SQLAddConsoHd  DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1..3, Remark,
-//                  Confirm, Delflag, Printed
+//   SQLAddConsoHd  DocNo, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1..3, Remark
+//                  (a new document: inserts nothing when the number is stored already)
+//   SQLUpdateConsoHd Id, DocDate, SendDate, CustomerZone, Carman, LicensePlate, Porter1..3, Remark,
+//                  Delflag
 //   SQLAddConsoDt  Id, ConsolidateHd, ToConso, SoHd, SoDt, Customer, Product, ProductUnits,
-//                  OrderSoQnty, OH, OrderQnty, SendQnty, IvNo, IvHd, IvDt
+//                  OrderSoQnty, OH, OrderQnty, SendQnty (the invoice columns are never written back)
+//   QHdAsStored    Id
+//   QDtAsStored    ConsolidateHd
+//   SQLLockZone    Zone
 //   QChkOnhand     DocNo
 //   QConsoToIv     DocNo
 //   QHeldLines     Zone, ConsolidateHd
@@ -29,6 +34,12 @@ const db::SqlText& QConsoHd();
 const db::SqlText& QConsoDt();
 const db::SqlText& QHeaderId();
 const db::SqlText& SQLAddConsoHd();
+const db::SqlText& SQLUpdateConsoHd();
+// The header and every stored line as stored, to find what another workstation changed.
+const db::SqlText& QHdAsStored();
+const db::SqlText& QDtAsStored();
+// Serialises the saves of one zone's consolidations (an application lock on SQL Server).
+const db::SqlText& SQLLockZone();
 const db::SqlText& SQLAddConsoDt();
 const db::SqlText& QChkOnhand();
 const db::SqlText& QConsoToIv();

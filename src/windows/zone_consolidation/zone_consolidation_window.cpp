@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "conso_to_iv_procedure.h"
 #include "zone_consolidation_sql.h"
@@ -58,7 +59,11 @@ TFrConsolidate_Qel_Dru::TFrConsolidate_Qel_Dru(QWidget* parent)
       QChkOnhand(dataConnection()),
       QConsoToIv(dataConnection()),
       QHeldLines(dataConnection()),
+      QHdAsStored(dataConnection()),
+      QDtAsStored(dataConnection()),
+      SQLLockZone(dataConnection()),
       SQLAddConsoHd(dataConnection()),
+      SQLUpdateConsoHd(dataConnection()),
       SQLAddConsoDt(dataConnection()),
       SpConsoToIV(dataConnection(), QString::fromLatin1(consolidation::kConsoToIV)),
       DZone(&QZone),
@@ -75,7 +80,11 @@ TFrConsolidate_Qel_Dru::TFrConsolidate_Qel_Dru(QWidget* parent)
   assign(QChkOnhand, sql::QChkOnhand());
   assign(QConsoToIv, sql::QConsoToIv());
   assign(QHeldLines, sql::QHeldLines());
+  assign(QHdAsStored, sql::QHdAsStored());
+  assign(QDtAsStored, sql::QDtAsStored());
+  assign(SQLLockZone, sql::SQLLockZone());
   assign(SQLAddConsoHd, sql::SQLAddConsoHd());
+  assign(SQLUpdateConsoHd, sql::SQLUpdateConsoHd());
   assign(SQLAddConsoDt, sql::SQLAddConsoDt());
   SpConsoToIV.declare(QStringLiteral("Result"), db::ParamType::Integer, db::ParamDir::Result);
   SpConsoToIV.declare(QStringLiteral("@DocNo"), db::ParamType::Text, db::ParamDir::Input);
@@ -83,9 +92,10 @@ TFrConsolidate_Qel_Dru::TFrConsolidate_Qel_Dru(QWidget* parent)
   layoutControls();
 
   FaGetDocNo1->Bind(&DConsoHd, QStringLiteral("DocNo"));
-  FaGetDocNo1->DocNo->OnExit = [this](QObject* s) { FaGetDocNo1DocNoExit(s); };
-  FaGetDocNo1->DocNo->OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FaGetDocNo1DocNoKeyDown(s, key, m); };
-  FaGetDocNo1->BtSearch->OnClick = [this](QObject* s) { FaGetDocNo1BtSearchClick(s); };
+  FaGetDocNo1->DocNo->OnExit = data::Guarded(this, [this](QObject* s) { FaGetDocNo1DocNoExit(s); });
+  FaGetDocNo1->DocNo->OnKeyDown =
+      data::Guarded(this, [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FaGetDocNo1DocNoKeyDown(s, key, m); });
+  FaGetDocNo1->BtSearch->OnClick = data::Guarded(this, [this](QObject* s) { FaGetDocNo1BtSearchClick(s); });
   FaGetConsoDate->Bind(&DConsoHd, QStringLiteral("DocDate"));
   FaGetSendDate->Bind(&DConsoHd, QStringLiteral("SendDate"));
   FaGetSendDate->DocDate->OnExit = nullptr;  // no working-year check on the planned send date
@@ -97,9 +107,9 @@ TFrConsolidate_Qel_Dru::TFrConsolidate_Qel_Dru(QWidget* parent)
   Remark->setDataSource(&DConsoHd, QStringLiteral("Remark"));
   DgDt->setDataSource(&DConsoDt);
 
-  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int) { EZoneChange(EZone); });
-  connect(BLoad, &QPushButton::clicked, this, [this] { BLoadClick(BLoad); });
-  connect(BSendToIV, &QPushButton::clicked, this, [this] { BSendToIVClick(BSendToIV); });
+  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, data::Guarded(this, [this](int) { EZoneChange(EZone); }));
+  connect(BLoad, &QPushButton::clicked, this, data::Guarded(this, [this] { BLoadClick(BLoad); }));
+  connect(BSendToIV, &QPushButton::clicked, this, data::Guarded(this, [this] { BSendToIVClick(BSendToIV); }));
 }
 
 TFrConsolidate_Qel_Dru::~TFrConsolidate_Qel_Dru() {
@@ -293,6 +303,11 @@ void TFrConsolidate_Qel_Dru::OpenQuery(const QString& docNo) {
   QConsoHd.params.setText(QStringLiteral("DocNo"), docNo);
   QConsoHd.open();
   IsNewDocument = QConsoHd.isEmpty();
+  // What a save will compare with: the header as read here, and every stored line, read before the
+  // grid's rows (a change in between is then seen as a change, never missed).
+  openedHd_ = IsNewDocument ? db::Result() : db::Result(QConsoHd);
+  openedDt_ = db::Result();
+  if (!IsNewDocument) openedDt_ = readStored(QDtAsStored, QStringLiteral("ConsolidateHd"), QConsoHd.asInt(QStringLiteral("Id")));
   if (IsNewDocument) {
     // A new document starts on the server's date; it is never saved without its dates.
     QConsoHd.append();
@@ -331,19 +346,34 @@ void TFrConsolidate_Qel_Dru::SetDocumentControls() {
   FaGetDocNo1->DocNo->setEnabled(false);
 }
 
+// Switches the grid's quantity rules off while rows are filled, and on again however the filling
+// ends: a failure half-way leaves the rules working for the rows on screen.
+class TFrConsolidate_Qel_Dru::RulesOff {
+ public:
+  explicit RulesOff(TFrConsolidate_Qel_Dru* w) : w_(w) { w_->DetachFieldChanged(); }
+  ~RulesOff() { w_->AttachFieldChanged(); }
+  RulesOff(const RulesOff&) = delete;
+  RulesOff& operator=(const RulesOff&) = delete;
+
+ private:
+  TFrConsolidate_Qel_Dru* w_;
+};
+
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
-  DetachFieldChanged();
-  OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
-  const bool refused = !IsNewDocument && QConsoHd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y");
-  if (refused) {
-    // A cancelled document is refused here, before any control is set for it: setting them moves
-    // the focus, and a refusal run from that move would start the new document in the middle of
-    // setting the controls for the cancelled one.
-    prompts::current().message(QStringLiteral("เอกสารถูกยกเลิกแล้ว"), prompts::Style::Info);
-    FaGetDocNo1->DocNo->setText(QString());
-    OpenQuery(QString());
+  bool refused = false;
+  {
+    const RulesOff off(this);
+    OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
+    refused = !IsNewDocument && QConsoHd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y");
+    if (refused) {
+      // A cancelled document is refused here, before any control is set for it: setting them moves
+      // the focus, and a refusal run from that move would start the new document in the middle of
+      // setting the controls for the cancelled one.
+      prompts::current().message(QStringLiteral("เอกสารถูกยกเลิกแล้ว"), prompts::Style::Info);
+      FaGetDocNo1->DocNo->setText(QString());
+      OpenQuery(QString());
+    }
   }
-  AttachFieldChanged();
   CalSumWeight();
   SetDocumentControls();
   if (refused) {
@@ -376,7 +406,7 @@ void TFrConsolidate_Qel_Dru::FaGetDocNo1BtSearchClick(QObject*) {
 QDate TFrConsolidate_Qel_Dru::SendDateOfFrame() const { return dateOnly(QConsoHd.value(QStringLiteral("SendDate"))).date(); }
 
 void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
-  DetachFieldChanged();
+  std::optional<RulesOff> off(this);
   QLoad.close();
   QLoad.params.setDateTime(QStringLiteral("SendDate"), QDateTime(SendDateOfFrame(), QTime(0, 0)));
   QLoad.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
@@ -412,7 +442,7 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
   BLoad->setEnabled(false);
   EZone->setEnabled(false);
   FaGetSendDate->setEnabled(false);
-  AttachFieldChanged();
+  off.reset();
   CalSumWeight();
 }
 
@@ -463,8 +493,9 @@ void TFrConsolidate_Qel_Dru::SetDgDtColumn() {
 
 void TFrConsolidate_Qel_Dru::AttachFieldChanged() {
   if (fieldChanged_) return;
-  fieldChanged_ = connect(DgDt, &widgets::DbGrid::fieldChanged, this,
-                          [this](int row, const QString& field, const QVariant&) { DgDtFieldChanged(DgDt, row, field); });
+  fieldChanged_ = connect(DgDt, &widgets::DbGrid::fieldChanged, this, data::Guarded(this, [this](int row, const QString& field, const QVariant&) {
+                            DgDtFieldChanged(DgDt, row, field);
+                          }));
 }
 
 void TFrConsolidate_Qel_Dru::DetachFieldChanged() {
@@ -543,7 +574,123 @@ void TFrConsolidate_Qel_Dru::restore(const Snapshot& s) {
     DConsoDt.reset();
 }
 
-bool TFrConsolidate_Qel_Dru::writeDocument(QSet<qint64>* held, QStringList* orders) {
+db::Result TFrConsolidate_Qel_Dru::readStored(db::Query& q, const QString& param, qint64 id) {
+  q.close();
+  q.params.setInt(param, id);
+  q.open();
+  db::Result r = q;
+  q.close();
+  return r;
+}
+
+namespace {
+
+bool sameValue(const QVariant& a, const QVariant& b) {
+  const bool an = a.isNull() || !a.isValid(), bn = b.isNull() || !b.isValid();
+  if (an || bn) return an == bn;
+  if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) return a.toString().trimmed() == b.toString().trimmed();
+  if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) return db::toDateTime(a) == db::toDateTime(b);
+  return a.toDouble() == b.toDouble();
+}
+
+}  // namespace
+
+QStringList TFrConsolidate_Qel_Dru::changesSinceOpened() {
+  QStringList changes;
+  if (openedHd_.isEmpty()) return changes;
+  const qint64 id = openedHd_.asInt(QStringLiteral("Id"));
+  const db::Result hd = readStored(QHdAsStored, QStringLiteral("Id"), id);
+  const db::Result dt = readStored(QDtAsStored, QStringLiteral("ConsolidateHd"), id);
+  if (hd.isEmpty()) return {QStringLiteral("เอกสารไม่มีอยู่ในฐานข้อมูลแล้ว")};
+  auto was = [&](const char* c) { return openedHd_.value(QLatin1String(c)); };
+  auto now = [&](const char* c) { return hd.value(QLatin1String(c)); };
+  if (!sameValue(was("Delflag"), now("Delflag")))
+    changes << (hd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y") ? QStringLiteral("เอกสารถูกยกเลิกแล้ว")
+                                                                                      : QStringLiteral("สถานะการยกเลิกเอกสารถูกเปลี่ยน"));
+  if (!sameValue(was("Confirm"), now("Confirm")))
+    changes << (hd.asString(QStringLiteral("Confirm")).trimmed() == QLatin1String("Y") ? QStringLiteral("เอกสารจัดเสร็จแล้ว (ออก Invoice แล้ว)")
+                                                                                      : QStringLiteral("สถานะจัดเสร็จของเอกสารถูกเปลี่ยน"));
+  QStringList fields;
+  for (const char* c : {"DocNo", "DocDate", "SendDate", "CustomerZone", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark"})
+    if (!sameValue(was(c), now(c))) fields << QLatin1String(c);
+  if (!fields.isEmpty()) changes << QStringLiteral("หัวเอกสารถูกแก้ไข : ") + fields.join(QStringLiteral(", "));
+
+  // The lines, by their Id.
+  const int cId = dt.findColumn(QStringLiteral("Id"));
+  QHash<qint64, int> nowRow;
+  for (int r = 0; r < dt.rowCount(); ++r) nowRow.insert(dt.at(r, cId).toLongLong(), r);
+  const int wasId = openedDt_.findColumn(QStringLiteral("Id"));
+  const int cIvNo = dt.findColumn(QStringLiteral("IvNo"));
+  int added = 0, removed = 0, edited = 0;
+  QStringList invoices;
+  QSet<qint64> seen;
+  for (int r = 0; r < openedDt_.rowCount(); ++r) {
+    const qint64 id = openedDt_.at(r, wasId).toLongLong();
+    seen.insert(id);
+    const auto it = nowRow.constFind(id);
+    if (it == nowRow.constEnd()) {
+      ++removed;
+      continue;
+    }
+    bool differs = false;
+    for (int c = 0; c < dt.columns().size(); ++c) {
+      const int wc = openedDt_.columnIndex(dt.columns()[c]);
+      if (wc < 0 || !sameValue(openedDt_.at(r, wc), dt.at(*it, c))) differs = true;
+    }
+    if (!differs) continue;
+    const QString ivNo = dt.at(*it, cIvNo).toString().trimmed();
+    const QString wasIvNo = openedDt_.at(r, openedDt_.findColumn(QStringLiteral("IvNo"))).toString().trimmed();
+    if (!ivNo.isEmpty() && ivNo != wasIvNo) {
+      if (!invoices.contains(ivNo)) invoices << ivNo;
+    } else {
+      ++edited;
+    }
+  }
+  for (auto it = nowRow.constBegin(); it != nowRow.constEnd(); ++it)
+    if (!seen.contains(it.key())) ++added;
+  if (!invoices.isEmpty()) {
+    std::sort(invoices.begin(), invoices.end());
+    changes << QStringLiteral("รายการถูกออก Invoice แล้ว : ") + invoices.join(QStringLiteral(", "));
+  }
+  if (added) changes << QStringLiteral("มีรายการเพิ่ม %1 รายการ").arg(added);
+  if (removed) changes << QStringLiteral("รายการถูกลบ %1 รายการ").arg(removed);
+  if (edited) changes << QStringLiteral("รายการถูกแก้ไข %1 รายการ").arg(edited);
+  return changes;
+}
+
+QString TFrConsolidate_Qel_Dru::changedRefusal(const QStringList& changes) const {
+  QString text = QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากเปิดเอกสารนี้ จึงไม่ได้บันทึก")
+                     .arg(openedHd_.isEmpty() ? QString() : openedHd_.asString(QStringLiteral("DocNo")).trimmed()) +
+                 kBreak;
+  for (const QString& c : changes) text += c + kBreak;
+  text += QStringLiteral("กรุณาเปิดเอกสารใหม่อีกครั้ง");
+  return text;
+}
+
+void TFrConsolidate_Qel_Dru::bindHeader(db::Params& hp, const QDateTime& docDate, const QDateTime& sendDate) {
+  hp.clear();
+  for (const char* t : {"DocNo", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark", "Delflag"})
+    hp.set(QLatin1String(t), QConsoHd.value(QLatin1String(t)), db::ParamType::Text);
+  hp.setDateTime(QStringLiteral("DocDate"), docDate);
+  hp.setDateTime(QStringLiteral("SendDate"), sendDate);
+  hp.set(QStringLiteral("CustomerZone"), QConsoHd.value(QStringLiteral("CustomerZone")), db::ParamType::Integer);
+  if (!IsNewDocument) hp.set(QStringLiteral("Id"), QConsoHd.value(QStringLiteral("Id")), db::ParamType::Integer);
+}
+
+bool TFrConsolidate_Qel_Dru::writeDocument(QSet<qint64>* held, QStringList* orders, QString* refusal) {
+  // The saves of the zone's consolidations one at a time, until this transaction ends.
+  SQLLockZone.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
+  SQLLockZone.execSql();
+
+  // An existing document is written only as it was opened.
+  if (!IsNewDocument) {
+    const QStringList changes = changesSinceOpened();
+    if (!changes.isEmpty()) {
+      *refusal = changedRefusal(changes);
+      return false;
+    }
+  }
+
   // The header.
   QConsoHd.first();
   const QDateTime docDate = dateOnly(QConsoHd.value(QStringLiteral("DocDate")));
@@ -552,25 +699,37 @@ bool TFrConsolidate_Qel_Dru::writeDocument(QSet<qint64>* held, QStringList* orde
     throw db::Error(QStringLiteral("ConsolidateHd: the consolidation date and the send date are required"));
   QConsoHd.setValue(QStringLiteral("DocDate"), docDate);
   QConsoHd.setValue(QStringLiteral("SendDate"), sendDate);
-  if (IsNewDocument) QConsoHd.setValue(QStringLiteral("DocNo"), DM->NewDocumentNo(QStringLiteral("CONSOLIDAT"), docDate.date()));
-  CurrentDocNo = QConsoHd.asString(QStringLiteral("DocNo"));
+  if (IsNewDocument) {
+    const QString drawn = DM->NewDocumentNo(QStringLiteral("CONSOLIDAT"), docDate.date()).trimmed();
+    if (drawn.isEmpty()) {
+      *refusal = QStringLiteral("ไม่ได้รับเลขที่เอกสารจากชุดเลขที่ CONSOLIDAT จึงไม่ได้บันทึก") + kBreak +
+                 QStringLiteral("กรุณาตรวจสอบการตั้งเลขที่เอกสาร");
+      return false;
+    }
+    QConsoHd.setValue(QStringLiteral("DocNo"), drawn);
+  }
+  CurrentDocNo = QConsoHd.asString(QStringLiteral("DocNo")).trimmed();
   CurrentDocYear = docDate.date().year();
   QConsoHd.setValue(QStringLiteral("CustomerZone"), SelectedZoneId());
 
-  db::Params& hp = SQLAddConsoHd.params;
-  hp.clear();
-  for (const char* t : {"DocNo", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark", "Confirm", "Delflag", "Printed"})
-    hp.set(QLatin1String(t), QConsoHd.value(QLatin1String(t)), db::ParamType::Text);
-  hp.setDateTime(QStringLiteral("DocDate"), docDate);
-  hp.setDateTime(QStringLiteral("SendDate"), sendDate);
-  hp.set(QStringLiteral("CustomerZone"), QConsoHd.value(QStringLiteral("CustomerZone")), db::ParamType::Integer);
-  SQLAddConsoHd.execute();
+  if (IsNewDocument) {
+    // A new document never takes the place of a stored one.
+    bindHeader(SQLAddConsoHd.params, docDate, sendDate);
+    if (SQLAddConsoHd.execSql() != 1) {
+      *refusal = QStringLiteral("เลขที่เอกสาร %1 มีอยู่แล้ว จึงไม่ได้บันทึก").arg(CurrentDocNo) + kBreak +
+                 QStringLiteral("กรุณาตรวจสอบการตั้งเลขที่เอกสาร CONSOLIDAT");
+      return false;
+    }
+  } else {
+    bindHeader(SQLUpdateConsoHd.params, docDate, sendDate);
+    if (SQLUpdateConsoHd.execSql() != 1) throw db::Error(QStringLiteral("ConsolidateHd %1 was not updated").arg(CurrentDocNo));
+  }
 
   QHeaderId.close();
   QHeaderId.params.setText(QStringLiteral("DocNo"), CurrentDocNo);
   QHeaderId.open();
   if (QHeaderId.isEmpty()) throw db::Error(QStringLiteral("ConsolidateHd %1 was not written").arg(CurrentDocNo));
-  const qint64 headerId = QHeaderId.asInt(QStringLiteral("Id"));
+  const qint64 headerId = IsNewDocument ? QHeaderId.asInt(QStringLiteral("Id")) : QConsoHd.asInt(QStringLiteral("Id"));
   QHeaderId.close();
 
   // Lines another open consolidation of the zone stored since they were listed.
@@ -600,9 +759,10 @@ bool TFrConsolidate_Qel_Dru::writeDocument(QSet<qint64>* held, QStringList* orde
   }
 
   // The lines.
-  static const char* const intFields[] = {"Id", "ConsolidateHd", "SoHd", "SoDt", "Customer", "Product", "ProductUnits", "IvHd", "IvDt"};
+  // The invoice of a line (IvNo, IvHd, IvDt) is the server's: it is not written.
+  static const char* const intFields[] = {"Id", "ConsolidateHd", "SoHd", "SoDt", "Customer", "Product", "ProductUnits"};
   static const char* const floatFields[] = {"OrderSoQnty", "OH", "OrderQnty", "SendQnty"};
-  static const char* const textFields[] = {"ToConso", "IvNo"};
+  static const char* const textFields[] = {"ToConso"};
   struct Bound {
     QString name;
     int column;
@@ -649,10 +809,11 @@ bool TFrConsolidate_Qel_Dru::SaveDate() {
     }
     QSet<qint64> held;
     QStringList orders;
+    QString refusal;
     bool written = false;
     try {
       conn.startTransaction();
-      written = writeDocument(&held, &orders);
+      written = writeDocument(&held, &orders, &refusal);
       if (written) conn.commit();
     } catch (...) {
       conn.rollback();
@@ -662,9 +823,13 @@ bool TFrConsolidate_Qel_Dru::SaveDate() {
     }
     if (written) break;
 
-    // Refused lines: nothing stays written while the user is asked.
+    // Refused: nothing stays written, the work stays on screen.
     conn.rollback();
     restore(before);
+    if (!refusal.isEmpty()) {
+      prompts::message(refusal);
+      return false;
+    }
     QString question = QStringLiteral("รายการของใบสั่งขายต่อไปนี้ถูกจัดลงใบจัดสินค้าอื่นของเขตนี้แล้ว") + kBreak;
     for (const QString& o : orders) question += o + kBreak;
     question += QStringLiteral("บันทึกเฉพาะรายการที่เหลือ ?");
@@ -729,26 +894,37 @@ void TFrConsolidate_Qel_Dru::AcSaveExecute(QObject*) {
 }
 
 void TFrConsolidate_Qel_Dru::AcDelExecute(QObject*) {
+  if (IsNewDocument) return;  // nothing stored to mark
   if (!DM->ConfirmYesNo(DMConfig->DeleteDataPrompt)) return;
   db::Connection& conn = dataConnection();
   const Snapshot before = takeSnapshot();
+  QString refusal;
   try {
     conn.startTransaction();
-    QConsoHd.first();
-    QConsoHd.setValue(QStringLiteral("Delflag"), QStringLiteral("Y"));
-    db::Params& hp = SQLAddConsoHd.params;
-    hp.clear();
-    for (const char* t : {"DocNo", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark", "Confirm", "Delflag", "Printed"})
-      hp.set(QLatin1String(t), QConsoHd.value(QLatin1String(t)), db::ParamType::Text);
-    hp.set(QStringLiteral("DocDate"), QConsoHd.value(QStringLiteral("DocDate")), db::ParamType::DateTime);
-    hp.set(QStringLiteral("SendDate"), QConsoHd.value(QStringLiteral("SendDate")), db::ParamType::DateTime);
-    hp.set(QStringLiteral("CustomerZone"), QConsoHd.value(QStringLiteral("CustomerZone")), db::ParamType::Integer);
-    SQLAddConsoHd.execute();
-    conn.commit();
+    // A document finished or changed by another workstation since it was opened is not deleted:
+    // deleting a finished one would offer its invoiced lines again.
+    const QStringList changes = changesSinceOpened();
+    if (changes.isEmpty()) {
+      QConsoHd.first();
+      QConsoHd.setValue(QStringLiteral("Delflag"), QStringLiteral("Y"));
+      bindHeader(SQLUpdateConsoHd.params, db::toDateTime(QConsoHd.value(QStringLiteral("DocDate"))),
+                 db::toDateTime(QConsoHd.value(QStringLiteral("SendDate"))));
+      if (SQLUpdateConsoHd.execSql() != 1)
+        throw db::Error(QStringLiteral("ConsolidateHd %1 was not updated").arg(QConsoHd.asString(QStringLiteral("DocNo"))));
+      conn.commit();
+    } else {
+      refusal = changedRefusal(changes);
+      conn.rollback();
+      restore(before);
+    }
   } catch (...) {
     conn.rollback();
     restore(before);
     data::HandleException(this, std::current_exception());
+    return;
+  }
+  if (!refusal.isEmpty()) {
+    prompts::message(refusal);
     return;
   }
   AcNewExecute(this);

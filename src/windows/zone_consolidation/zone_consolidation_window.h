@@ -15,6 +15,13 @@
 // Two users may load the same zone at once: the save refuses, inside its transaction, the lines
 // another open consolidation of the zone stored meanwhile, names their sales orders, and saves the
 // rest only when the user agrees.
+//
+// Two users may open the same document: every save and delete of an existing document compares, in
+// its transaction, the header and lines as stored with what was read when the document was opened,
+// and refuses, naming what changed, when another workstation changed, finished (sent to invoices)
+// or deleted it meanwhile; the work stays on screen. The window never writes back what it does not
+// edit (Confirm, Printed, and the invoice of a line). A new document whose drawn number is empty or
+// stored already is refused, never written over the stored one.
 #pragma once
 
 #include <QComboBox>
@@ -47,7 +54,11 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   db::Query QChkOnhand;  // stored lines short of stock, per product and unit size
   db::Query QConsoToIv;  // the invoice numbers of a document
   db::Query QHeldLines;  // the lines held by the zone's other open consolidations
-  db::Script SQLAddConsoHd;
+  db::Query QHdAsStored;  // the header as stored (what another workstation may have changed)
+  db::Query QDtAsStored;  // the document's stored lines, likewise
+  db::Query SQLLockZone;  // serialises the saves of one zone's consolidations
+  db::Query SQLAddConsoHd;     // a new document's header
+  db::Query SQLUpdateConsoHd;  // an existing document's header
   db::Script SQLAddConsoDt;
   db::StoredProc SpConsoToIV;
   widgets::DataSource DZone;
@@ -86,6 +97,8 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
 
   // The Id of the selected zone (0 when there is none).
   qint64 SelectedZoneId() const;
+  // Whether the grid's quantity rules (DgDtFieldChanged) are attached.
+  bool QuantityRulesOn() const { return bool(fieldChanged_); }
 
   // ---- Handlers ----
   void FormShow(QObject* sender) override;
@@ -116,6 +129,7 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   int TickedLines() const;
 
  private:
+  class RulesOff;
   struct Snapshot {
     QVector<QVector<QVariant>> header, rows;
     int headerRow = 0, row = 0;
@@ -128,10 +142,20 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   void StartNextDocument(const QString& status);
   bool keepStatus_ = false;
   void restore(const Snapshot& s);
-  // The header and lines written inside the open transaction; throws on failure. Returns the
-  // sales-order lines (SoDt ids) to be inserted that other open consolidations of the zone hold,
-  // with a text naming their orders, or nothing when the lines were written.
-  bool writeDocument(QSet<qint64>* held, QStringList* orders);
+  // The header and lines written inside the open transaction; throws on failure. False when
+  // nothing may be written: `refusal` then says why (the document changed since it was opened, or
+  // its number cannot be had), or `held` lists the sales-order lines (SoDt ids) to be inserted that
+  // other open consolidations of the zone hold, with `orders` naming their orders.
+  bool writeDocument(QSet<qint64>* held, QStringList* orders, QString* refusal);
+  // The rows of one of the as-stored reads for a header's Id.
+  db::Result readStored(db::Query& q, const QString& param, qint64 id);
+  // What another workstation changed in the open document since it was opened (read inside the
+  // transaction), as lines of the refusal; empty when nothing changed.
+  QStringList changesSinceOpened();
+  // The refusal of a save or delete of a document that changed since it was opened.
+  QString changedRefusal(const QStringList& changes) const;
+  // Binds the header fields the window edits to the header statement.
+  void bindHeader(db::Params& p, const QDateTime& docDate, const QDateTime& sendDate);
   void checkStock();
   // The window's controls for the document now open (after the number field was left).
   void SetDocumentControls();
@@ -143,4 +167,6 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   void layoutControls();
 
   QMetaObject::Connection fieldChanged_;
+  // The header and the stored lines as read when the document was opened (an existing document).
+  db::Result openedHd_, openedDt_;
 };
