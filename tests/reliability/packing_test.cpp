@@ -160,4 +160,70 @@ TEST_F(BoxPackingTest, SaveWhileAnotherProcessLocksTheDatabase) {
   EXPECT_EQ(w->prints.size(), 1);
 }
 
+// Two workstations open the same empty box; the other one packs it first (or cancels it). This
+// window's save is refused with what happened to the box, its scanned pieces stay on screen, Save
+// is disabled, and the box keeps the other workstation's customer, pieces and invoice.
+TEST_F(BoxPackingTest, ABoxPackedOrCancelledElsewhereIsNotPackedAgain) {
+  struct Case {
+    const char* box;
+    bool packed;  // packed by the other workstation, else cancelled
+  } cases[] = {{"BOX000011", true}, {"BOX000012", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
+    const QString box = QString::fromLatin1(c.box);
+    w->AcNew->trigger();
+    openBox(box);
+    ASSERT_TRUE(w->AcSave->isEnabled());
+    chooseCustomer(QStringLiteral("C00002"));
+    scan(kBottle);
+    scan(kBottle);
+
+    auto other = app->site().openCompany();
+    db::Params p;
+    p.setText(QStringLiteral("No"), box);
+    QString invoice;
+    if (c.packed) {
+      p.setInt(QStringLiteral("C"), customerId(QStringLiteral("C00001")));
+      p.setInt(QStringLiteral("U"), unitId(kBottle));
+      other->execute(QStringLiteral("Update BoxNo Set Customer = :C Where BarCode = :No"), p);
+      other->execute(QStringLiteral("Insert Into BoxNoProductUnits (BoxNo, ProductUnits, Quantity, ProductUnitsPrice, LastUpdate) "
+                                    "Select Id, :U, 1, 0, GetDate() From BoxNo Where BarCode = :No"),
+                     p);
+      db::Params call;
+      call.setText(QStringLiteral("BoxNo"), box);
+      other->callProcedure(QStringLiteral("CopyBoxNoToIvHd"), call, {});
+      invoice = other->select(QStringLiteral("Select IvNo From BoxNo Where BarCode = :No"), p).asString(QStringLiteral("IvNo"));
+      ASSERT_FALSE(invoice.isEmpty());
+    } else {
+      other->execute(QStringLiteral("Update BoxNo Set Delflag = 'Y' Where BarCode = :No"), p);
+    }
+    other.reset();
+    const qint64 invoices = scalar(QStringLiteral("Select Count(*) From IvHd")).toLongLong();
+    const qint64 lines = lineCount(box);
+
+    app->prompts().clear();
+    app->prompts().answer(true);
+    w->prints.clear();
+    pressSave();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(w->prints.isEmpty()) << "nothing printed";
+    const QStringList texts = app->prompts().texts();
+    ASSERT_EQ(texts.size(), 2) << texts.join('\n').toStdString();  // the question, then the refusal
+    const QString expected = QStringLiteral("กล่องเลขที่ %1 ถูกบันทึกจากเครื่องอื่นหลังจากเปิดกล่องนี้ จึงไม่ได้บันทึก").arg(box) +
+                             (c.packed ? QStringLiteral("\r\nลูกค้า : C00001\r\nInvoice : ") + invoice
+                                       : QStringLiteral("\r\nกล่องถูกยกเลิกแล้ว"));
+    EXPECT_EQ(texts[1], expected);
+    EXPECT_FALSE(w->AcSave->isEnabled());
+    EXPECT_EQ(w->QBoxDt.rowCount(), 2) << "the scanned pieces stay on screen";
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(scalar(QStringLiteral("Select Count(*) From IvHd")).toLongLong(), invoices) << "no second invoice";
+    EXPECT_EQ(lineCount(box), lines);
+    EXPECT_EQ(boxValue(box, QStringLiteral("Customer")).isNull(), !c.packed);
+    if (c.packed) {
+      EXPECT_EQ(boxValue(box, QStringLiteral("Customer")).toLongLong(), customerId(QStringLiteral("C00001")));
+      EXPECT_EQ(boxValue(box, QStringLiteral("IvNo")).toString(), invoice);
+    }
+  }
+}
+
 }  // namespace

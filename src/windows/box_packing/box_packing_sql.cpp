@@ -32,7 +32,15 @@ QStringList boxContents() {
 
 QStringList documentNumbers() { return {QStringLiteral("Select IvNo, TrNo From BoxNo Where Barcode = :BoxNo")}; }
 
-QStringList updateBox() { return {QStringLiteral("Update BoxNo Set Customer = :Customer, SendDate = :SendDate Where Id = :Id")}; }
+QStringList updateBox() {
+  return {QStringLiteral("Update BoxNo Set Customer = :Customer, SendDate = :SendDate"),
+          QStringLiteral("Where Id = :Id And Customer Is Null And Coalesce(Delflag, 'N') <> 'Y'")};
+}
+
+QStringList boxAsStored() {
+  return {QStringLiteral("Select B.Customer, C.Code As CusCode, B.Delflag, B.IvNo, B.TrNo"), QStringLiteral("From BoxNo B"),
+          QStringLiteral("Left Join Customer C On C.Id = B.Customer"), QStringLiteral("Where B.Id = :Id")};
+}
 
 QStringList deleteLines() { return {QStringLiteral("Delete From BoxNoProductUnits Where BoxNo = :BoxNo")}; }
 

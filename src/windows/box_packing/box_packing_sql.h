@@ -21,7 +21,12 @@ QStringList boxContents();
 QStringList documentNumbers();
 
 // The save, inside one transaction.
-QStringList updateBox();    // Customer, SendDate, Id
+// Customer, SendDate, Id. Only a box that is still as it was opened (no customer, not cancelled) is
+// updated: the caller checks that one row was, so that two workstations cannot pack one box twice.
+// On SQL Server the update's own lock makes the second save wait and then find the box packed.
+QStringList updateBox();
+// The box as stored now (parameter Id): Customer, Delflag, IvNo, TrNo; to say why a save was refused.
+QStringList boxAsStored();
 QStringList deleteLines();  // BoxNo (the box's Id)
 QStringList insertLine();   // BoxNo, ProductUnits, Quantity, ProductUnitsPrice; LastUpdate is the server's time
 

@@ -43,6 +43,7 @@ TFrProductInBoxNo::TFrProductInBoxNo(QWidget* parent)
       QBoxDt(DM->DMdata, packing::sql::boxContents()),
       QDocNo(DM->DMdata, packing::sql::documentNumbers()),
       SQLUpdateBox(DM->DMdata, packing::sql::updateBox()),
+      QBoxAsStored(DM->DMdata, packing::sql::boxAsStored()),
       SQLDeleteLines(DM->DMdata, packing::sql::deleteLines()),
       SQLInsertLine(DM->DMdata, packing::sql::insertLine()),
       SpCopyBoxNoToIvHd(DM->DMdata, QString::fromLatin1(packing::kCopyBoxNoToIvHd)),
@@ -374,7 +375,31 @@ bool TFrProductInBoxNo::SaveBox() {
     if (send.isValid()) SQLUpdateBox.params.setDateTime(QStringLiteral("SendDate"), send);
     else SQLUpdateBox.params.setNull(QStringLiteral("SendDate"), db::ParamType::DateTime);
     SQLUpdateBox.params.setInt(QStringLiteral("Id"), boxId);
-    SQLUpdateBox.execSql();
+    if (SQLUpdateBox.execSql() != 1) {
+      // Packed or cancelled by another workstation since it was opened here: refused as it stands.
+      QBoxAsStored.close();
+      QBoxAsStored.params.setInt(QStringLiteral("Id"), boxId);
+      QBoxAsStored.open();
+      QString text = QStringLiteral("กล่องเลขที่ %1 ถูกบันทึกจากเครื่องอื่นหลังจากเปิดกล่องนี้ จึงไม่ได้บันทึก")
+                         .arg(QBoxNo.asString(QStringLiteral("BarCode")).trimmed());
+      if (QBoxAsStored.isEmpty()) {
+        text += QStringLiteral("\r\nกล่องไม่มีอยู่ในฐานข้อมูลแล้ว");
+      } else {
+        if (QBoxAsStored.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y"))
+          text += QStringLiteral("\r\nกล่องถูกยกเลิกแล้ว");
+        if (!QBoxAsStored.isNull(QStringLiteral("Customer")))
+          text += QStringLiteral("\r\nลูกค้า : ") + QBoxAsStored.asString(QStringLiteral("CusCode")).trimmed();
+        if (!QBoxAsStored.asString(QStringLiteral("IvNo")).trimmed().isEmpty())
+          text += QStringLiteral("\r\nInvoice : ") + QBoxAsStored.asString(QStringLiteral("IvNo")).trimmed();
+        if (!QBoxAsStored.asString(QStringLiteral("TrNo")).trimmed().isEmpty())
+          text += QStringLiteral("\r\nใบโอน : ") + QBoxAsStored.asString(QStringLiteral("TrNo")).trimmed();
+      }
+      QBoxAsStored.close();
+      c.rollback();
+      AcSave->setEnabled(false);
+      prompts::message(text);
+      return false;
+    }
 
     SQLDeleteLines.params.setInt(QStringLiteral("BoxNo"), boxId);
     SQLDeleteLines.execSql();

@@ -17,6 +17,9 @@
 //
 // When the save fails, the transaction is rolled back, the error goes to the error reporter and the
 // box stays on screen with every scanned row, so the user can save again; nothing is printed.
+// When another workstation packed or cancelled the box after it was opened here, the save is
+// refused with a message naming the customer and document it got; the rows stay on screen and Save
+// is disabled (a box is packed once).
 #pragma once
 
 #include <QLabel>
@@ -44,6 +47,7 @@ class TFrProductInBoxNo : public TFrForm {
   db::Query QBoxDt;           // the line list
   db::Query QDocNo;           // IvNo and TrNo of the box after the save
   db::Query SQLUpdateBox;
+  db::Query QBoxAsStored;     // the box as stored, when a save finds it changed
   db::Query SQLDeleteLines;
   db::Query SQLInsertLine;
   db::StoredProc SpCopyBoxNoToIvHd;
