@@ -177,4 +177,98 @@ TEST_F(BillCollectionReliability, SaveAndDeleteWhileAnotherProcessLocksTheDataba
   EXPECT_GT(conn().select("Select Count(*) n From MoneyBill Where Docno = :No And Delflag = 'Y'", p).asInt("n"), 0);
 }
 
+// Two workstations on one bill: the bill changed or deleted by the other after it was opened here
+// is not saved or deleted here; the user is told what changed and the work stays on screen.
+TEST_F(BillCollectionReliability, ABillChangedElsewhereIsNotWrittenOver) {
+  struct Change {
+    const char* what;
+    const char* sql;  // run by the other workstation; :No is the bill's number
+    const char* named;
+  } changes[] = {
+      {"deleted", "Update MoneyBill Set Delflag = 'Y' Where Docno = :No", "เอกสารถูกยกเลิกแล้ว"},
+      {"an invoice taken out", "Delete From MoneyBill Where Id = (Select Max(Id) From MoneyBill Where Docno = :No)",
+       "รายการ Invoice ถูกลบ 1 รายการ"},
+      {"saved again with another remark", "Update MoneyBill Set Remark = 'other' Where Docno = :No", "รายการถูกแก้ไข"},
+  };
+  for (const Change& c : changes) {
+    for (bool del : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (del ? " / delete" : " / save"));
+      // A bill of two invoices.
+      loadZone("Z01");
+      ASSERT_GE(w->QselectGrid.rowCount(), 2);
+      tick(0);
+      tick(1);
+      printed.clear();
+      expectPrint();
+      w->AcSave->trigger();
+      ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+      ASSERT_EQ(printed.size(), 1);
+      const QString no = printed[0];
+      w->AcNew->trigger();
+      typeNumber(no);
+      ASSERT_FALSE(w->IsNewBill);
+      w->Remark->setText(QStringLiteral("งานบนจอ"));
+
+      db::Params p;
+      p.setText("No", no);
+      {
+        auto other = app.site().openCompany();
+        other->execute(QString::fromLatin1(c.sql), p);
+      }
+      const auto stored = [&] {
+        QStringList out;
+        for (const auto& row : conn().select("Select Id, BillDocId, Delflag, Remark From MoneyBill Where Docno = :No Order By Id", p).rows())
+          out << row[0].toString() + '|' + row[1].toString() + '|' + row[2].toString() + '|' + row[3].toString();
+        return out;
+      };
+      const QStringList before = stored();
+      app.prompts().clear();
+      printed.clear();
+      if (del) w->AcDel->trigger();
+      else w->AcSave->trigger();
+      EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+      EXPECT_TRUE(printed.isEmpty());
+      ASSERT_EQ(app.prompts().texts().size(), 1);
+      const QString refusal = app.prompts().texts()[0];
+      EXPECT_TRUE(refusal.startsWith(QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากเปิดเอกสารนี้ จึงไม่ได้บันทึก").arg(no)))
+          << refusal.toStdString();
+      EXPECT_TRUE(refusal.contains(QString::fromUtf8(c.named))) << refusal.toStdString();
+      EXPECT_EQ(stored(), before);
+      EXPECT_FALSE(conn().inTransaction());
+      EXPECT_FALSE(w->IsNewBill);
+      EXPECT_EQ(w->Remark->text(), QStringLiteral("งานบนจอ"));
+      EXPECT_TRUE(w->AcSave->isEnabled());
+    }
+  }
+}
+
+// A counter set back draws the number of a stored bill: the new bill is refused instead of being
+// added to the stored one, and its invoices stay on screen.
+TEST_F(BillCollectionReliability, ANewBillNeverJoinsAStoredOne) {
+  loadZone("Z01");
+  ASSERT_GE(w->QselectGrid.rowCount(), 2);
+  tick(0);
+  expectPrint();
+  w->AcSave->trigger();
+  ASSERT_EQ(printed.size(), 1);
+  const QString first = printed[0];
+  const QString year = QString::number(app.dm().ServerTime().date().year());
+  conn().execute("Update DocumentNo Set LastNo = LastNo - 1 Where Code = 'MONEYBILL' And DocYear = " + year);
+  const qint64 rowsOfFirst = count("Select Count(*) From MoneyBill Where Docno = '" + first + "'");
+
+  loadZone("Z01");
+  tick(1);
+  app.prompts().clear();
+  printed.clear();
+  w->AcSave->trigger();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  EXPECT_TRUE(printed.isEmpty());
+  EXPECT_EQ(app.prompts().texts(),
+            QStringList{QStringLiteral("เลขที่เอกสาร %1 มีอยู่แล้ว จึงไม่ได้บันทึก\r\nกรุณาตรวจสอบการตั้งเลขที่เอกสาร MONEYBILL").arg(first)});
+  EXPECT_EQ(count("Select Count(*) From MoneyBill Where Docno = '" + first + "'"), rowsOfFirst);
+  EXPECT_TRUE(w->IsNewBill);
+  EXPECT_GE(w->QselectGrid.rowCount(), 2);
+  EXPECT_FALSE(conn().inTransaction());
+}
+
 }  // namespace

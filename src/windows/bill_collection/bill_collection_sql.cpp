@@ -53,4 +53,22 @@ const db::SqlText& QDelMoneyBill() {
   return t;
 }
 
+const db::SqlText& QBillAsStored() {
+  static const db::SqlText t{QStringLiteral(R"(Select Id, BillDocId, Delflag, DocDate, CustomerZone, Responsible, Remark
+From MoneyBill With (UpdLock, HoldLock)
+Where Docno = :Docno
+Order By Id)"),
+                             QStringLiteral(R"(Select Id, BillDocId, Delflag, DocDate, CustomerZone, Responsible, Remark
+From MoneyBill
+Where Docno = :Docno
+Order By Id)")};
+  return t;
+}
+
+const db::SqlText& QBillNoStored() {
+  static const db::SqlText t{QStringLiteral("Select Count(*) As Stored From MoneyBill With (UpdLock, HoldLock) Where Docno = :Docno"),
+                             QStringLiteral("Select Count(*) As Stored From MoneyBill Where Docno = :Docno")};
+  return t;
+}
+
 }  // namespace consolidation::moneybill

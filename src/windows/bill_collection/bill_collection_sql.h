@@ -31,5 +31,11 @@ const db::SqlText& QAddMoneyBill();
 const db::SqlText& QDelMoneyBillRow();
 // Marks every row of document :Docno with :Delflag.
 const db::SqlText& QDelMoneyBill();
+// Every stored row of a document (Docno), as stored: read when the document is opened and again
+// inside the save's transaction, where on SQL Server it keeps the rows locked until the save ends.
+const db::SqlText& QBillAsStored();
+// The rows stored under a number (Docno): a new document's drawn number must have none. On SQL
+// Server the read holds a key-range lock on the number until the save ends.
+const db::SqlText& QBillNoStored();
 
 }  // namespace consolidation::moneybill

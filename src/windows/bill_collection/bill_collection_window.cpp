@@ -1,6 +1,7 @@
 #include "bill_collection_window.h"
 
 #include <QGridLayout>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QSet>
 #include <QVBoxLayout>
@@ -10,6 +11,7 @@
 #include "document_print_dialog.h"
 #include "error_reporter.h"
 #include "bill_collection_sql.h"
+#include "prompts.h"
 #include "bill_collection_search.h"
 #include "textutil/dates.h"
 #include "textutil/number_format.h"
@@ -55,6 +57,8 @@ TFrconsolidate_load::TFrconsolidate_load(QWidget* parent)
       QAddMoneyBill(dataConnection()),
       QDelMoneyBillRow(dataConnection()),
       QDelMoneyBill(dataConnection()),
+      QBillAsStored(dataConnection()),
+      QBillNoStored(dataConnection()),
       DGetZoneCus(&QGetZoneCus),
       DselectGrid(&QselectGrid) {
   setObjectName(QStringLiteral("Frconsolidate_load"));
@@ -64,22 +68,25 @@ TFrconsolidate_load::TFrconsolidate_load(QWidget* parent)
   assign(QAddMoneyBill, sql::QAddMoneyBill());
   assign(QDelMoneyBillRow, sql::QDelMoneyBillRow());
   assign(QDelMoneyBill, sql::QDelMoneyBill());
+  assign(QBillAsStored, sql::QBillAsStored());
+  assign(QBillNoStored, sql::QBillNoStored());
 
   layoutControls();
   SetDgDtColumn();
 
   FaGetDocNo1->Bind(&DselectGrid, QStringLiteral("Docno"));
-  FaGetDocNo1->DocNo->OnExit = [this](QObject* s) { FaGetDocNo1DocNoExit(s); };
-  FaGetDocNo1->BtSearch->OnClick = [this](QObject* s) { FaGetDocNo1BtSearchClick(s); };
-  FaGetDocNo1->DocNo->OnKeyDown = [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FaGetDocNo1DocNoKeyDown(s, key, m); };
+  FaGetDocNo1->DocNo->OnExit = data::Guarded(this, [this](QObject* s) { FaGetDocNo1DocNoExit(s); });
+  FaGetDocNo1->BtSearch->OnClick = data::Guarded(this, [this](QObject* s) { FaGetDocNo1BtSearchClick(s); });
+  FaGetDocNo1->DocNo->OnKeyDown =
+      data::Guarded(this, [this](QObject* s, int& key, Qt::KeyboardModifiers m) { FaGetDocNo1DocNoKeyDown(s, key, m); });
   FaGetDate1->Bind(&DselectGrid, QStringLiteral("DocDate"));
   DgDt->setDataSource(&DselectGrid);
 
-  connect(&DselectGrid, &widgets::DataSource::rowUpdated, this, [this](int row) { DocDateFollow(row); });
-  connect(&DselectGrid, &widgets::DataSource::cursorChanged, this, [this] { RememberShownDate(); });
-  connect(&DselectGrid, &widgets::DataSource::resetDone, this, [this] { RememberShownDate(); });
-  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int) { EZoneChange(EZone); });
-  connect(BLoad, &QPushButton::clicked, this, [this] { BLoadClick(BLoad); });
+  connect(&DselectGrid, &widgets::DataSource::rowUpdated, this, data::Guarded(this, [this](int row) { DocDateFollow(row); }));
+  connect(&DselectGrid, &widgets::DataSource::cursorChanged, this, data::Guarded(this, [this] { RememberShownDate(); }));
+  connect(&DselectGrid, &widgets::DataSource::resetDone, this, data::Guarded(this, [this] { RememberShownDate(); }));
+  connect(EZone, qOverload<int>(&QComboBox::currentIndexChanged), this, data::Guarded(this, [this](int) { EZoneChange(EZone); }));
+  connect(BLoad, &QPushButton::clicked, this, data::Guarded(this, [this] { BLoadClick(BLoad); }));
 }
 
 TFrconsolidate_load::~TFrconsolidate_load() {
@@ -286,6 +293,12 @@ void TFrconsolidate_load::FaGetDocNo1DocNoExit(QObject*) {
       // The document keeps its number and its zone.
       OpenedDocNo = QselectGrid.asString(QStringLiteral("Docno"));
       OpenedZoneId = QselectGrid.asInt(QStringLiteral("CustomerZone"));
+      // What a save will compare with.
+      QBillAsStored.close();
+      QBillAsStored.params.setText(QStringLiteral("Docno"), OpenedDocNo);
+      QBillAsStored.open();
+      openedRows_ = QBillAsStored;
+      QBillAsStored.close();
       SelectZone(OpenedZoneId);
     }
     EZone->setEnabled(IsNewBill);
@@ -420,20 +433,111 @@ void TFrconsolidate_load::writeDocument(const QString& docNo, const QDate& docDa
   }
 }
 
+namespace {
+
+bool sameValue(const QVariant& a, const QVariant& b) {
+  const bool an = a.isNull() || !a.isValid(), bn = b.isNull() || !b.isValid();
+  if (an || bn) return an == bn;
+  if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) return a.toString().trimmed() == b.toString().trimmed();
+  if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) return db::toDateTime(a) == db::toDateTime(b);
+  return a.toDouble() == b.toDouble();
+}
+
+}  // namespace
+
+QStringList TFrconsolidate_load::changesSinceOpened() {
+  QBillAsStored.close();
+  QBillAsStored.params.setText(QStringLiteral("Docno"), OpenedDocNo);
+  QBillAsStored.open();
+  const db::Result now = QBillAsStored;
+  QBillAsStored.close();
+  QStringList changes;
+  if (now.isEmpty()) return {QStringLiteral("เอกสารไม่มีอยู่ในฐานข้อมูลแล้ว")};
+  const int cId = now.findColumn(QStringLiteral("Id"));
+  const int cDel = now.findColumn(QStringLiteral("Delflag"));
+  QHash<qint64, int> nowRow;
+  for (int r = 0; r < now.rowCount(); ++r) nowRow.insert(now.at(r, cId).toLongLong(), r);
+  const int wId = openedRows_.findColumn(QStringLiteral("Id"));
+  const int wDel = openedRows_.findColumn(QStringLiteral("Delflag"));
+  int added = 0, removed = 0, edited = 0;
+  bool deleted = false;
+  QSet<qint64> seen;
+  for (int r = 0; r < openedRows_.rowCount(); ++r) {
+    const qint64 id = openedRows_.at(r, wId).toLongLong();
+    seen.insert(id);
+    const auto it = nowRow.constFind(id);
+    if (it == nowRow.constEnd()) {
+      ++removed;
+      continue;
+    }
+    if (!sameValue(openedRows_.at(r, wDel), now.at(*it, cDel))) {
+      deleted = deleted || now.at(*it, cDel).toString().trimmed() == QLatin1String("Y");
+      if (now.at(*it, cDel).toString().trimmed() != QLatin1String("Y")) ++edited;
+      continue;
+    }
+    for (int c = 0; c < now.columns().size(); ++c) {
+      const int wc = openedRows_.columnIndex(now.columns()[c]);
+      if (wc < 0 || !sameValue(openedRows_.at(r, wc), now.at(*it, c))) {
+        ++edited;
+        break;
+      }
+    }
+  }
+  for (auto it = nowRow.constBegin(); it != nowRow.constEnd(); ++it)
+    if (!seen.contains(it.key())) ++added;
+  if (deleted) changes << QStringLiteral("เอกสารถูกยกเลิกแล้ว");
+  if (added) changes << QStringLiteral("มีรายการ Invoice เพิ่ม %1 รายการ").arg(added);
+  if (removed) changes << QStringLiteral("รายการ Invoice ถูกลบ %1 รายการ").arg(removed);
+  if (edited) changes << QStringLiteral("รายการถูกแก้ไข %1 รายการ").arg(edited);
+  return changes;
+}
+
+QString TFrconsolidate_load::changedRefusal(const QStringList& changes) const {
+  QString text = QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากเปิดเอกสารนี้ จึงไม่ได้บันทึก").arg(OpenedDocNo.trimmed());
+  for (const QString& c : changes) text += QStringLiteral("\r\n") + c;
+  text += QStringLiteral("\r\nกรุณาเปิดเอกสารใหม่อีกครั้ง");
+  return text;
+}
+
 bool TFrconsolidate_load::SaveBill() {
   db::Connection& conn = dataConnection();
   QString docNo;
   QDate docDate;
+  QString refusal;
   try {
     docDate = DocumentDate();
     conn.startTransaction();
-    docNo = IsNewBill ? DM->NewDocumentNo(QString::fromLatin1(kDocumentCode), docDate) : OpenedDocNo;
-    if (docNo.trimmed().isEmpty()) throw db::Error(QStringLiteral("MoneyBill: no document number"));
-    writeDocument(docNo, docDate, IsNewBill ? SelectedZoneId() : OpenedZoneId);
-    conn.commit();
+    if (IsNewBill) {
+      // A new document never joins a stored one.
+      docNo = DM->NewDocumentNo(QString::fromLatin1(kDocumentCode), docDate).trimmed();
+      if (docNo.isEmpty()) {
+        refusal = QStringLiteral("ไม่ได้รับเลขที่เอกสารจากชุดเลขที่ MONEYBILL จึงไม่ได้บันทึก\r\nกรุณาตรวจสอบการตั้งเลขที่เอกสาร");
+      } else {
+        QBillNoStored.close();
+        QBillNoStored.params.setText(QStringLiteral("Docno"), docNo);
+        QBillNoStored.open();
+        if (QBillNoStored.asInt(QStringLiteral("Stored")) > 0)
+          refusal = QStringLiteral("เลขที่เอกสาร %1 มีอยู่แล้ว จึงไม่ได้บันทึก\r\nกรุณาตรวจสอบการตั้งเลขที่เอกสาร MONEYBILL").arg(docNo);
+        QBillNoStored.close();
+      }
+    } else {
+      docNo = OpenedDocNo;
+      const QStringList changes = changesSinceOpened();
+      if (!changes.isEmpty()) refusal = changedRefusal(changes);
+    }
+    if (refusal.isEmpty()) {
+      writeDocument(docNo, docDate, IsNewBill ? SelectedZoneId() : OpenedZoneId);
+      conn.commit();
+    } else {
+      conn.rollback();
+    }
   } catch (...) {
     conn.rollback();
     data::HandleException(this, std::current_exception());
+    return false;
+  }
+  if (!refusal.isEmpty()) {
+    prompts::message(refusal);
     return false;
   }
   LastDocNo = docNo;
@@ -473,10 +577,29 @@ void TFrconsolidate_load::AcDelExecute(QObject*) {
   // A new document has nothing stored to mark.
   if (IsNewBill || OpenedDocNo.isEmpty()) return;
   Guarded([&] {
-    QDelMoneyBill.params.clear();
-    QDelMoneyBill.params.setText(QStringLiteral("Delflag"), QStringLiteral("Y"));
-    QDelMoneyBill.params.setText(QStringLiteral("Docno"), OpenedDocNo);
-    QDelMoneyBill.execSql();
+    db::Connection& conn = dataConnection();
+    QString refusal;
+    try {
+      conn.startTransaction();
+      const QStringList changes = changesSinceOpened();
+      if (changes.isEmpty()) {
+        QDelMoneyBill.params.clear();
+        QDelMoneyBill.params.setText(QStringLiteral("Delflag"), QStringLiteral("Y"));
+        QDelMoneyBill.params.setText(QStringLiteral("Docno"), OpenedDocNo);
+        QDelMoneyBill.execSql();
+        conn.commit();
+      } else {
+        refusal = changedRefusal(changes);
+        conn.rollback();
+      }
+    } catch (...) {
+      conn.rollback();
+      throw;
+    }
+    if (!refusal.isEmpty()) {
+      prompts::message(refusal);
+      return;
+    }
     // The cancelled document stays on screen as cancelled; saving it again would bring it back.
     const int c = QselectGrid.findColumn(QStringLiteral("Delflag"));
     for (int r = 0; r < QselectGrid.rowCount(); ++r) QselectGrid.setValueAt(r, c, QStringLiteral("Y"));

@@ -13,6 +13,10 @@
 //     invoice appears once per document; when any statement fails, the transaction is rolled back,
 //     the failure goes to the error reporter and the window stays as it was;
 //   * a document keeps its zone when it is saved again;
+//   * a saved document is saved again or deleted only as it was opened: when another workstation
+//     changed or deleted it meanwhile, the save is refused with a message naming what changed and
+//     the work stays on screen; a new document whose drawn number is empty or already stored is
+//     refused, never added to the stored one;
 //   * the amounts stored are the invoice's total and outstanding amount at the moment of saving.
 #pragma once
 
@@ -46,6 +50,8 @@ class TFrconsolidate_load : public TFrForm {
   db::Query QAddMoneyBill;     // one row of a document
   db::Query QDelMoneyBillRow;  // one row of a saved document, removed before it is written again
   db::Query QDelMoneyBill;     // marks a document deleted
+  db::Query QBillAsStored;     // a document's rows as stored (what another workstation may have changed)
+  db::Query QBillNoStored;     // the rows stored under a new document's number
   widgets::DataSource DGetZoneCus;
   widgets::DataSource DselectGrid;
 
@@ -104,6 +110,12 @@ class TFrconsolidate_load : public TFrForm {
   void ReadZones();
   void SelectZone(qint64 zoneId);
   void writeDocument(const QString& docNo, const QDate& docDate, qint64 zoneId);
+  // What another workstation changed in the opened document since it was opened, read inside the
+  // transaction; empty when nothing changed.
+  QStringList changesSinceOpened();
+  // The refusal of a document that changed since it was opened.
+  QString changedRefusal(const QStringList& changes) const;
+  db::Result openedRows_;  // the document's rows as stored when it was opened
   // The date frame edits the date of the whole document: a date written into the current row is
   // copied to every row.
   void DocDateFollow(int row);
