@@ -230,6 +230,12 @@ void fnLen(sqlite3_context* ctx, int, sqlite3_value** a) {
 void fnScopeIdentity(sqlite3_context* ctx, int, sqlite3_value**) {
   sqlite3_result_int64(ctx, sqlite3_last_insert_rowid(sqlite3_context_db_handle(ctx)));
 }
+// XACT_STATE(): 1 while the connection's transaction is open, 0 when there is none (a statement
+// or trigger that ended it with a rollback leaves none). The embedded server has no uncommittable
+// state (-1): a transaction it cannot go on with is rolled back at once.
+void fnXactState(sqlite3_context* ctx, int, sqlite3_value**) {
+  sqlite3_result_int(ctx, sqlite3_get_autocommit(sqlite3_context_db_handle(ctx)) ? 0 : 1);
+}
 
 QString columnText(sqlite3_stmt* st, int c) {
   const unsigned char* t = sqlite3_column_text(st, c);
@@ -338,6 +344,7 @@ void registerServerFunctions(void* handle) {
       {"DATEKEY", 1, fnDateKey, true},          {"TODATETIME", 1, fnToDateTime, true},
       {"LEN", 1, fnLen, true},
       {"SCOPE_IDENTITY", 0, fnScopeIdentity, false}, {"SHOWQTYUNITS", 2, fnShowQtyUnits, false},
+      {"XACT_STATE", 0, fnXactState, false},
   };
   for (const Fn& f : fns) {
     const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (f.deterministic ? SQLITE_DETERMINISTIC : 0);

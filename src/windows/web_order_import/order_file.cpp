@@ -294,12 +294,15 @@ class OrderImporter::Run {
         return nullptr;
       }
       Header h;
-      try {
-        h = createHeader(l, soDate, why);
-        if (why->isEmpty() && h.id <= 0) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
-      } catch (const db::Error& e) {
-        *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + e.message();
-      }
+      QString failure;
+      const bool created = inSavepoint(
+          [&] {
+            h = createHeader(l, soDate, why);
+            if (why->isEmpty() && h.id <= 0) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
+            return why->isEmpty();
+          },
+          &failure);
+      if (!created && why->isEmpty()) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + failure;
       if (!why->isEmpty()) {
         failedHeaders_.insert(k, *why);
         return nullptr;
@@ -329,7 +332,20 @@ class OrderImporter::Run {
       return {};
     }
     const QString docCode = SoDocCode(autoRunDocMonth_, o_.soType, soDate.date());
-    const QString soNo = o_.numbers_(docCode, soDate.date());
+    const QString soNo = o_.numbers_(docCode, soDate.date()).trimmed();
+    // A new header never shares its number with a stored one.
+    if (soNo.isEmpty()) {
+      *why = QStringLiteral("ไม่ได้รับเลขที่ใบสั่งขายจากชุดเลขที่ ") + docCode;
+      return {};
+    }
+    {
+      db::Params n;
+      n.setText(QStringLiteral("SoNo"), soNo);
+      if (conn_.select(sql::QSoNoStored.pick(d_), n).asInt(QStringLiteral("Stored")) > 0) {
+        *why = QStringLiteral("เลขที่ใบสั่งขาย %1 มีอยู่แล้ว (ชุดเลขที่ %2)").arg(soNo, docCode);
+        return {};
+      }
+    }
     db::Params p;
     p.setText(QStringLiteral("SoNo"), soNo);
     p.setText(QStringLiteral("SoType"), o_.soType);
@@ -380,6 +396,42 @@ class OrderImporter::Run {
     if (pending_.size() >= kRowsPerInsert) flush();
   }
 
+  // Runs one step of the import (`work` returns whether it did what it should) inside a savepoint.
+  // A step that fails or reports false is undone alone and false returned (a failure's text in
+  // `failure`). A failure after which the transaction is no longer open aborts the whole import:
+  // the statements after it would run outside the transaction and what it stored so far is gone.
+  template <typename Work>
+  bool inSavepoint(Work&& work, QString* failure) {
+    conn_.execute(sql::SQLSaveLine.pick(d_));
+    bool done = false;
+    try {
+      done = work();
+    } catch (const db::Error& e) {
+      *failure = e.message();
+      requireTransaction(e.message());
+    }
+    if (!done) {
+      requireTransaction(*failure);
+      conn_.execute(sql::SQLRollbackLine.pick(d_));
+    }
+    release();
+    return done;
+  }
+
+  void release() {
+    const QString& text = sql::SQLReleaseLine.pick(d_);
+    if (!text.isEmpty()) conn_.execute(text);
+  }
+
+  // Raises the failure that ends the import when the transaction is no longer open.
+  void requireTransaction(const QString& failure) {
+    const db::Result r = conn_.select(sql::QTransactionState.pick(d_));
+    if (r.asInt(QStringLiteral("XactState")) == 1 && r.asInt(QStringLiteral("TranCount")) > 0) return;
+    throw db::Error(QStringLiteral("The database ended the import's transaction (%1): nothing of this import is stored and no "
+                                   "line is acknowledged")
+                        .arg(failure.isEmpty() ? QStringLiteral("no message") : failure));
+  }
+
   // Inserts the waiting lines with one statement. When the database refuses it, the lines are
   // inserted one by one: a refused line is skipped and the lines after it in its header take the
   // numbers on.
@@ -399,14 +451,15 @@ class OrderImporter::Run {
                   .arg(p.fraction * p.line->quantity)
                   .arg(p.line->webId);
     }
-    bool inserted = false;
-    try {
-      const int changed = conn_.execute(sql::SQLInsertSoDtRowsHead.pick(d_) + rows + sql::SQLInsertSoDtRowsTail.pick(d_));
-      if (changed != int(pending_.size()))
-        throw std::logic_error("sales-order lines inserted: " + std::to_string(changed) + " of " + std::to_string(pending_.size()));
-      inserted = true;
-    } catch (const db::Error&) {
-    }
+    // The database may refuse a line, or report fewer lines than sent (a trigger that skips one):
+    // the statement is undone and the lines go in one by one.
+    QString failure;
+    const bool inserted = inSavepoint(
+        [&] {
+          const int changed = conn_.execute(sql::SQLInsertSoDtRowsHead.pick(d_) + rows + sql::SQLInsertSoDtRowsTail.pick(d_));
+          return changed == int(pending_.size());
+        },
+        &failure);
     if (inserted) {
       for (const PendingLine& p : pending_) r_.stored << p.line->webId;
     } else {
@@ -432,10 +485,16 @@ class OrderImporter::Run {
       q.setInt(QStringLiteral("Quantity"), p.line->quantity);
       q.setInt(QStringLiteral("BackOrder"), p.fraction * p.line->quantity);
       q.setInt(QStringLiteral("WebOrderId"), p.line->webId);
-      try {
-        conn_.execute(sql::SQLInsertSoDt.pick(d_), q);
-      } catch (const db::Error& e) {
-        const QString why = QStringLiteral("บันทึกรายการไม่ได้ : ") + e.message();
+      QString failure;
+      const bool inserted = inSavepoint(
+          [&] {
+            const int changed = conn_.execute(sql::SQLInsertSoDt.pick(d_), q);
+            if (changed != 1) failure = QStringLiteral("ฐานข้อมูลรายงานว่าบันทึก %1 รายการ").arg(changed);
+            return changed == 1;
+          },
+          &failure);
+      if (!inserted) {
+        const QString why = QStringLiteral("บันทึกรายการไม่ได้ : ") + failure;
         storedIds_.remove(p.line->webId);
         refused_.insert(p.line->webId, why);
         skip(*p.line, why);
@@ -507,7 +566,14 @@ QString ConsolidateZone(db::Connection& conn, const QString& zoneCode, const std
     db::Result orders = conn.select(sql::QSoConso.pick(d), p);
     QString consoNo;
     if (!orders.isEmpty()) {
-      consoNo = drawNumber();
+      consoNo = drawNumber().trimmed();
+      // The drawn number is a new one or nothing is stamped.
+      if (consoNo.isEmpty()) throw db::Error(QStringLiteral("ไม่ได้รับเลขที่ Conso จากชุดเลขที่ CONSOLIDAT จึงไม่ได้ประทับเลขที่ใบสั่งขาย"));
+      db::Params n;
+      n.setText(QStringLiteral("ConsoNo"), consoNo);
+      if (conn.select(sql::QConsoNoStored.pick(d), n).asInt(QStringLiteral("Stored")) > 0)
+        throw db::Error(QStringLiteral("เลขที่ Conso %1 มีอยู่แล้ว จึงไม่ได้ประทับเลขที่ใบสั่งขาย (กรุณาตรวจสอบการตั้งเลขที่เอกสาร CONSOLIDAT)")
+                            .arg(consoNo));
       db::Params u;
       u.setText(QStringLiteral("ConsoNo"), consoNo);
       int stamped = 0;

@@ -11,6 +11,11 @@
 //     it is not acknowledged, so the site keeps it pending;
 //   - otherwise the line joins the sales-order header of its web order number, salesman and
 //     customer imported today (a header is created the first time) with the next line number.
+// Each insert (a header, a statement of lines, a single line) runs in a savepoint of the import's
+// transaction: a refused insert, or one that reports another count of rows than it was given, is
+// undone alone. After any failure the transaction must still be open; a failure that ended it (a
+// deadlock, a trigger that rolls back, XACT_ABORT ON on SQL Server) aborts the whole import.
+// A new header whose drawn number is empty or already stored is not created (its lines are skipped).
 // Any other failure (a date the server cannot convert, a lost connection) rolls the whole import
 // back and is raised; nothing is then to be acknowledged.
 #pragma once
@@ -119,6 +124,7 @@ class OrderImporter {
 // number and returns it; empty (and no number drawn) when the zone has no such order. The number
 // is drawn and the orders stamped in one transaction: a failure stamps none, and when another
 // workstation stamped every listed order first the number is given back and the result is empty.
+// A drawn number that is empty or already carried by sales orders is refused with an error.
 // `drawNumber` draws the number (NewDocumentNo of "CONSOLIDAT" for the server's time).
 QString ConsolidateZone(db::Connection& conn, const QString& zoneCode, const std::function<QString()>& drawNumber,
                         int* ordersStamped = nullptr);

@@ -118,4 +118,19 @@ const db::SqlText SQLUpdateConso{
                    "Where Id = :Id And Coalesce(RTrim(ConsoNo), '') = ''"),
     {}};
 
+const db::SqlText SQLSaveLine{QStringLiteral("Save Transaction ImportLine"), QStringLiteral("Savepoint ImportLine")};
+
+const db::SqlText SQLRollbackLine{QStringLiteral("Rollback Transaction ImportLine"), QStringLiteral("Rollback To ImportLine")};
+
+const db::SqlText SQLReleaseLine{QString(), QStringLiteral("Release ImportLine")};
+
+const db::SqlText QTransactionState{QStringLiteral("Select XACT_STATE() As XactState, @@TRANCOUNT As TranCount"),
+                                    QStringLiteral("Select XACT_STATE() As XactState, XACT_STATE() As TranCount")};
+
+const db::SqlText QSoNoStored{QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where SoNo = :SoNo"),
+                              QStringLiteral("Select Count(*) As Stored From SoHd Where SoNo = :SoNo")};
+
+const db::SqlText QConsoNoStored{QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where ConsoNo = :ConsoNo"),
+                                 QStringLiteral("Select Count(*) As Stored From SoHd Where ConsoNo = :ConsoNo")};
+
 }  // namespace weborder::sql

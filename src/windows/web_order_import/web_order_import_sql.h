@@ -39,4 +39,20 @@ extern const db::SqlText QSoConso;
 // Stamps one sales order :Id with :ConsoNo unless it carries a number already.
 extern const db::SqlText SQLUpdateConso;
 
+// Each insert of the import runs inside a savepoint of the import's transaction: a refused insert
+// is undone alone and the import goes on. SQL Server keeps a savepoint until the transaction ends,
+// so SQLReleaseLine has no T-SQL text and is sent to the embedded server only.
+extern const db::SqlText SQLSaveLine;
+extern const db::SqlText SQLRollbackLine;
+extern const db::SqlText SQLReleaseLine;
+// Whether the transaction is still open after a failure: XactState 1 and TranCount above 0. Some
+// failures end it (a deadlock, a trigger that rolls back, XACT_ABORT ON); the statements after them
+// would run outside it.
+extern const db::SqlText QTransactionState;
+// The sales orders already numbered :SoNo (a new header's drawn number must have none).
+extern const db::SqlText QSoNoStored;
+// The sales orders already stamped with the consolidation number :ConsoNo: a drawn number must have
+// none.
+extern const db::SqlText QConsoNoStored;
+
 }  // namespace weborder::sql

@@ -228,6 +228,109 @@ TEST_F(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
   EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'"), lastNo);
 }
 
+// Failures the database reports after a line's insert has begun: each is undone with that line
+// alone (the statement in its savepoint), the other lines are stored once each and numbered without
+// gaps, and the refused line is not acknowledged.
+TEST_F(ImportOrders, ARefusedLineIsUndoneAloneAndTheOthersAreStoredOnce) {
+  struct Case {
+    const char* what;
+    const char* trigger;  // on the line whose web id is 9705
+    const char* reason;
+  } cases[] = {
+      // Fail keeps what the statement did before the failure: the lines inserted before it in the
+      // same statement, and the line itself when the trigger runs after its insert.
+      {"an error after the line's insert", "After Insert On SoDt When New.WebOrderId = 9705 Begin Select Raise(Fail, 'injected after the insert'); End",
+       "บันทึกรายการไม่ได้ : injected after the insert"},
+      // Ignore skips the row silently: the insert reports one row fewer than it was given.
+      {"a row the database skips", "Before Insert On SoDt When New.WebOrderId = 9705 Begin Select Raise(Ignore); End",
+       "บันทึกรายการไม่ได้ : ฐานข้อมูลรายงานว่าบันทึก 0 รายการ"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    conn().execute(QStringLiteral("Create Trigger InjectedFailure ") + QString::fromUtf8(c.trigger));
+    QVector<Order> orders;
+    for (int i = 0; i < 10; ++i)
+      orders.push_back({"S01", "C00001", QString::fromUtf8(c.what).left(12), "2016-03-05", QString::number(9700 + i), bottle(1 + i % 3), "1"});
+    const auto r = import(orderXml(orders));
+    conn().execute("Drop Trigger InjectedFailure");
+    EXPECT_EQ(r.stored, (QList<qint64>{9700, 9701, 9702, 9703, 9704, 9706, 9707, 9708, 9709}));
+    ASSERT_EQ(r.skipped.size(), 1);
+    EXPECT_EQ(r.skipped[0].webId, 9705);
+    EXPECT_EQ(r.skipped[0].reason, QString::fromUtf8(c.reason));
+    EXPECT_FALSE(r.toAcknowledge().contains(9705));
+    // Every stored line once, the refused one not at all, numbered 1 to 9.
+    EXPECT_EQ(rows("Select Count(*), Count(Distinct D.WebOrderId), Min(D.SoRecNo), Max(D.SoRecNo), Sum(D.WebOrderId = 9705)"
+                   " From SoDt D Where D.WebOrderId Between 9700 And 9709"),
+              QStringList{"9|9|1|9|0"});
+    conn().execute("Delete From SoDt Where WebOrderId Between 9700 And 9709");
+  }
+}
+
+// A failure that ends the transaction (a deadlock victim, a trigger that rolls back): the import
+// stops with nothing stored and nothing to acknowledge, instead of storing the later lines outside
+// the transaction.
+TEST_F(ImportOrders, AFailureThatEndsTheTransactionAbortsTheWholeImport) {
+  const int headersBefore = count("SoHd");
+  const int linesBefore = count("SoDt");
+  const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'");
+  for (const char* when : {"Before", "After"}) {
+    SCOPED_TRACE(when);
+    conn().execute(QStringLiteral("Create Trigger EndsTransaction %1 Insert On SoDt When New.WebOrderId = 9805"
+                                  " Begin Select Raise(Rollback, 'chosen as the deadlock victim'); End")
+                       .arg(QLatin1String(when)));
+    QVector<Order> orders;
+    for (int i = 0; i < 10; ++i) orders.push_back({"S01", i < 5 ? "C00001" : "C00002", i < 5 ? "W980" : "W981", "2016-03-05",
+                                                   QString::number(9800 + i), bottle(), "1"});
+    try {
+      import(orderXml(orders));
+      ADD_FAILURE() << "the import went on";
+    } catch (const db::Error& e) {
+      EXPECT_TRUE(e.message().contains("ended the import's transaction")) << e.message().toStdString();
+      EXPECT_TRUE(e.message().contains("chosen as the deadlock victim")) << e.message().toStdString();
+    }
+    conn().execute("Drop Trigger EndsTransaction");
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(count("SoHd"), headersBefore);
+    EXPECT_EQ(count("SoDt"), linesBefore);
+    EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'"), lastNo);
+  }
+}
+
+// A counter set back draws a number already stored: no header takes it (its lines are skipped and
+// stay pending on the site), and a consolidation number already used stamps nothing.
+TEST_F(ImportOrders, NumbersAlreadyStoredAreRefused) {
+  const QString year = QString::number(QDate::currentDate().year());
+  const auto r1 = import(orderXml({{"S01", "C00001", "W990", isoDate(QDate::currentDate()), "9901", bottle(), "1"}}));
+  ASSERT_EQ(r1.stored, QList<qint64>{9901});
+  const QString soNo = scalar("Select SoNo From SoHd Where Reference = 'W990'").toString().trimmed();
+  conn().execute("Update DocumentNo Set LastNo = LastNo - 1 Where Code = 'SO-A' And DocYear = " + year);
+  const int headers = count("SoHd");
+  const auto r2 = import(orderXml({{"S01", "C00002", "W991", isoDate(QDate::currentDate()), "9902", bottle(), "1"}}));
+  EXPECT_TRUE(r2.stored.isEmpty());
+  ASSERT_EQ(r2.skipped.size(), 1);
+  EXPECT_EQ(r2.skipped[0].reason, QStringLiteral("เลขที่ใบสั่งขาย %1 มีอยู่แล้ว (ชุดเลขที่ SO-A)").arg(soNo));
+  EXPECT_EQ(count("SoHd"), headers);
+  EXPECT_EQ(count("SoDt", "WebOrderId = 9902"), 0);
+  EXPECT_EQ(scalar("Select Count(*) From SoDt D Inner Join SoHd H On H.Id = D.SoHd Where H.SoNo = '" + soNo + "'").toInt(), 1)
+      << "the stored order keeps its one line";
+
+  // The consolidation number: stamped once, then drawn again.
+  const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
+                       " Inner Join Misc M On M.Id = C.Zone Where M.Code = '%1')";
+  const QString no = weborder::ConsolidateZone(conn(), "Z01", [this] { return app.dm().NewDocumentNo("CONSOLIDAT", app.dm().ServerTime()); });
+  ASSERT_FALSE(no.isEmpty());
+  const int stamped = count("SoHd", "ConsoNo = '" + no + "'");
+  const int z02Open = count("SoHd", open.arg("Z02"));
+  ASSERT_GT(z02Open, 0);
+  for (const QString& drawn : {no, QString(), QStringLiteral("   ")}) {
+    SCOPED_TRACE(drawn.toStdString());
+    EXPECT_THROW(weborder::ConsolidateZone(conn(), "Z02", [&drawn] { return drawn; }), db::Error);
+    EXPECT_FALSE(conn().inTransaction());
+    EXPECT_EQ(count("SoHd", open.arg("Z02")), z02Open) << "nothing stamped";
+    EXPECT_EQ(count("SoHd", "ConsoNo = '" + no + "'"), stamped);
+  }
+}
+
 TEST_F(ImportOrders, ConsolidationStampsEveryOpenOrderOfTheZoneOnly) {
   const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
                        " Inner Join Misc M On M.Id = C.Zone Where M.Code = '%1')";
