@@ -12,7 +12,6 @@
 #include "error_reporter.h"
 #include "net/http.h"
 #include "prompts.h"
-#include "prompts_seam.h"
 #include "qt_thai.h"
 #include "splash.h"
 #include "textutil/dates.h"
@@ -103,7 +102,7 @@ Outcome Startup::runSteps(const StartOptions& options) {
   return window_ ? Outcome::WindowShown : Outcome::NoWindow;
 }
 
-int Main(int argc, char** argv) {
+int Main(int argc, char** argv, const TestSwitches& switches) {
   // 1. No argument at all: end at once, nothing shown.
   if (argc <= 1) return 0;
   // The arguments are taken before the application object exists: it removes the options it knows
@@ -114,7 +113,7 @@ int Main(int argc, char** argv) {
   // 2. The application object; errors escaping event handlers are caught by its notify().
   TApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("consolidate"));
-  InstallPromptsFromEnvironment();
+  if (switches.afterApplication) switches.afterApplication();
 
   int code = 0;
   {
@@ -123,10 +122,10 @@ int Main(int argc, char** argv) {
     code = startup.ExitCode();
     // Start-up timing (bench/startup_bench.cpp): say when the window is on screen (or the dispatch
     // found none) and end there.
-    const bool timing = qEnvironmentVariableIsSet("CONSOLIDATE_QUIT_WHEN_SHOWN");
+    const bool timing = switches.quitWhenShown;
     // Closing timing: the window is closed as a user closes it once shown, and the program says
     // when it is gone; the time from there to the end of the process is what the menu waits for.
-    const bool closing = qEnvironmentVariableIsSet("CONSOLIDATE_CLOSE_WHEN_SHOWN");
+    const bool closing = switches.closeWhenShown;
     if (outcome == Outcome::WindowShown && startup.Window()) {
       QObject::connect(startup.Window(), &QObject::destroyed, &app, &QCoreApplication::quit);
       if (closing) {

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class TDM;
@@ -69,8 +70,15 @@ class Startup {
   QString failure_;
 };
 
+// What the program built for the tests adds (main.cpp, docs/launch.md); the shipped program has none.
+struct TestSwitches {
+  std::function<void()> afterApplication;  // runs once the application object exists
+  bool quitWhenShown = false;              // end as soon as the window is on screen, saying "shown"
+  bool closeWhenShown = false;             // close the window once shown, saying "shown" and "closed"
+};
+
 // The whole program: steps 1 to 12. Returns the process's exit code.
-int Main(int argc, char** argv);
+int Main(int argc, char** argv, const TestSwitches& switches = {});
 
 // "No User Right Access !" followed directly by the menu option.
 QString RefusalMessage(int menuOption);

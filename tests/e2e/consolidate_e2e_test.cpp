@@ -1,12 +1,17 @@
-// The real `consolidate` program started against real embedded sites made by `consolidate-db`.
-// The boxes it would show are written to a file through CONSOLIDATE_PROMPTS_LOG (docs/launch.md).
+// The real program started against real embedded sites made by `consolidate-db`: the program built
+// for the tests (`consolidate-scripted`), whose boxes are written to a file through
+// CONSOLIDATE_PROMPTS_LOG (docs/launch.md), and the shipped `consolidate`, which has no such switch.
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "db.h"
@@ -238,9 +243,14 @@ TEST_F(ConsolidateProgram, ServerDatNamesTheSite) {
 }
 
 // The README's demo command ends in scripts/demo-run: on a new demo site it opens every menu
-// option's window for the demo user, with no box shown.
+// option's window for the demo user, with no box shown. The script runs the program of its build
+// folder; here that folder holds the program built for the tests under the shipped name.
 TEST(DemoCommand, OpensEveryWindowOnTheDemoSite) {
   QTemporaryDir dir;
+  const QString build = dir.filePath(QStringLiteral("build"));
+  ASSERT_TRUE(QDir().mkpath(build));
+  ASSERT_TRUE(QFile::link(QStringLiteral(CONSOLIDATE_EXE), build + QStringLiteral("/consolidate")));
+  ASSERT_TRUE(QFile::link(QStringLiteral(CONSOLIDATE_DB_EXE), build + QStringLiteral("/consolidate-db")));
   const QString log = dir.filePath(QStringLiteral("boxes.jsonl"));
   for (const char* option : {"200", "100", "101", "102", "201"}) {
     SCOPED_TRACE(option);
@@ -249,7 +259,7 @@ TEST(DemoCommand, OpensEveryWindowOnTheDemoSite) {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_LOG"), log);
     env.insert(QStringLiteral("CONSOLIDATE_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
-    env.insert(QStringLiteral("BUILD_DIR"), QFileInfo(QStringLiteral(CONSOLIDATE_EXE)).absolutePath());
+    env.insert(QStringLiteral("BUILD_DIR"), build);
     env.insert(QStringLiteral("SITE"), dir.filePath(QStringLiteral("demo-site")));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("bash"), {QStringLiteral(CONSOLIDATE_SOURCE_DIR "/scripts/demo-run"), QString::fromLatin1(option)});
@@ -257,6 +267,94 @@ TEST(DemoCommand, OpensEveryWindowOnTheDemoSite) {
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_TRUE(p.readAllStandardOutput().contains("shown\n"));
     EXPECT_FALSE(QFileInfo::exists(log)) << "a box was shown";
+  }
+}
+
+// The shipped program reads none of the test switches: with them set in the environment of a user,
+// the refusal is still shown in a real box that waits for the user, nothing is written to the named
+// file, and the program does not end when its window is shown. The program built for the tests
+// holds the switches' names; the shipped one does not hold them at all.
+TEST(ShippedProgram, IgnoresTheTestSwitches) {
+  const QByteArrayList switches{"CONSOLIDATE_PROMPTS_LOG", "CONSOLIDATE_PROMPTS_ANSWERS", "CONSOLIDATE_QUIT_WHEN_SHOWN"};
+  for (const auto& [program, holds] : {std::pair{CONSOLIDATE_SHIPPED_EXE, false}, std::pair{CONSOLIDATE_EXE, true}}) {
+    QFile f(QString::fromUtf8(program));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << program;
+    const QByteArray bytes = f.readAll();
+    for (const QByteArray& name : switches) EXPECT_EQ(bytes.contains(name), holds) << program << " " << name.constData();
+  }
+
+  for (const char* tool : {"Xvfb", "xdotool"})
+    ASSERT_FALSE(QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+        << tool << " is missing (scripts/bootstrap installs it)";
+  Site site;
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  // A display of its own: Xvfb picks a free number and writes it to a file.
+  const QString displayFile = site.path(QStringLiteral("display"));
+  QProcess xvfb;
+  xvfb.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>'%1'").arg(displayFile)});
+  ASSERT_TRUE(xvfb.waitForStarted());
+  auto stopXvfb = qScopeGuard([&] {
+    xvfb.terminate();
+    if (!xvfb.waitForFinished(10000)) xvfb.kill();
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    QFile d(displayFile);
+    return d.open(QIODevice::ReadOnly) && !d.readAll().trimmed().isEmpty();
+  }, 20000)) << "Xvfb did not start";
+  QFile d(displayFile);
+  ASSERT_TRUE(d.open(QIODevice::ReadOnly));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(d.readAll().trimmed()));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  const QString log = site.path(QStringLiteral("boxes.jsonl"));
+  env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_LOG"), log);
+  env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_ANSWERS"), QStringLiteral("no,no"));
+  env.insert(QStringLiteral("CONSOLIDATE_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
+  auto xdotool = [&](const QStringList& a) {
+    QProcess x;
+    x.setProcessEnvironment(env);
+    x.start(QStringLiteral("xdotool"), a);
+    if (!x.waitForFinished(60000)) {
+      x.kill();
+      x.waitForFinished();
+    }
+    return QString::fromUtf8(x.readAllStandardOutput()).trimmed();
+  };
+
+  struct Case {
+    const char* what;
+    QStringList args;
+    const char* title;    // the window that waits for the user
+    bool endsWithReturn;  // the box's OK ends the program
+  } cases[] = {
+      {"a refusal box", args(QStringLiteral("3"), QStringLiteral("200")), "^consolidate$", true},
+      {"a working window", args(QStringLiteral("1"), QStringLiteral("200"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"))),
+       "V16\\.12\\.12", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(site.folder());
+    p.start(QStringLiteral(CONSOLIDATE_SHIPPED_EXE), c.args);
+    ASSERT_TRUE(p.waitForStarted());
+    const QString id = xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                QString::fromLatin1(c.title)}).split(QLatin1Char('\n')).value(0);
+    EXPECT_FALSE(id.isEmpty()) << "no window waits for the user";
+    EXPECT_EQ(p.state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo::exists(log)) << "the box went to the file";
+    if (!id.isEmpty() && c.endsWithReturn) {
+      xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+      xdotool({QStringLiteral("key"), QStringLiteral("Return")});  // the box's OK
+      EXPECT_TRUE(p.waitForFinished(30000)) << "the program did not end after the box";
+      EXPECT_EQ(p.exitCode(), 0);
+    }
+    if (p.state() != QProcess::NotRunning) {
+      p.kill();
+      p.waitForFinished();
+    }
+    EXPECT_EQ(p.readAllStandardOutput(), QByteArray()) << "the program said it would end when shown";
+    EXPECT_FALSE(QFileInfo::exists(log));
   }
 }
 
