@@ -28,6 +28,8 @@ struct PositionalSql {
 };
 // Skips quoted literals, bracketed names and comments; "::" is left as it stands.
 PositionalSql toPositional(const QString& sql);
+// The same with each parameter written as the variable "@Name" instead of "?".
+PositionalSql toPositional(const QString& sql, bool asVariables);
 
 // The value bound for a name: the typed value of the parameter, or an error naming it when unset.
 QVariant boundValue(const Params& params, const QString& name);

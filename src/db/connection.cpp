@@ -1,4 +1,5 @@
 #include "backend.h"
+#include "tsql.h"
 
 namespace db {
 
@@ -71,6 +72,8 @@ int Connection::execute(const QString& sql, const Params& p) {
 }
 
 void Connection::callProcedure(const QString& name, Params& p, const QStringList& outputNames) {
+  // The name goes into a statement on SQL Server: only a plain procedure name is sent.
+  if (!isProcedureName(name)) throw Error(QStringLiteral("'%1' is not a procedure name").arg(name));
   backend().callProcedure(*this, name, p, outputNames);
 }
 

@@ -2,14 +2,26 @@
 // DSN-less connection string made from the parameter lines. Any other ODBC driver can be named by
 // an "ODBC DRIVER=" line (the tests use the SQLite ODBC driver); the database is then the
 // "DATABASE NAME" line as that driver reads it.
+//
+// Two parameter lines set how statements run: "MAX QUERY TIME" (seconds) becomes each statement's
+// ODBC query time-out (SQL_ATTR_QUERY_TIMEOUT), and with "ENABLE BCD=True" decimal columns are
+// read as the text the server sends, so that an amount arrives exactly as stored (see
+// exactDecimal below).
 #include <QAtomicInt>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
+#include <QSqlField>
+#include <cmath>
 
 #include "backend.h"
+#include "tsql.h"
+
+#include <sql.h>
+#include <sqlext.h>
 
 namespace db {
 
@@ -29,18 +41,35 @@ QString serverMessage(const QSqlError& e) {
   return t.trimmed();
 }
 
-QString sqlType(ParamType t) {
-  switch (t) {
-    case ParamType::Integer: return QStringLiteral("bigint");
-    case ParamType::Float: return QStringLiteral("float");
-    case ParamType::DateTime: return QStringLiteral("datetime");
-    default: return QStringLiteral("nvarchar(4000)");
-  }
+// A decimal column read as text ("1234.50", "-.5", "12345678901234567.89"). The value is handed on
+// as a double when the double's shortest text is the same number, so that the windows compute and
+// format it as any other number; otherwise (more digits than a double holds) the exact text is
+// handed on, and the readers convert it where they need a number.
+QVariant exactDecimal(const QString& text) {
+  bool ok = false;
+  const double d = text.toDouble(&ok);
+  if (!ok || !std::isfinite(d)) return text;
+  // Both texts without sign, leading zeros of the integer part and trailing zeros of the fraction.
+  auto normal = [](QString t) {
+    t = t.trimmed();
+    bool negative = t.startsWith(QLatin1Char('-'));
+    if (negative || t.startsWith(QLatin1Char('+'))) t.remove(0, 1);
+    if (t.contains(QLatin1Char('.'))) {
+      while (t.endsWith(QLatin1Char('0'))) t.chop(1);
+      if (t.endsWith(QLatin1Char('.'))) t.chop(1);
+    }
+    while (t.startsWith(QLatin1Char('0'))) t.remove(0, 1);
+    if (t.isEmpty() || t.startsWith(QLatin1Char('.'))) t.prepend(QLatin1Char('0'));
+    if (t == QLatin1String("0")) negative = false;
+    return negative ? QLatin1Char('-') + t : t;
+  };
+  return normal(text) == normal(QString::number(d, 'f', QLocale::FloatingPointShortest)) ? QVariant(d) : QVariant(text);
 }
 
 class OdbcBackend final : public Backend {
  public:
-  OdbcBackend(QString connName, bool sqlServer) : name_(std::move(connName)), sqlServer_(sqlServer) {}
+  OdbcBackend(QString connName, bool sqlServer, int queryTimeout, bool exactDecimals)
+      : name_(std::move(connName)), sqlServer_(sqlServer), queryTimeout_(queryTimeout), exactDecimals_(exactDecimals) {}
   ~OdbcBackend() override {
     {
       QSqlDatabase d = QSqlDatabase::database(name_, false);
@@ -55,8 +84,11 @@ class OdbcBackend final : public Backend {
     QSqlDatabase d = QSqlDatabase::database(name_, false);
     QSqlQuery q(d);
     q.setForwardOnly(true);
+    // Decimal columns as the server's text, not through a binary double.
+    if (exactDecimals_) q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     const PositionalSql ps = toPositional(sql);
     if (!q.prepare(ps.text)) throw Error(serverMessage(q.lastError()));
+    if (queryTimeout_ > 0) setQueryTimeout(q);
     for (int i = 0; i < ps.names.size(); ++i) {
       QVariant v = boundValue(params, ps.names[i]);
       if (v.typeId() == QMetaType::QDateTime && !sqlServer_) v = v.toDateTime().toString("yyyy-MM-dd HH:mm:ss");
@@ -70,11 +102,18 @@ class OdbcBackend final : public Backend {
       if (q.isSelect()) {
         const QSqlRecord rec = q.record();
         QStringList names;
-        for (int c = 0; c < rec.count(); ++c) names << rec.fieldName(c);
+        QVector<bool> decimal(rec.count(), false);
+        for (int c = 0; c < rec.count(); ++c) {
+          names << rec.fieldName(c);
+          decimal[c] = exactDecimals_ && rec.field(c).metaType().id() == QMetaType::Double;
+        }
         QVector<QVector<QVariant>> rows;
         while (q.next()) {
           QVector<QVariant> row(rec.count());
-          for (int c = 0; c < rec.count(); ++c) row[c] = q.value(c);
+          for (int c = 0; c < rec.count(); ++c) {
+            row[c] = q.value(c);
+            if (decimal[c] && row[c].typeId() == QMetaType::QString) row[c] = exactDecimal(row[c].toString());
+          }
           rows.push_back(std::move(row));
         }
         if (q.lastError().isValid()) throw Error(serverMessage(q.lastError()));
@@ -105,30 +144,8 @@ class OdbcBackend final : public Backend {
   // {call} parameters by position only; a batch avoids both.
   void callProcedure(Connection&, const QString& name, Params& params, const QStringList& outputs) override {
     if (!sqlServer_) throw Error(QStringLiteral("Stored procedures need SQL Server; '%1' cannot run here").arg(name));
-    QString declare = QStringLiteral("SET NOCOUNT ON; DECLARE @rc int");
-    QString init, args, select = QStringLiteral("SELECT @rc AS Result");
     Params bound;
-    int n = 0;
-    QStringList outs;
-    for (const auto& o : outputs) outs << o.toUpper();
-    for (const Param& p : params.list()) {
-      if (p.name.compare(QLatin1String("Result"), Qt::CaseInsensitive) == 0) continue;
-      const QString arg = QStringLiteral("a%1").arg(n++);
-      if (!args.isEmpty()) args += QLatin1String(", ");
-      if (outs.contains(p.name.toUpper())) {
-        declare += QStringLiteral(", @%1 %2").arg(arg, sqlType(p.type));
-        if (!p.value.isNull()) {
-          init += QStringLiteral("SET @%1 = :%1; ").arg(arg);
-          bound.set(arg, p.value, p.type);
-        }
-        args += QStringLiteral("@%1 = @%2 OUTPUT").arg(p.name, arg);
-        select += QStringLiteral(", @%1 AS [%2]").arg(arg, p.name);
-      } else {
-        args += QStringLiteral("@%1 = :%2").arg(p.name, arg);
-        bound.set(arg, p.value, p.type);
-      }
-    }
-    const QString batch = declare + QLatin1String("; ") + init + QStringLiteral("EXEC @rc = %1 %2; ").arg(name, args) + select;
+    const QString batch = procedureCallBatch(name, params, outputs, &bound);
     int changes = 0;
     Result r = run(batch, bound, &changes);
     if (r.isEmpty()) throw Error(QStringLiteral("Procedure '%1' returned no outputs").arg(name));
@@ -137,8 +154,23 @@ class OdbcBackend final : public Backend {
   }
 
  private:
+  // The statement's ODBC query time-out, set on the prepared statement before it runs.
+  void setQueryTimeout(const QSqlQuery& q) const {
+    const QVariant h = q.result()->handle();
+    // QODBC hands the statement handle over as a void* (SQLHANDLE).
+    if (!h.isValid() || (qstrcmp(h.typeName(), "void*") != 0 && qstrcmp(h.typeName(), "SQLHANDLE") != 0)) return;
+    SQLHANDLE stmt = *static_cast<const SQLHANDLE*>(h.constData());
+    if (!stmt) return;
+    const SQLRETURN r = SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(queryTimeout_)), 0);
+    // A driver that cannot time statements out says so with SQL_SUCCESS_WITH_INFO (option value
+    // changed) or an error; the statement then runs without a time-out, as before.
+    (void)r;
+  }
+
   QString name_;
   bool sqlServer_;
+  int queryTimeout_;    // seconds; 0: none
+  bool exactDecimals_;  // ENABLE BCD
 };
 
 QString odbcValue(const QString& v) {
@@ -186,6 +218,10 @@ std::unique_ptr<Backend> openOdbcBackend(const Connection& conn) {
     }
     d.setDatabaseName(cs);
     QString opts = QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15");
+    // The driver manager's trace of every call (ours, for diagnosis): "ODBC TRACE FILE=path".
+    const QString trace = conn.paramValue(QStringLiteral("ODBC TRACE FILE")).trimmed();
+    if (!trace.isEmpty() && !trace.contains(QLatin1Char(';')))
+      opts += QStringLiteral(";SQL_ATTR_TRACE=SQL_OPT_TRACE_ON;SQL_ATTR_TRACEFILE=") + trace;
     d.setConnectOptions(opts);
     if (!d.open()) {
       const QString m = serverMessage(d.lastError());
@@ -194,7 +230,11 @@ std::unique_ptr<Backend> openOdbcBackend(const Connection& conn) {
       throw Error(m.isEmpty() ? QStringLiteral("Unable to connect to the database server") : m);
     }
   }
-  return std::make_unique<OdbcBackend>(name, sqlServer);
+  bool timeoutOk = false;
+  const int timeout = conn.paramValue(QStringLiteral("MAX QUERY TIME")).trimmed().toInt(&timeoutOk);
+  const QString bcd = conn.paramValue(QStringLiteral("ENABLE BCD")).trimmed();
+  return std::make_unique<OdbcBackend>(name, sqlServer, timeoutOk && timeout > 0 ? timeout : 0,
+                                       bcd.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0);
 }
 
 }  // namespace db

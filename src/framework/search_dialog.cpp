@@ -1,6 +1,7 @@
 #include "search_dialog.h"
 
 #include "window_size.h"
+#include "search_dialog_sql.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -108,6 +109,26 @@ void TFrSearch::SetClientSize(int width, int height) {
 }
 
 int TFrSearch::ShowModal() { return widgets::ShowModal(*this); }
+
+namespace framework {
+
+QString PurgeBatch(const QString& table, qint64 id) {
+  const QString idText = QString::number(id);
+  const QString upper = table.trimmed().toUpper();
+  QStringList batch;
+  if (upper == QLatin1String("IVHD")) batch << QStringLiteral("Delete From IvShip Where IvHd=") + idText;
+  if (upper == QLatin1String("SOHD")) batch << QStringLiteral("Delete From SoShip Where SoHd=") + idText;
+  batch << QStringLiteral("Delete From ") + table + QStringLiteral(" Where Id=") + idText;
+  return batch.join(QStringLiteral(";\n"));
+}
+
+QStringList SearchStatement::tsqlFor(const QString& typed) const {
+  QStringList lines = tsql;
+  if (filterLine >= 0 && filterLine < lines.size()) lines[filterLine] = TFrSearch::LikeFilter(filterLead, typed);
+  return lines;
+}
+
+}  // namespace framework
 
 QString TFrSearch::LikeFilter(const QString& lead, const QString& text) {
   if (text.isEmpty()) return QString();
@@ -301,13 +322,8 @@ void TFrSearch::DgSearchMouseDown(QObject*, Qt::MouseButton button, Qt::MouseBut
   if (!AskConfirm(QStringLiteral("Confirm Delete #1/2 ?"))) return;
   if (!AskConfirm(QStringLiteral("Confirm Delete #2/2 ?"))) return;
 
-  const QString idText = QString::number(id);
-  QStringList batch;
-  if (table == QLatin1String("IVHD")) batch << QStringLiteral("Delete From IvShip Where IvHd=") + idText;
-  if (table == QLatin1String("SOHD")) batch << QStringLiteral("Delete From SoShip Where SoHd=") + idText;
-  batch << QStringLiteral("Delete From ") + DelTableName + QStringLiteral(" Where Id=") + idText;
   // One batch, outside any transaction.
-  DelSQL.sql = QStringList{batch.join(QStringLiteral(";\n"))};
+  DelSQL.sql = QStringList{framework::PurgeBatch(DelTableName, id)};
   DelSQL.execute();
   BtSearchClick(this);
 }

@@ -204,7 +204,7 @@ QVariant TFaGetCustomer::LocalId(const QString& sql, const QString& code) {
 
 QVariant TFaGetCustomer::LowestLocalId(const QString& table) {
   QGetIdLocal.close();
-  QGetIdLocal.sql = QStringList{QStringLiteral("Select Min(Id) Id From ") + table};
+  QGetIdLocal.sql = QStringList{masterdata::lowestIdSql(table)};
   QGetIdLocal.params.clear();
   QGetIdLocal.open();
   const QVariant id = QGetIdLocal.isEmpty() ? QVariant() : QGetIdLocal.value(QStringLiteral("Id"));
@@ -243,10 +243,10 @@ void TFaGetCustomer::CopyCustomerFromHead(const QString& customerCode) {
     // Every column from the head office's row of the same name ...
     for (const QString& c : masterdata::copiedCustomerColumns()) p.set(c, head.value(c));
     // ... except these.
-    p.set(QStringLiteral("Id"), LocalId(QStringLiteral("Select Id From Customer Where Code = :Code"), code),
+    p.set(QStringLiteral("Id"), LocalId(masterdata::localIdByCodeSql(QStringLiteral("Customer")), code),
           db::ParamType::Integer);
 
-    QVariant group = LocalId(QStringLiteral("Select Id From CustomerGroup Where Code = :Code"),
+    QVariant group = LocalId(masterdata::localIdByCodeSql(QStringLiteral("CustomerGroup")),
                              head.asString(QStringLiteral("CustomerGroupCode")));
     if (group.isNull()) group = LowestLocalId(QStringLiteral("CustomerGroup"));
     p.set(QStringLiteral("CustomerGroup"), group, db::ParamType::Integer);
@@ -255,7 +255,7 @@ void TFaGetCustomer::CopyCustomerFromHead(const QString& customerCode) {
     p.setNull(QStringLiteral("Vendor"), db::ParamType::Integer);
     p.setInt(QStringLiteral("BarCodeId"), 0);
 
-    QVariant salesman = LocalId(QStringLiteral("Select Id From Salesman Where Code = :Code"),
+    QVariant salesman = LocalId(masterdata::localIdByCodeSql(QStringLiteral("Salesman")),
                                 head.asString(QStringLiteral("SalesmanCode")));
     if (salesman.isNull()) salesman = LowestLocalId(QStringLiteral("Salesman"));
     p.set(QStringLiteral("Salesman"), salesman, db::ParamType::Integer);
@@ -265,15 +265,13 @@ void TFaGetCustomer::CopyCustomerFromHead(const QString& customerCode) {
     QVariant province;
     if (!head.isNull(QStringLiteral("ProvinceCode"))) {
       const QString provinceCode = head.asString(QStringLiteral("ProvinceCode"));
-      const QString findCity = QStringLiteral("Select Id From Misc Where (GroupCode = 'CITY') And (Code = :Code)");
+      const QString findCity = masterdata::provinceIdByCodeSql();
       province = LocalId(findCity, provinceCode);
       if (province.isNull()) {
         db::Params ins;
         ins.setText(QStringLiteral("Code"), provinceCode);
         ins.setText(QStringLiteral("Description"), head.asString(QStringLiteral("ProvinceName")));
-        DM->DMdata.execute(QStringLiteral("Insert Into Misc (GroupCode, Code, Description, Blocked) "
-                                          "Values ('CITY', :Code, :Description, 'N')"),
-                           ins);
+        DM->DMdata.execute(masterdata::provinceInsertSql(), ins);
         province = LocalId(findCity, provinceCode);
       }
     }

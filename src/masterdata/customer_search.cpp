@@ -1,5 +1,7 @@
 #include "customer_search.h"
 
+#include "customer_sql.h"
+
 #include <QShowEvent>
 #include <QMouseEvent>
 #include <QApplication>
@@ -49,7 +51,7 @@ CustomerSearchDialog::CustomerSearchDialog(QWidget* parent)
 
   // The salesman and province frames are filter inputs: their codes are set only through their
   // search buttons, and their ids land in the filter record.
-  QNull.sql = QStringList{QStringLiteral("Select 0 SalesId, 0 ProvinceId From NullTable")};
+  QNull.sql = masterdata::nullRowLines();
   DNull = new widgets::DataSource(&QNull, this);
   FaGetSalesman1 = new TFaGetSalesman(this);
   FaGetSalesman1->setObjectName(QStringLiteral("FaGetSalesman1"));

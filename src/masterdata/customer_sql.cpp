@@ -169,4 +169,24 @@ QStringList cusAttrGroupLines() {
       QStringLiteral("Order By G.Description")};
 }
 
+QString localIdByCodeSql(const QString& table) { return QStringLiteral("Select Id From %1 Where Code = :Code").arg(table); }
+
+QString lowestIdSql(const QString& table) { return QStringLiteral("Select Min(Id) Id From ") + table; }
+
+QString provinceIdByCodeSql() { return QStringLiteral("Select Id From Misc Where (GroupCode = 'CITY') And (Code = :Code)"); }
+
+QString provinceInsertSql() {
+  return QStringLiteral("Insert Into Misc (GroupCode, Code, Description, Blocked) Values ('CITY', :Code, :Description, 'N')");
+}
+
+QStringList salesmanFrameLines() {
+  return QStringList{
+      QStringLiteral("Select id, code, name, surname, department, status, startdate, stopdate, address1, address2,"),
+      QStringLiteral("address3, province, zipcode, phoneno, faxno, email"),
+      QStringLiteral("From salesman"),
+      QStringLiteral("Where code = :getcode")};
+}
+
+QStringList nullRowLines() { return QStringList{QStringLiteral("Select 0 SalesId, 0 ProvinceId From NullTable")}; }
+
 }  // namespace masterdata

@@ -57,6 +57,19 @@ const QStringList& copiedCustomerColumns();
 // The copy statement (parameters: the 52 column names and Id); the SQLite text beside it.
 db::SqlText customerCopyStatement();
 
+// The head-office copy's reads and insert on the local database: the Id of a row by its code
+// (:Code) in Customer, CustomerGroup or Salesman, the lowest Id of such a table, a province's Id by
+// its code (:Code) and the insert of a province the local database lacks (:Code, :Description).
+QString localIdByCodeSql(const QString& table);
+QString lowestIdSql(const QString& table);
+QString provinceIdByCodeSql();
+QString provinceInsertSql();
+
+// The salesman frame's row of a salesman by code (:getcode), and the customer search's one row of
+// empty salesman and province ids.
+QStringList salesmanFrameLines();
+QStringList nullRowLines();
+
 // The group-attribute list of the attribute frame.
 QStringList cusAttrGroupLines();
 

@@ -1,5 +1,7 @@
 #include "lookup_edit.h"
 
+#include "lookup_edit_sql.h"
+
 TKIdLookup::TKIdLookup(QWidget* parent) : widgets::Edit(parent) {
   setCharCase(CharCase::Upper);
   connect(this, &QLineEdit::returnPressed, this, [this] {
@@ -60,8 +62,7 @@ bool TKIdLookup::lookup() {
   foundId_ = QVariant();
   foundDesc_.clear();
   if (!code.isEmpty() && lookupDb_ && !table_.isEmpty()) {
-    QString sql = QStringLiteral("Select %1, %2, %3 From %4 Where %2 = :Code").arg(idField_, codeField_, descField_, table_);
-    if (!filter_.trimmed().isEmpty()) sql += QStringLiteral(" And (") + filter_ + QLatin1Char(')');
+    const QString sql = masterdata::lookupByCodeSql(idField_, codeField_, descField_, table_, filter_);
     db::Params p;
     p.setText(QStringLiteral("Code"), code);
     const db::Result r = lookupDb_->select(sql, p);
@@ -88,7 +89,7 @@ void TKIdLookup::refresh() {
     db::Params p;
     p.set(QStringLiteral("Id"), id);
     const db::Result r = lookupDb_->select(
-        QStringLiteral("Select %1, %2, %3 From %4 Where %1 = :Id").arg(idField_, codeField_, descField_, table_), p);
+        masterdata::lookupByIdSql(idField_, codeField_, descField_, table_), p);
     if (!r.isEmpty()) {
       found_ = true;
       foundId_ = r.at(0, 0);
@@ -118,3 +119,18 @@ void TKIdLookup::doExit() {
   if (!lookedUpOnce_ || text() != lookedUpText_) lookup();
   widgets::Edit::doExit();
 }
+
+namespace masterdata {
+
+QString lookupByCodeSql(const QString& idField, const QString& codeField, const QString& descField, const QString& table,
+                        const QString& filter) {
+  QString sql = QStringLiteral("Select %1, %2, %3 From %4 Where %2 = :Code").arg(idField, codeField, descField, table);
+  if (!filter.trimmed().isEmpty()) sql += QStringLiteral(" And (") + filter + QLatin1Char(')');
+  return sql;
+}
+
+QString lookupByIdSql(const QString& idField, const QString& codeField, const QString& descField, const QString& table) {
+  return QStringLiteral("Select %1, %2, %3 From %4 Where %1 = :Id").arg(idField, codeField, descField, table);
+}
+
+}  // namespace masterdata

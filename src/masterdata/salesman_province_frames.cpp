@@ -1,5 +1,7 @@
 #include "salesman_province_frames.h"
 
+#include "customer_sql.h"
+
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -62,11 +64,7 @@ TFaGetSalesman::TFaGetSalesman(QWidget* parent) : QFrame(parent), QSalesman(DM->
   Salesman->setFilter(QStringLiteral("Status='Y'"));
   Salesman->setAllowEmpty(false);
 
-  QSalesman.sql = QStringList{
-      QStringLiteral("Select id, code, name, surname, department, status, startdate, stopdate, address1, address2,"),
-      QStringLiteral("address3, province, zipcode, phoneno, faxno, email"),
-      QStringLiteral("From salesman"),
-      QStringLiteral("Where code = :getcode")};
+  QSalesman.sql = masterdata::salesmanFrameLines();
 
   QHBoxLayout* l = masterdata::rowLayout(this);
   l->addWidget(Label21, 1);

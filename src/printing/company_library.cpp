@@ -1,5 +1,7 @@
 #include "company_library.h"
 
+#include "printing_tsql.h"
+
 namespace printing {
 
 CompanyLibrary::CompanyLibrary() : names_{QStringLiteral("COMPANYINFO")} {}
@@ -34,6 +36,15 @@ void CompanyLibrary::setRecord(const db::Result& company) {
   record_ = db::Result(company.columns(), {company.rows().at(row)});
 }
 
+namespace {
+// The company that owns a database, from the configuration database.
+const QString kOwningCompany = QStringLiteral(
+    "Select C.* From Company C Inner Join DatabaseList D On D.Company = C.Id\n"
+    "Where Upper(D.DatabaseName) = :Name Order By C.Id");
+}  // namespace
+
+QVector<db::CatalogueText> CompanyLibraryTsqlTexts() { return {{QStringLiteral("QOwningCompany"), kOwningCompany}}; }
+
 db::Result readOwningCompany(db::Connection& data) {
   if (!data.isOpen()) data.open();  // rebuilds the parameter lines
   const QString database = data.paramValue(QStringLiteral("DATABASE NAME")).trimmed().toUpper();
@@ -46,9 +57,7 @@ db::Result readOwningCompany(db::Connection& data) {
   cfg.params << QStringLiteral("DATABASE NAME=TALVIK_CONFIG");
   db::Params p;
   p.setText(QStringLiteral("Name"), database);
-  return cfg.select(QStringLiteral("Select C.* From Company C Inner Join DatabaseList D On D.Company = C.Id\n"
-                                   "Where Upper(D.DatabaseName) = :Name Order By C.Id"),
-                    p);
+  return cfg.select(kOwningCompany, p);
 }
 
 }  // namespace printing

@@ -1,6 +1,7 @@
 #include "document_print_dialog.h"
 
 #include <QAction>
+#include <stdexcept>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,6 +18,8 @@
 
 #include "company_library.h"
 #include "promptpay.h"
+#include "printing_tsql.h"
+#include "tsql.h"
 #include "data_source.h"
 #include "data_grid.h"
 #include "data_module.h"
@@ -438,6 +441,13 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
   // The form's server procedure runs before the template is loaded, for a preview too.
   const QString spName = QSystemForm->asString(QStringLiteral("SpName")).trimmed();
   if (!spName.isEmpty()) {
+    // The name comes from the installation's data and goes into a statement: only a plain
+    // procedure name runs; anything else is refused before the template is loaded.
+    if (!db::isProcedureName(spName))
+      throw std::runtime_error(QStringLiteral("The form '%1' names the procedure '%2' (SystemForm.SpName), which is not a procedure "
+                                              "name: nothing was run or printed")
+                                   .arg(QSystemForm->asString(QStringLiteral("FormDesc")).trimmed(), spName)
+                                   .toStdString());
     db::StoredProc sp(DM->DMdata, spName);
     sp.declare(QStringLiteral("@No"), db::ParamType::Text, db::ParamDir::Input);
     sp.declare(QStringLiteral("@DocYear"), db::ParamType::Integer, db::ParamDir::Input);
@@ -478,3 +488,20 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
   const QString site = DMConfig ? DMConfig->DatabaseName.trimmed().toUpper() : QString();
   if (FormCount == 1 || site == QLatin1String("RUF_AS")) close();
 }
+
+namespace printing {
+
+QVector<db::CatalogueText> PrintDialogTsqlTexts() {
+  QVector<db::CatalogueText> out;
+  const QStringList update = db::Script::split(kUpdateSystemForm);
+  for (int i = 0; i < update.size(); ++i) out.push_back({QStringLiteral("SQLUpdateSystemForm.%1").arg(i + 1), update[i]});
+  out.push_back({QStringLiteral("QSystemForm"), kSystemFormList.join(QLatin1Char('\n'))});
+  // The procedure a form names in SystemForm.SpName, called as OutputSelectedForm calls it.
+  out.push_back(db::procedureCall(QStringLiteral("dbo.FormProcedure"), {{"No", db::ParamType::Text},
+                                                                         {"DocYear", db::ParamType::Integer},
+                                                                         {"DocCode", db::ParamType::Text},
+                                                                         {"NewDocNo", db::ParamType::Text, true}}));
+  return out;
+}
+
+}  // namespace printing

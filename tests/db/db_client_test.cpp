@@ -2,9 +2,11 @@
 // manager with the SQLite ODBC driver (the path that serves SQL Server in production).
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "db.h"
+#include "tsql.h"
 
 namespace {
 
@@ -262,6 +264,37 @@ TEST(EmbeddedClient, ProceduresReturnOutputsAndResult) {
   EXPECT_THROW(missing.execute(), db::Error);
 }
 
+// A procedure's name goes into the statement that calls it: on SQL Server it is bracketed part by
+// part and every value is a parameter; a name that is not a plain procedure name never runs.
+TEST(ProcedureCall, TheNameIsBracketedAndOnlyPlainNamesRun) {
+  db::Params p;
+  p.setText("DocCode", "IV'; Drop Table IvHd --");
+  p.setInt("DocYear", 2025);
+  p.setNull("NewNo", db::ParamType::Text);
+  db::Params bound;
+  EXPECT_EQ(db::procedureCallBatch("dbo.NewDocumentNo", p, {"NewNo"}, &bound),
+            "SET NOCOUNT ON; DECLARE @rc int, @a2 nvarchar(4000); EXEC @rc = [dbo].[NewDocumentNo] @DocCode = :a0, "
+            "@DocYear = :a1, @NewNo = @a2 OUTPUT; SELECT @rc AS Result, @a2 AS [NewNo]");
+  EXPECT_EQ(db::Params::typedValue(*bound.find("a0")).toString(), "IV'; Drop Table IvHd --");
+
+  QTemporaryDir dir;
+  static int runs = 0;
+  db::registerEmbeddedProcedure("TestPlain", [](db::Connection&, db::Params&) { ++runs; });
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  for (const char* name : {"TestPlain; Delete From X", "TestPlain--", "[TestPlain]", "dbo.TestPlain.", "", "Test Plain"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(db::isProcedureName(QString::fromUtf8(name)));
+    db::StoredProc sp(c, QString::fromUtf8(name));
+    EXPECT_THROW(sp.execute(), db::Error);
+    EXPECT_THROW(db::procedureCallBatch(QString::fromUtf8(name), {}, {}), db::Error);
+  }
+  EXPECT_EQ(runs, 0);
+  db::StoredProc sp(c, "dbo.TestPlain");
+  sp.execute();
+  EXPECT_EQ(runs, 1);
+}
+
 TEST(SqlText, LiteralsAreNeverTreatedAsParametersOrEscapesLost) {
   QTemporaryDir dir;
   db::Connection c("X");
@@ -325,4 +358,42 @@ TEST(StoredDates, IsoTextsAreReadAndEverythingElseIsNoDate) {
   };
   for (const auto& c : cases) EXPECT_EQ(db::toDateTime(QString::fromLatin1(c.text)), c.expected) << c.text;
 }
+}  // namespace
+
+namespace {
+
+// "MAX QUERY TIME" on the ODBC path, through the real unixODBC driver manager and the SQLite ODBC
+// driver: the time-out is set on every statement, as the driver manager's own trace records it, and
+// no time-out is set without the line. ("ENABLE BCD" cannot be shown with this driver: it reports
+// decimal columns as text columns, and SQLite keeps decimals as binary doubles.)
+TEST(OdbcClient, TheQueryTimeOutReachesEveryStatementThroughTheDriverManager) {
+  QTemporaryDir dir;
+  {
+    db::Connection creator("creator");
+    creator.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=TESTDB", "CREATE DATABASE=TRUE"};
+    creator.execute("Create Table Amount (Id Integer, Total Real)");
+    creator.execute("Insert Into Amount (Id, Total) Values (1, 2.675)");
+  }
+  struct Case {
+    const char* line;
+    int timeouts;  // SQLSetStmtAttr(SQL_ATTR_QUERY_TIMEOUT) calls in the trace
+  } cases[] = {{"MAX QUERY TIME=37", 2}, {"MAX QUERY TIME=0", 0}, {"MAX QUERY TIME=", 0}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const QString trace = dir.filePath(QStringLiteral("trace-%1.log").arg(++n));
+    db::Connection conn("T");
+    conn.params = {"ODBC DRIVER=SQLite3", "DATABASE NAME=" + db::embeddedDatabaseFile(dir.path(), "TESTDB"), QString::fromLatin1(c.line),
+                   "ENABLE BCD=True", "ODBC TRACE FILE=" + trace};
+    EXPECT_EQ(conn.select("Select Total From Amount").asFloat("Total"), 2.675);
+    EXPECT_EQ(conn.execute("Update Amount Set Total = 2.675 Where Id = 1"), 1);
+    conn.close();
+    QFile f(trace);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the driver manager wrote no trace";
+    const QString log = QString::fromLatin1(f.readAll());
+    EXPECT_EQ(log.count("Attribute = SQL_ATTR_QUERY_TIMEOUT\n\t\t\tValue = 0x25"), c.timeouts) << log.right(3000).toStdString();
+    EXPECT_EQ(log.count("SQL_ATTR_QUERY_TIMEOUT"), c.timeouts);
+  }
+}
+
 }  // namespace

@@ -311,6 +311,65 @@ TEST_F(DocPrintForm, AFailingProcedureReachesTheErrorReporterAndNothingIsPrinted
   EXPECT_FALSE(QFileInfo::exists(pdf));
 }
 
+// SystemForm.SpName goes into a statement: a name that is not a plain procedure name is refused
+// before anything runs; plain names, with a schema or in Thai, run.
+TEST_F(DocPrintForm, OnlyAPlainProcedureNameRunsBeforeTheReport) {
+  static int runs = 0;
+  runs = 0;
+  for (const char* name : {"TestSpName", "ทดสอบพิมพ์_1"})
+    db::registerEmbeddedProcedure(QString::fromUtf8(name), [](db::Connection&, db::Params&) { ++runs; });
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  struct Case {
+    const char* spName;
+    bool runs;
+  } cases[] = {
+      {"TestSpName", true},
+      {"dbo.TestSpName", true},
+      {"ทดสอบพิมพ์_1", true},
+      {"TestSpName; Delete From SystemForm", false},
+      {"TestSpName'--", false},
+      {"Test SpName", false},
+      {"[dbo].[TestSpName]", false},
+      {"dbo..TestSpName", false},
+      {"1TestSpName", false},
+      {"a.b.c.TestSpName", false},
+  };
+  const QString forms = one("Select Count(*) As V From SystemForm");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.spName);
+    DM->DMdata.execute("Delete From SystemForm Where FormCode = 'SPNAME'");
+    addForms("SPNAME", 1, "Form_MoneyBill.frf", QString::fromUtf8(c.spName), "N");
+    errors.clear();
+    runs = 0;
+    int shown = 0;
+    TFrDocPrintForm& f = dialog(bill, 2025, "SPNAME", "spname.pdf");
+    f.frfReport.setPreviewHook([&](report::PreviewWindow& w) {
+      ++shown;
+      QMetaObject::invokeMethod(&w, [&w] { w.close(); }, Qt::QueuedConnection);
+    });
+    const int previews = logCount(DM->LogCodePreview);
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog&) {
+      f.BDisplay->click();
+      f.BExit->click();
+    });
+    f.ShowModal();
+    f.frfReport.setPreviewHook({});
+    EXPECT_EQ(runs, c.runs ? 1 : 0);
+    EXPECT_EQ(shown, c.runs ? 1 : 0);
+    EXPECT_EQ(logCount(DM->LogCodePreview), previews + (c.runs ? 1 : 0));
+    if (c.runs) {
+      EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    } else {
+      ASSERT_EQ(errors.size(), 1);
+      EXPECT_TRUE(errors[0].contains("(SystemForm.SpName), which is not a procedure name")) << errors[0].toStdString();
+      EXPECT_TRUE(errors[0].contains(QString::fromUtf8(c.spName))) << errors[0].toStdString();
+    }
+  }
+  DM->DMdata.execute("Delete From SystemForm Where FormCode = 'SPNAME'");
+  EXPECT_EQ(one("Select Count(*) As V From SystemForm"), forms);
+}
+
 TEST_F(DocPrintForm, AMissingTemplateIsReportedAndNothingElseHappens) {
   static int procedureRuns = 0;
   procedureRuns = 0;

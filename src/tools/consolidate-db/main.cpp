@@ -3,13 +3,17 @@
 //   consolidate-db init SITE_DIR [--demo] [--scale N] [--replace] [--database NAME] [--base-schema]
 //   consolidate-db schema [--tsql | --sqlite | --markdown] [--config] [--base-schema]
 //   consolidate-db draw-numbers SITE_DIR CODE YEAR COUNT [--database NAME]
+//   consolidate-db statements [--tsql] [--out DIR]
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 
 #include "embedded.h"
+#include "tsql.h"
 #include "shipped_forms.h"  // printing: the report forms shipped with every site
 
 namespace {
@@ -128,6 +132,57 @@ int drawNumbers(QStringList args) {
   return 0;
 }
 
+// The texts of the schema: both databases, with the program's own upgrade objects.
+const bool kSchemaInCatalogue = [] {
+  db::addToCatalogue(QStringLiteral("schema"), [] {
+    return QVector<db::CatalogueText>{
+        {QStringLiteral("company"), embedded::renderSchema(embedded::DatabaseKind::Company, db::Dialect::SqlServer)},
+        {QStringLiteral("config"), embedded::renderSchema(embedded::DatabaseKind::Config, db::Dialect::SqlServer)},
+    };
+  });
+  return true;
+}();
+
+int statements(QStringList args) {
+  takeFlag(args, QStringLiteral("--tsql"));
+  QString outDir;
+  const bool toFiles = takeOption(args, QStringLiteral("--out"), &outDir);
+  if (!args.isEmpty()) return usage();
+  if (toFiles && !QDir().mkpath(outDir)) {
+    err(QStringLiteral("consolidate-db: cannot create %1\n").arg(outDir));
+    return 1;
+  }
+  const QVector<db::CatalogueText> texts = db::catalogue();
+  int n = 0;
+  QString index;
+  for (const db::CatalogueText& t : texts) {
+    const QString text = db::withServerVariables(t.tsql).trimmed() + QLatin1Char('\n');
+    if (!toFiles) {
+      out(QStringLiteral("-- ") + t.name + QLatin1Char('\n') + text + QStringLiteral("GO\n"));
+      continue;
+    }
+    QString file = t.name;
+    for (QChar& c : file)
+      if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('_') && c != QLatin1Char('-')) c = QLatin1Char('.');
+    file = QStringLiteral("%1-%2.sql").arg(++n, 3, 10, QLatin1Char('0')).arg(file);
+    index += file + QLatin1Char('\t') + t.name + QLatin1Char('\n');
+    QFile f(QDir(outDir).filePath(file));
+    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0) {
+      err(QStringLiteral("consolidate-db: cannot write %1\n").arg(f.fileName()));
+      return 1;
+    }
+  }
+  if (!toFiles) return 0;
+  // The index: each file and the name of its text.
+  QFile f(QDir(outDir).filePath(QStringLiteral("index.tsv")));
+  if (!f.open(QIODevice::WriteOnly) || f.write(index.toUtf8()) < 0) {
+    err(QStringLiteral("consolidate-db: cannot write %1\n").arg(f.fileName()));
+    return 1;
+  }
+  out(QStringLiteral("%1 texts written to %2\n").arg(texts.size()).arg(outDir));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,6 +198,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("init")) return init(args);
     if (command == QLatin1String("schema")) return schema(args);
     if (command == QLatin1String("draw-numbers")) return drawNumbers(args);
+    if (command == QLatin1String("statements")) return statements(args);
   } catch (const db::Error& e) {
     err(QStringLiteral("consolidate-db: %1\n").arg(e.message()));
     return 1;

@@ -1,18 +1,25 @@
 #include "bill_collection_search.h"
 
-TFrSearchconsolidate_Load::TFrSearchconsolidate_Load(QWidget* parent) : TFrSearch(parent) {
-  setObjectName(QStringLiteral("FrSearchconsolidate_Load"));
-  setWindowTitle(QStringLiteral("FrSearchconsolidate_Load"));
-  Label3->setText(QStringLiteral("รหัส"));
-  SetClientSize(665, 322);
+framework::SearchStatement TFrSearchconsolidate_Load::Statement() {
   const QString head = QStringLiteral("Select Distinct H.Docno As DocNo,");
   const QString from = QStringLiteral("From MoneyBill H Inner Join Misc M On (M.Id = H.CustomerZone)");
   const QString where = QStringLiteral("Where (1 = 1)");
   const QString zone = QStringLiteral("  And (M.GroupCode = 'ZONE')");
   const QString order = QStringLiteral("Order By DocDate Desc, DocNo Desc");
-  QSearch.sql = QStringList{head, QStringLiteral("  Convert(DateTime, Convert(Char(8), H.DocDate, 112)) As DocDate, M.Description"),
-                            from, where, zone, order};
-  QSearch.sqlSqlite = QStringList{head, QStringLiteral("  DateOnly(H.DocDate) As DocDate, M.Description"), from, where, zone, order};
+  return {{head, QStringLiteral("  Convert(DateTime, Convert(Char(8), H.DocDate, 112)) As DocDate, M.Description"), from, where, zone, order},
+          {head, QStringLiteral("  DateOnly(H.DocDate) As DocDate, M.Description"), from, where, zone, order},
+          kFilterLine,
+          QStringLiteral(" And H.DocNo")};
+}
+
+TFrSearchconsolidate_Load::TFrSearchconsolidate_Load(QWidget* parent) : TFrSearch(parent) {
+  setObjectName(QStringLiteral("FrSearchconsolidate_Load"));
+  setWindowTitle(QStringLiteral("FrSearchconsolidate_Load"));
+  Label3->setText(QStringLiteral("รหัส"));
+  SetClientSize(665, 322);
+  const framework::SearchStatement s = Statement();
+  QSearch.sql = s.tsql;
+  QSearch.sqlSqlite = s.sqlite;
   QVector<widgets::GridColumn> cols(3);
   cols[0].field = QStringLiteral("DocNo");
   cols[0].title = QStringLiteral("เลขที่");
@@ -33,7 +40,7 @@ TFrSearchconsolidate_Load::TFrSearchconsolidate_Load(QWidget* parent) : TFrSearc
 void TFrSearchconsolidate_Load::BtSearchClick(QObject* sender) {
   TFrSearch::BtSearchClick(sender);
   QSearch.close();
-  const QString filter = LikeFilter(QStringLiteral(" And H.DocNo"), Code->text());
+  const QString filter = LikeFilter(Statement().filterLead, Code->text());
   QSearch.sql[kFilterLine] = filter;
   QSearch.sqlSqlite[kFilterLine] = filter;
   QSearch.open();

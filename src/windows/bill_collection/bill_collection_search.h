@@ -9,6 +9,7 @@
 #pragma once
 
 #include "search_dialog.h"
+#include "search_dialog_sql.h"
 
 class TFrSearchconsolidate_Load : public TFrSearch {
   Q_OBJECT
@@ -21,4 +22,6 @@ class TFrSearchconsolidate_Load : public TFrSearch {
 
   // The query line the filter takes the place of.
   static constexpr int kFilterLine = 4;
+  // The statement the dialog searches with.
+  static framework::SearchStatement Statement();
 };

@@ -49,4 +49,10 @@ QStringList insertLine() {
           QStringLiteral("Values (:BoxNo, :ProductUnits, :Quantity, :ProductUnitsPrice, GetDate())")};
 }
 
+QStringList customerWithConsignmentFlag(QStringList lines) {
+  if (!lines.isEmpty())
+    lines[0].replace(QStringLiteral("Select "), QStringLiteral("Select Coalesce(ConSignMentFlag,'N')ConSignMentFlag, "));
+  return lines;
+}
+
 }  // namespace packing::sql

@@ -20,6 +20,9 @@ QStringList boxContents();
 // The document numbers of a box after the save (parameter BoxNo, the box number): IvNo, TrNo.
 QStringList documentNumbers();
 
+// The customer frame's detail read with the customer's consignment flag ("N" when empty) first.
+QStringList customerWithConsignmentFlag(QStringList customerDetailLines);
+
 // The save, inside one transaction.
 // Customer, SendDate, Id. Only a box that is still as it was opened (no customer, not cancelled) is
 // updated: the caller checks that one row was, so that two workstations cannot pack one box twice.

@@ -101,8 +101,7 @@ TFrProductInBoxNo::TFrProductInBoxNo(QWidget* parent)
   // The frames edit the box record in memory.
   FaGetDate1->Bind(&DBoxNo, QStringLiteral("SendDate"));
   FaGetCustomer1->Customer->setDataSource(&DBoxNo, QStringLiteral("Customer"));
-  FaGetCustomer1->QCustomer.sql[0].replace(QStringLiteral("Select "),
-                                           QStringLiteral("Select Coalesce(ConSignMentFlag,'N')ConSignMentFlag, "));
+  FaGetCustomer1->QCustomer.sql = packing::sql::customerWithConsignmentFlag(FaGetCustomer1->QCustomer.sql);
 
   DocNo->OnExit = [this](QObject* sender) { DocNoExit(sender); };
   FaGetCustomer1->Customer->OnExit = [this](QObject* sender) { FaGetCustomer1CustomerExit(sender); };

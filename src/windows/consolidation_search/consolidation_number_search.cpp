@@ -1,7 +1,16 @@
 #include "consolidation_number_search.h"
 
-namespace {
-constexpr int kFilterLine = 5;
+framework::SearchStatement TFrSearchConsoNo::Statement() {
+  const QString from = QStringLiteral("From SoHd H Inner Join Customer C On (C.Id = H.Customer)");
+  const QString zone = QStringLiteral("Inner Join Misc M On (M.Id = C.Zone)");
+  const QString where = QStringLiteral("Where Coalesce(H.ConsoNo,'') <> ''");
+  const QString order = QStringLiteral("Order By ConsoDate Desc, ConsoNo");
+  return {{QStringLiteral("Select Distinct H.ConsoNo, M.Code As ZoneCode, M.Description As Zonename,"),
+           QStringLiteral("  Convert(DateTime, Convert(Char(8), H.ConsoDate, 112)) As ConsoDate"), from, zone, where, QString(), order},
+          {QStringLiteral("Select Distinct H.ConsoNo, M.Code As ZoneCode, M.Description As Zonename,"),
+           QStringLiteral("  DateOnly(H.ConsoDate) As ConsoDate"), from, zone, where, QString(), order},
+          5,
+          QStringLiteral(" And H.ConsoNo")};
 }
 
 TFrSearchConsoNo::TFrSearchConsoNo(QWidget* parent) : TFrSearchConsoBase(parent) {
@@ -9,15 +18,8 @@ TFrSearchConsoNo::TFrSearchConsoNo(QWidget* parent) : TFrSearchConsoBase(parent)
   setWindowTitle(QStringLiteral("ค้นหา"));
   Label3->setText(QStringLiteral("เลขที่"));
   SetClientSize(528, 279);
-  const QString from = QStringLiteral("From SoHd H Inner Join Customer C On (C.Id = H.Customer)");
-  const QString zone = QStringLiteral("Inner Join Misc M On (M.Id = C.Zone)");
-  const QString where = QStringLiteral("Where Coalesce(H.ConsoNo,'') <> ''");
-  const QString order = QStringLiteral("Order By ConsoDate Desc, ConsoNo");
-  SetQuery({QStringLiteral("Select Distinct H.ConsoNo, M.Code As ZoneCode, M.Description As Zonename,"),
-            QStringLiteral("  Convert(DateTime, Convert(Char(8), H.ConsoDate, 112)) As ConsoDate"), from, zone, where, QString(), order},
-           {QStringLiteral("Select Distinct H.ConsoNo, M.Code As ZoneCode, M.Description As Zonename,"),
-            QStringLiteral("  DateOnly(H.ConsoDate) As ConsoDate"), from, zone, where, QString(), order},
-           kFilterLine);
+  const framework::SearchStatement s = Statement();
+  SetQuery(s.tsql, s.sqlite, s.filterLine);
   QVector<widgets::GridColumn> cols(3);
   cols[0].field = QStringLiteral("ConsoNo");
   cols[0].title = QStringLiteral("เลขที่");
@@ -36,7 +38,7 @@ TFrSearchConsoNo::TFrSearchConsoNo(QWidget* parent) : TFrSearchConsoBase(parent)
   DgSearch->setColumns(cols);
 }
 
-QString TFrSearchConsoNo::FilterLine(const QString& text) const { return LikeFilter(QStringLiteral(" And H.ConsoNo"), text); }
+QString TFrSearchConsoNo::FilterLine(const QString& text) const { return LikeFilter(Statement().filterLead, text); }
 
 void TFrSearchConsoNo::FormClose(QObject*, framework::CloseAction&) {
   if (ModalResult == QDialog::Accepted && QSearch.active() && !QSearch.isEmpty() && !QSearch.eof()) {

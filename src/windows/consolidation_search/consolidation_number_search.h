@@ -7,11 +7,14 @@
 #pragma once
 
 #include "consolidation_search_base.h"
+#include "search_dialog_sql.h"
 
 class TFrSearchConsoNo : public TFrSearchConsoBase {
   Q_OBJECT
  public:
   explicit TFrSearchConsoNo(QWidget* parent = nullptr);
+  // The statement the dialog searches with.
+  static framework::SearchStatement Statement();
 
   // The sort memory of this dialog class, kept for the run.
   static inline QString LastSortField;

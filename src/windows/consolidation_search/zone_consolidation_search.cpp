@@ -2,8 +2,15 @@
 
 #include "prompts.h"
 
-namespace {
-constexpr int kFilterLine = 3;
+framework::SearchStatement TFrSearchConsoNoQelDru::Statement() {
+  return {{QStringLiteral("Select H.DocNo, H.DocDate, H.Senddate, H.Delflag, H.Confirm, H.Printed, M.Code As ZoneCode, M.Description As ZoneDesc"),
+           QStringLiteral("From ConsolidateHd H"),
+           QStringLiteral("Inner Join Misc M On (M.Id = H.CustomerZone)  And (M.GroupCode = 'ZONE' )"),
+           QString(),  // the filter
+           QStringLiteral("Order By H.DocNo Desc")},
+          {},
+          3,
+          QStringLiteral(" Where H.DocNo")};
 }
 
 TFrSearchConsoNoQelDru::TFrSearchConsoNoQelDru(QWidget* parent) : TFrSearchConsoBase(parent) {
@@ -11,12 +18,8 @@ TFrSearchConsoNoQelDru::TFrSearchConsoNoQelDru(QWidget* parent) : TFrSearchConso
   setWindowTitle(QStringLiteral("ค้นหา"));
   Label3->setText(QStringLiteral("เลขที่"));
   SetClientSize(528, 279);
-  SetQuery({QStringLiteral("Select H.DocNo, H.DocDate, H.Senddate, H.Delflag, H.Confirm, H.Printed, M.Code As ZoneCode, M.Description As ZoneDesc"),
-            QStringLiteral("From ConsolidateHd H"),
-            QStringLiteral("Inner Join Misc M On (M.Id = H.CustomerZone)  And (M.GroupCode = 'ZONE' )"),
-            QString(),  // the filter
-            QStringLiteral("Order By H.DocNo Desc")},
-           {}, kFilterLine);
+  const framework::SearchStatement s = Statement();
+  SetQuery(s.tsql, s.sqlite, s.filterLine);
   QVector<widgets::GridColumn> cols(4);
   cols[0].field = QStringLiteral("DocNo");
   cols[0].title = QStringLiteral("เลขที่ Conso");
@@ -33,7 +36,7 @@ TFrSearchConsoNoQelDru::TFrSearchConsoNoQelDru(QWidget* parent) : TFrSearchConso
   DgSearch->setColumns(cols);
 }
 
-QString TFrSearchConsoNoQelDru::FilterLine(const QString& text) const { return LikeFilter(QStringLiteral(" Where H.DocNo"), text); }
+QString TFrSearchConsoNoQelDru::FilterLine(const QString& text) const { return LikeFilter(Statement().filterLead, text); }
 
 void TFrSearchConsoNoQelDru::DgSearchGetCellParams(QObject*, int row, bool highlight, QColor& background) {
   if (!QSearch.active() || row < 0 || row >= QSearch.rowCount()) return;

@@ -8,11 +8,14 @@
 #pragma once
 
 #include "consolidation_search_base.h"
+#include "search_dialog_sql.h"
 
 class TFrSearchConsoNoQelDru : public TFrSearchConsoBase {
   Q_OBJECT
  public:
   explicit TFrSearchConsoNoQelDru(QWidget* parent = nullptr);
+  // The statement the dialog searches with.
+  static framework::SearchStatement Statement();
 
   // The sort memory of this dialog class, kept for the run.
   static inline QString LastSortField;

@@ -1,6 +1,9 @@
 #include "import_settings.h"
 
+#include "web_order_import_sql.h"
+
 #include <QUrl>
+#include <stdexcept>
 
 namespace weborder {
 
@@ -41,8 +44,7 @@ net::FtpSettings WebOrderSettings::ftp() const {
 
 WebOrderSettings ReadWebOrderSettings(db::Connection& conn) {
   WebOrderSettings s;
-  db::Result r = conn.select(QStringLiteral(
-      "Select WebOrderHost, WebOrderHttpPort, WebOrderFtpPort, WebOrderFtpUser, WebOrderFtpPassword From Config"));
+  db::Result r = conn.select(sql::QWebOrderSettings.pick(conn.dialect()));
   if (r.isEmpty()) return s;
   s.host = r.asString(QStringLiteral("WebOrderHost")).trimmed();
   if (r.asInt(QStringLiteral("WebOrderHttpPort")) > 0) s.httpPort = int(r.asInt(QStringLiteral("WebOrderHttpPort")));
@@ -61,13 +63,19 @@ void WriteWebOrderSettings(db::Connection& conn, const WebOrderSettings& s) {
   p.setInt(QStringLiteral("FtpPort"), s.ftpPort);
   p.setText(QStringLiteral("FtpUser"), s.ftpUser);
   p.setText(QStringLiteral("FtpPassword"), s.ftpPassword);
-  conn.execute(QStringLiteral("Update Config Set WebOrderHost = :Host, WebOrderHttpPort = :HttpPort, WebOrderFtpPort = :FtpPort,"
-                              " WebOrderFtpUser = :FtpUser, WebOrderFtpPassword = :FtpPassword"),
-               p);
+  conn.execute(sql::SQLWriteWebOrderSettings.pick(conn.dialect()), p);
 }
 
 QString OrderFileBaseName(const QString& zoneCode, const QString& fileDate) {
-  return zoneCode.trimmed() + QLatin1Char('_') + fileDate.trimmed();
+  const QString code = zoneCode.trimmed();
+  bool control = false;
+  for (QChar c : code) control = control || c.unicode() < 0x20 || c.unicode() == 0x7f;
+  if (control || code.contains(QLatin1Char('/')) || code.contains(QLatin1Char('\\')) || code.contains(QLatin1String("..")))
+    throw std::runtime_error(QStringLiteral("The zone code '%1' cannot name the order file: a code holding \"/\", \"\\\", \"..\" or a "
+                                            "control character would name another folder (correct the zone's code in Misc)")
+                                 .arg(code)
+                                 .toStdString());
+  return code + QLatin1Char('_') + fileDate.trimmed();
 }
 
 QString RemoteOrderFile(const QString& baseName) {

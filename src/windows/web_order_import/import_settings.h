@@ -45,7 +45,10 @@ WebOrderSettings ReadWebOrderSettings(db::Connection& conn);
 // Stores the settings in the Config row (tests, installation scripts).
 void WriteWebOrderSettings(db::Connection& conn, const WebOrderSettings& settings);
 
-// The base name of a zone's order file: zone code, "_", date as yyyymmdd ("Z01_20160305").
+// The base name of a zone's order file: zone code, "_", date as yyyymmdd ("Z01_20160305"). The
+// name goes into a local path and an FTP path: a zone code holding "/", "\", ".." or a control
+// character would name another folder, and is refused (std::runtime_error naming the code) before
+// anything is fetched.
 QString OrderFileBaseName(const QString& zoneCode, const QString& fileDate);
 // The order file on the FTP server, relative to the login folder.
 QString RemoteOrderFile(const QString& baseName);

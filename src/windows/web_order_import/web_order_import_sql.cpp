@@ -133,4 +133,12 @@ const db::SqlText QSoNoStored{QStringLiteral("Select Count(*) As Stored From SoH
 const db::SqlText QConsoNoStored{QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where ConsoNo = :ConsoNo"),
                                  QStringLiteral("Select Count(*) As Stored From SoHd Where ConsoNo = :ConsoNo")};
 
+const db::SqlText QWebOrderSettings{
+    QStringLiteral("Select WebOrderHost, WebOrderHttpPort, WebOrderFtpPort, WebOrderFtpUser, WebOrderFtpPassword From Config"), {}};
+
+const db::SqlText SQLWriteWebOrderSettings{
+    QStringLiteral("Update Config Set WebOrderHost = :Host, WebOrderHttpPort = :HttpPort, WebOrderFtpPort = :FtpPort,"
+                   " WebOrderFtpUser = :FtpUser, WebOrderFtpPassword = :FtpPassword"),
+    {}};
+
 }  // namespace weborder::sql

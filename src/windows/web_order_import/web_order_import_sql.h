@@ -38,6 +38,10 @@ extern const db::SqlText QProductUnitsHead;      // PU.Barcode In (
 extern const db::SqlText QSoConso;
 // Stamps one sales order :Id with :ConsoNo unless it carries a number already.
 extern const db::SqlText SQLUpdateConso;
+// The order site's settings in the Config row: read, and written (:Host, :HttpPort, :FtpPort,
+// :FtpUser, :FtpPassword).
+extern const db::SqlText QWebOrderSettings;
+extern const db::SqlText SQLWriteWebOrderSettings;
 
 // Each insert of the import runs inside a savepoint of the import's transaction: a refused insert
 // is undone alone and the import goes on. SQL Server keeps a savepoint until the transaction ends,

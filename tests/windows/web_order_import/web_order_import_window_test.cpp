@@ -18,6 +18,7 @@
 #include "modal.h"
 #include "consolidation_number_search.h"
 #include "shipped_forms.h"
+#include "net/shell_folders.h"
 
 using importtest::ackPath;
 using importtest::bottle;
@@ -462,4 +463,52 @@ TEST_F(ImportWindow, TheImportsConsolidationPrintsTheLoadSheetOfTheStampedSalesO
   ASSERT_GT(weight, 0);
   const QString total = QLocale(QLocale::English, QLocale::UnitedStates).toString(weight, 'f', 2);
   EXPECT_TRUE(sheet.contains(total + " ")) << total.toStdString() << " in " << sheet.toStdString();
+}
+
+// The zone code names the order file in the local download folder and on the FTP server. A code
+// that would name another folder is refused before any request; any other code reaches the site
+// percent-encoded.
+TEST_F(ImportWindow, AZoneCodeThatWouldNameAnotherFolderIsRefusedBeforeAnyRequest) {
+  const QString localFolder = net::webOrderDownloadFolder();
+  // What "../x" would fetch and write: public_html/x_<date>.xml, and x_<date>.xml beside LoadXML.
+  servers.publish("../x_" + today, orderXml({{"S01", "C00001", "W7900", "2016-03-05", "7901", bottle(), "1"}}));
+  const int stampedBefore = count("SoHd", "Coalesce(RTrim(ConsoNo), '') <> ''");
+  for (const char* code : {"../x", "..", "Z/01", "Z\\01", "/tmp/x", "Z0\n1"}) {
+    SCOPED_TRACE(code);
+    db::Params p;
+    p.setText("Code", QString::fromUtf8(code));
+    conn().execute("Update Misc Set Code = :Code Where GroupCode = 'ZONE' And Code In ('Z01', '../x', '..', 'Z/01', 'Z\\01', '/tmp/x', 'Z0\n1')", p);
+    w = open();
+    for (int i = 0; i < w->EZone->count() && w->ZoneCode() != QString::fromUtf8(code); ++i) w->EZone->setCurrentIndex(i);
+    ASSERT_EQ(w->ZoneCode(), QString::fromUtf8(code).trimmed());
+    widgets::QueueModalDriver([this](QDialog&) { prints.push_back({}); });
+    try {
+      w->BLoadClick();
+      ADD_FAILURE() << "accepted";
+    } catch (const std::runtime_error& e) {
+      EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(QStringLiteral("The zone code '%1' cannot name the order file").arg(QString::fromUtf8(code))))
+          << e.what();
+    }
+    widgets::ClearModalDrivers();
+  }
+  EXPECT_EQ(servers.paths(), QStringList()) << "no request reached the site";
+  EXPECT_TRUE(prints.isEmpty());
+  EXPECT_EQ(count("SoDt", "WebOrderId = 7901"), 0);
+  EXPECT_FALSE(QFileInfo::exists(localFolder + "../x_" + today + ".xml"));
+  EXPECT_EQ(count("SoHd", "Coalesce(RTrim(ConsoNo), '') <> ''"), stampedBefore) << "nothing was consolidated";
+
+  // A code with a space, "&" and Thai is no path: fetched and named percent-encoded.
+  const QString code = QStringLiteral("Z 1&ก");
+  db::Params p;
+  p.setText("Code", code);
+  conn().execute("Update Misc Set Code = :Code Where GroupCode = 'ZONE' And Code = 'Z0\n1'", p);
+  servers.publish(code + "_" + today, orderXml({{"S01", "C00001", "W7910", "2016-03-05", "7911", bottle(), "1"}}));
+  w = open();
+  for (int i = 0; i < w->EZone->count() && w->ZoneCode() != code; ++i) w->EZone->setCurrentIndex(i);
+  ASSERT_EQ(w->ZoneCode(), code);
+  load();
+  const QString encoded = QStringLiteral("Z%201%26%E0%B8%81");
+  EXPECT_EQ(servers.paths().value(0), QStringLiteral("/weborder/weborderxml.php?filename=%1_%2&zone=%1").arg(encoded, today));
+  EXPECT_EQ(count("SoDt", "WebOrderId = 7911"), 1);
+  EXPECT_TRUE(QFileInfo::exists(localFolder + code + "_" + today + ".xml"));
 }
