@@ -4,8 +4,9 @@
 // same due-lines SELECT run through the sqlite3 library alone (prepared, stepped, every column
 // read), with the server functions the statement calls registered on the handle.
 //
-// Goals: Load within 1.5 times the floor (counter "ratio") and under 300 ms; a save of 5,000 lines
-// under 1 s; a tick under 5 ms.
+// Goals: Load within 1.2 times the floor (counter "ratio_cpu", processor time; "ratio" is the same in
+// wall-clock time) and under 300 ms, its peak resident memory under 150 MB ("peak_rss_MB"); opening
+// the stored 5,000-line document under 150 ms; a save of 5,000 lines under 1 s; a tick under 5 ms.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include "embedded.h"
 #include "error_reporter.h"
 #include "modal.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -123,14 +125,16 @@ Run& run() {
   return *theRun();
 }
 
-// The bare due-lines SELECT through sqlite3 alone: milliseconds of one run.
-double floorOnce(const QString& file, qint64 zone, const QDate& day, int* rows) {
+// The bare due-lines SELECT through sqlite3 alone: milliseconds of one run (wall clock), and in
+// *cpuMs the processor time of the run.
+double floorOnce(const QString& file, qint64 zone, const QDate& day, int* rows, double* cpuMs = nullptr) {
   sqlite3* h = nullptr;
-  sqlite3_open_v2(file.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_open_v2(file.toUtf8().constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);  // as the program opens
   embedded::registerServerFunctions(h);
   const QByteArray text = consolidation::sql::QLoad().sqlite.toUtf8();
   const QByteArray date = day.toString(QStringLiteral("yyyy-MM-dd 00:00:00")).toUtf8();
   const auto start = Clock::now();
+  const double cpuStart = bench::threadCpuSeconds();
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(h, text.constData(), int(text.size()), &st, nullptr);
   sqlite3_bind_text(st, sqlite3_bind_parameter_index(st, ":SendDate"), date.constData(), int(date.size()), SQLITE_TRANSIENT);
@@ -149,17 +153,24 @@ double floorOnce(const QString& file, qint64 zone, const QDate& day, int* rows) 
   }
   sqlite3_finalize(st);
   const double ms = msSince(start);
+  if (cpuMs) *cpuMs = (bench::threadCpuSeconds() - cpuStart) * 1000.0;
   while (sqlite3_stmt* kept = sqlite3_next_stmt(h, nullptr)) sqlite3_finalize(kept);  // the server functions'
   sqlite3_close_v2(h);
   *rows = n;
   return ms;
 }
 
-double floorMs(int* rows) {
+// The best of five runs of the floor, wall clock and processor time.
+double floorMs(int* rows, double* cpuMs) {
   Run& r = run();
   const QString file = db::embeddedDatabaseFile(r.app.site().folder(), r.app.site().companyDatabase());
   double best = 1e300;
-  for (int i = 0; i < 5; ++i) best = std::min(best, floorOnce(file, r.largestZoneId, r.app.dm().ServerTime().date(), rows));
+  *cpuMs = 1e300;
+  for (int i = 0; i < 5; ++i) {
+    double cpu = 0;
+    best = std::min(best, floorOnce(file, r.largestZoneId, r.app.dm().ServerTime().date(), rows, &cpu));
+    *cpuMs = std::min(*cpuMs, cpu);
+  }
   return best;
 }
 
@@ -178,21 +189,33 @@ BENCHMARK(BM_DueLinesFloor_sqlite3)->UseManualTime()->Unit(benchmark::kMilliseco
 void BM_LoadLargestZone(benchmark::State& state) {
   Run& r = run();
   int floorRows = 0;
-  const double floor = floorMs(&floorRows);
-  double total = 0;
+  double floorCpu = 0;
+  const double floor = floorMs(&floorRows, &floorCpu);
+  double total = 0, totalCpu = 0, peakMb = 0;
   int n = 0;
   for (auto _ : state) {
     state.PauseTiming();
     r.readyToLoad();
+    bench::resetPeakRss();
     state.ResumeTiming();
     const auto start = Clock::now();
-    r.load();
+    const double cpuStart = bench::threadCpuSeconds();
+    {
+      bench::ProfileScope profile;
+      r.load();
+    }
+    totalCpu += (bench::threadCpuSeconds() - cpuStart) * 1000.0;
     total += msSince(start);
+    peakMb = std::max(peakMb, bench::peakRssMb());
     ++n;
   }
   state.counters["rows"] = r.w->QConsoDt.rowCount();
   state.counters["floor_ms"] = floor;
   state.counters["ratio"] = total / n / floor;
+  state.counters["floor_cpu_ms"] = floorCpu;
+  state.counters["load_cpu_ms"] = totalCpu / n;
+  state.counters["ratio_cpu"] = totalCpu / n / floorCpu;
+  state.counters["peak_rss_MB"] = peakMb;
   if (r.w->QConsoDt.rowCount() != floorRows) state.SkipWithError("the window listed another number of lines than the floor");
 }
 BENCHMARK(BM_LoadLargestZone)->Unit(benchmark::kMillisecond);
@@ -203,6 +226,7 @@ void BM_OpenStoredDocument5000(benchmark::State& state) {
     state.PauseTiming();
     r.newDocument();
     state.ResumeTiming();
+    bench::ProfileScope profile;
     r.leaveNumber(r.storedDocNo);
     r.w->DgDt->viewport()->repaint();
   }

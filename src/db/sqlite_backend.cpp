@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <string>
 
 #include <QDir>
 #include <QFileInfo>
@@ -120,23 +121,25 @@ class SqliteBackend final : public Backend {
         isDate[c] = d.contains("DATE") || d.contains("TIME");
       }
     }
-    // A date column repeats its value from row to row (the lines of one order): the text read last
-    // and its value are kept per column, and building a local date and time is costly.
-    struct LastDate {
-      QByteArray text;
+    // A text column often repeats its value from row to row (the order number, customer and date of
+    // the lines of one order; a flag): the text read last and its value are kept per column, and
+    // the value is shared instead of being converted again (building a local date and time is
+    // costly, and so is decoding UTF-8 into a new string).
+    struct LastText {
+      std::string text;
       QVariant value;
     };
-    QVector<LastDate> lastDates(cols);
+    QVector<LastText> lastTexts(cols);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
       QVector<QVariant> row(cols);
       for (int c = 0; c < cols; ++c) {
-        if (isDate[c] && sqlite3_column_type(st, c) == SQLITE_TEXT) {
+        if (sqlite3_column_type(st, c) == SQLITE_TEXT) {
           const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-          const int bytes = sqlite3_column_bytes(st, c);
-          LastDate& last = lastDates[c];
-          if (!last.value.isValid() || last.text.size() != bytes || std::memcmp(last.text.constData(), text, size_t(bytes)) != 0) {
-            last.text = QByteArray(text, bytes);
-            last.value = column(st, c, true);
+          const size_t bytes = size_t(sqlite3_column_bytes(st, c));
+          LastText& last = lastTexts[c];
+          if (!last.value.isValid() || last.text.size() != bytes || std::memcmp(last.text.data(), text, bytes) != 0) {
+            last.text.assign(text, bytes);
+            last.value = column(st, c, isDate[c]);
           }
           row[c] = last.value;
         } else {
@@ -288,7 +291,9 @@ std::unique_ptr<Backend> openSqliteBackend(const Connection& conn, const QString
     throw Error(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed. (no file %2)")
                     .arg(dbName, QDir::cleanPath(QFileInfo(file).absoluteFilePath())));
   sqlite3* h = nullptr;
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  // A connection is used by one thread at a time (all database work runs on the thread that owns the
+  // connection), so SQLite's lock around every call on the connection is left out.
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(file.toUtf8().constData(), &h, flags, nullptr) != SQLITE_OK) {
     QString m = h ? QString::fromUtf8(sqlite3_errmsg(h)) : QStringLiteral("out of memory");
     sqlite3_close_v2(h);

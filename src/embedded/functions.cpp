@@ -4,6 +4,8 @@
 
 #include <QMutex>
 #include <QRegularExpression>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <cmath>
 
 namespace embedded {
@@ -245,10 +247,16 @@ QString columnText(sqlite3_stmt* st, int c) {
 // ShowQtyUnits runs once per row of the zone's due lines: its two reads are prepared once per
 // connection and kept. They are finalized with every other statement of the connection when it
 // closes (the embedded backend finalizes what is left before closing); the connection then frees
-// this holder.
+// this holder. The company's settings (one Config row) are kept too, for as long as the database
+// is unchanged: by this connection (its count of changes) or by another (the file's data version).
 struct QtyUnitsStatements {
   sqlite3_stmt* config = nullptr;
   sqlite3_stmt* units = nullptr;
+  bool configRead = false;
+  sqlite3_int64 changesAtRead = -1;
+  unsigned dataVersionAtRead = 0;
+  int onhandDecimal = 0;
+  QString unitLeft, unitRight;
 };
 
 // The kept statement of `slot`, prepared on first use; null (error set on ctx) when it fails.
@@ -272,57 +280,78 @@ struct ResetAfter {
   }
 };
 
+// The Config settings, read again when the database may have changed since the last read; false
+// (error set on ctx) when the read cannot be prepared.
+bool readQtyConfig(sqlite3_context* ctx, QtyUnitsStatements* held) {
+  sqlite3* db = sqlite3_context_db_handle(ctx);
+  unsigned dataVersion = 0;
+  const bool versioned = sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &dataVersion) == SQLITE_OK;
+  const sqlite3_int64 changes = sqlite3_total_changes64(db);
+  if (held->configRead && versioned && changes == held->changesAtRead && dataVersion == held->dataVersionAtRead) return true;
+  sqlite3_stmt* cfg = kept(ctx, held->config, "SELECT OnhandDecimal, UnitLeft, UnitRight FROM Config ORDER BY Id LIMIT 1");
+  if (!cfg) return false;
+  ResetAfter reset{cfg};
+  held->onhandDecimal = 0;
+  held->unitLeft.clear();
+  held->unitRight.clear();
+  if (sqlite3_step(cfg) == SQLITE_ROW) {
+    held->onhandDecimal = sqlite3_column_int(cfg, 0);
+    held->unitLeft = columnText(cfg, 1);
+    held->unitRight = columnText(cfg, 2);
+  }
+  held->configRead = true;
+  held->changesAtRead = changes;
+  held->dataVersionAtRead = dataVersion;
+  return true;
+}
+
+// A one-character flag of a kept statement's row is "Y".
+bool flagIsY(sqlite3_stmt* st, int c) {
+  return sqlite3_column_bytes(st, c) == 1 && *sqlite3_column_text(st, c) == 'Y';
+}
+
 void fnShowQtyUnits(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (sqlite3_value_type(a[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const double qty = sqlite3_value_double(a[1]);
   auto* held = static_cast<QtyUnitsStatements*>(sqlite3_user_data(ctx));
+  if (!readQtyConfig(ctx, held)) return;
   UnitText u;
+  u.onhandDecimal = held->onhandDecimal;
+  u.unitLeft = held->unitLeft;
+  u.unitRight = held->unitRight;
   {
-    sqlite3_stmt* cfg =
-        kept(ctx, held->config, "SELECT OnhandDecimal, UnitLeft, UnitRight FROM Config ORDER BY Id LIMIT 1");
-    if (!cfg) return;
-    ResetAfter reset{cfg};
-    if (sqlite3_step(cfg) == SQLITE_ROW) {
-      u.onhandDecimal = sqlite3_column_int(cfg, 0);
-      u.unitLeft = columnText(cfg, 1);
-      u.unitRight = columnText(cfg, 2);
-    }
-  }
-  {
+    // The units in the order of their Id (the index on Product holds them so), taken in the order
+    // of Fraction descending and Id by a stable sort here rather than by a sorter in the statement.
     sqlite3_stmt* st = kept(ctx, held->units,
-                            "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 "
-                            "ORDER BY Fraction DESC, Id");
+                            "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 ORDER BY Id");
     if (!st) return;
     ResetAfter reset{st};
     sqlite3_bind_value(st, 1, a[0]);
-    QString largest, stock, small, fractionOne;
-    int largestFraction = 0, stockFraction = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-      const QString name = columnText(st, 0);
-      const int fraction = sqlite3_column_int(st, 1);
-      const QString smallFlag = columnText(st, 2);
-      const QString stockFlag = columnText(st, 3);
-      if (!u.found) {
-        largest = name;
-        largestFraction = fraction;
-      }
+    struct Row {
+      QString name;
+      int fraction;
+      bool small, stock;
+    };
+    QVarLengthArray<Row, 8> rows;
+    while (sqlite3_step(st) == SQLITE_ROW)
+      rows.push_back(Row{columnText(st, 0), sqlite3_column_int(st, 1), flagIsY(st, 2), flagIsY(st, 3)});
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& x, const Row& y) { return x.fraction > y.fraction; });
+    const Row* stock = nullptr;
+    const Row* small = nullptr;
+    const Row* fractionOne = nullptr;
+    for (const Row& r : rows) {
+      if (r.stock && !stock) stock = &r;
+      if (r.small && !small) small = &r;
+      if (r.fraction == 1 && !fractionOne) fractionOne = &r;
+    }
+    if (!rows.isEmpty()) {
       u.found = true;
-      if (stockFlag == QLatin1String("Y") && stock.isEmpty()) {
-        stock = name;
-        stockFraction = fraction;
-      }
-      if (smallFlag == QLatin1String("Y") && small.isEmpty()) small = name;
-      if (fraction == 1 && fractionOne.isEmpty()) fractionOne = name;
+      // The large unit is the product's stock unit; without one, its largest unit.
+      const Row& large = stock ? *stock : rows.front();
+      u.largeName = large.name;
+      u.largeFraction = large.fraction;
+      u.smallName = small ? small->name : fractionOne ? fractionOne->name : u.largeName;
     }
-    // The large unit is the product's stock unit; without one, its largest unit.
-    if (!stock.isEmpty()) {
-      u.largeName = stock;
-      u.largeFraction = stockFraction;
-    } else {
-      u.largeName = largest;
-      u.largeFraction = largestFraction;
-    }
-    u.smallName = !small.isEmpty() ? small : !fractionOne.isEmpty() ? fractionOne : u.largeName;
   }
   resultText(ctx, quantityInUnits(u, qty));
 }

@@ -37,18 +37,30 @@ QString declaredEncoding(const QByteArray& data) {
 }  // namespace
 
 QString normalizeWhitespace(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  bool pendingBlank = false;
-  for (QChar c : text) {
-    if (isXmlBlank(c)) {
-      pendingBlank = !out.isEmpty();
+  // Most texts of an order file are either only blanks (the indentation between elements) or a
+  // value with no blank to change: those are answered without building a new string.
+  const QChar* begin = text.constData();
+  const QChar* end = begin + text.size();
+  const QChar* first = begin;
+  while (first < end && isXmlBlank(*first)) ++first;
+  if (first == end) return QString();
+  const QChar* last = end;
+  while (isXmlBlank(last[-1])) --last;
+  bool clean = true;
+  for (const QChar* p = first; p < last && clean; ++p)
+    if (isXmlBlank(*p) && (*p != u' ' || isXmlBlank(p[1]))) clean = false;
+  if (clean) return (first == begin && last == end) ? text : QString(first, last - first);
+  QString out(last - first, Qt::Uninitialized);
+  QChar* o = out.data();
+  for (const QChar* p = first; p < last; ++p) {
+    if (!isXmlBlank(*p)) {
+      *o++ = *p;
       continue;
     }
-    if (pendingBlank) out += u' ';
-    pendingBlank = false;
-    out += c;
+    *o++ = u' ';
+    while (p + 1 < last && isXmlBlank(p[1])) ++p;
   }
+  out.truncate(o - out.constData());
   return out;
 }
 

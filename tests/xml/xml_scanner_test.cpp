@@ -178,8 +178,23 @@ TEST(Scanner, NextBeforeLoadingIsAnError) {
 }
 
 TEST(Scanner, NormalizeWhitespace) {
-  EXPECT_EQ(normalizeWhitespace(QStringLiteral(" \t a \r\n b\u00A0c ")), QStringLiteral("a b\u00A0c"));
-  EXPECT_EQ(normalizeWhitespace(QStringLiteral(" \n ")), QString());
+  const struct {
+    const char* text;
+    const char* normalized;
+  } cases[] = {
+      {" \t a \r\n b\u00A0c ", "a b\u00A0c"},
+      {" \n ", ""},
+      {"", ""},
+      {"8850123456789", "8850123456789"},  // nothing to change
+      {"a b", "a b"},                      // a single inner space stays
+      {"\n  C00001\n ", "C00001"},          // only the ends
+      {"a\tb", "a b"},                     // one blank that is not a space
+      {"a  b", "a b"},                     // a run of spaces
+      {"a \n\t b  c", "a b c"},
+      {"x\r", "x"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(normalizeWhitespace(QString::fromUtf8(c.text)), QString::fromUtf8(c.normalized)) << c.text;
 }
 
 }  // namespace

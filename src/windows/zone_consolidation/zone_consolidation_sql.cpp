@@ -19,15 +19,19 @@ Where (H.Delflag = 'N') And (H.Approved = 'Y') And (H.Clear <> 'Y') And (D.BackO
   And Not Exists (Select CD.Id From ConsolidateDt CD Inner Join ConsolidateHd CH On CH.Id = CD.ConsolidateHd
                   Where (CD.SoDt = D.Id) And (CH.Confirm = 'N') And (CH.Delflag = 'N') And (CH.CustomerZone = :Zone)))";
 
+// The same for the embedded server. A line held by an open consolidation is looked up by its
+// sales-order line (the index ConsolidateDt_SoDt, then the header: Cross Join keeps that order)
+// whatever the statistics say: they may have been taken while the table was nearly empty and would
+// lead the planner to read every stored consolidation line, or every open header of the zone, for
+// every due line.
 const char* const kDueFromWhereSqlite = R"(From SoDt D
   Inner Join SoHd H On H.Id = D.SoHd
   Inner Join Customer C On C.Id = H.Customer
   Inner Join Product P On P.Id = D.Product
   Inner Join ProductUnits U On U.Id = D.ProductUnits
-  Inner Join Y
 Where (H.Delflag = 'N') And (H.Approved = 'Y') And (H.Clear <> 'Y') And (D.BackOrder > 0) And (Coalesce(H.MerchandisingSystems,'Y') = 'Y')
   And (H.ShipDate < AddDays(:SendDate, 1)) And (C.Zone = :Zone)
-  And Not Exists (Select CD.Id From ConsolidateDt CD Inner Join ConsolidateHd CH On CH.Id = CD.ConsolidateHd
+  And Not Exists (Select CD.Id From ConsolidateDt CD Indexed By ConsolidateDt_SoDt Cross Join ConsolidateHd CH On CH.Id = CD.ConsolidateHd
                   Where (CD.SoDt = D.Id) And (CH.Confirm = 'N') And (CH.Delflag = 'N') And (CH.CustomerZone = :Zone)))";
 
 // T-SQL: the stock of product X in base units, and OH, the stock in the unit U, truncated.
@@ -41,10 +45,11 @@ QString onhandTsql(const char* product) {
 }
 // SQLite: the same stock rounded as Decimal(18,2) sums are (so that 24 base units in units of 12 are
 // exactly 2), computed once per row in a materialised step. The statement's year is read once into
-// the one-row step Y joined to every row, as SQL Server reads GetDate() once per statement.
+// the one-row step Y, as SQL Server reads GetDate() once per statement; it is read as a scalar rather
+// than joined, because a join with Y leads the planner away from the indexes of the other tables.
 QString stockSqlite(const char* product) {
   return QStringLiteral(
-             "Round(Coalesce((Select Sum(O.Quantity) From ProductOnhand O Where O.BalanceYear = Y.StockYear And O.Product = %1),0), 2)")
+             "Round(Coalesce((Select Sum(O.Quantity) From ProductOnhand O Where O.BalanceYear = (Select StockYear From Y) And O.Product = %1),0), 2)")
       .arg(QLatin1String(product));
 }
 
@@ -152,12 +157,11 @@ Select CD.Id, CD.ConsolidateHd, CD.ToConso, CD.SoHd, CD.SoDt, CD.Customer, CD.Pr
   %1 As StockBase, U.Fraction As UnitFraction, CD.OrderQnty, CD.SendQnty As StoredSendQnty, CD.IvNo, CD.IvHd, CD.IvDt,
   S.SoNo, S.SoDate, P.Code As ProdCode, P.ThaiName As ProdName, %3 As UnitName, U.VolumnFraction,
   C.Code As CusCode, C.Name As CusName, C.Address3, Coalesce(C.SendYourOrder,99999) As SendYourOrder, P.Negative, 1 As Stored
-From ConsolidateDt CD
+From ConsolidateDt CD Indexed By ConsolidateDt_Hd
   Inner Join SoHd S On S.Id = CD.SoHd
   Inner Join Customer C On C.Id = CD.Customer
   Inner Join Product P On P.Id = CD.Product
   Inner Join ProductUnits U On U.Id = CD.ProductUnits
-  Inner Join Y
 Where (CD.ConsolidateHd = :ConsolidateHd) And (Coalesce(S.MerchandisingSystems,'Y') = 'Y')
 Union All
 Select 0, 0, 'N', D.SoHd, D.Id, H.Customer, D.Product, D.ProductUnits, D.BackOrder * 1.0 / D.Fraction,
