@@ -152,6 +152,25 @@ TEST(EmbeddedFunctions, ShowQtyUnitsUsesTheProductsStockUnitAndTheCompanySetting
   EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 ลัง 6 ขวด"));
 }
 
+// The company settings are kept between calls: a change by another workstation's connection, or
+// one made inside this connection's open transaction and rolled back, is seen by the next call.
+TEST(EmbeddedFunctions, ShowQtyUnitsSeesSettingsChangedElsewhere) {
+  embedded::SiteOptions o;
+  o.demo = true;
+  TempSite site(o);
+  db::Connection& c = *site.company;
+  db::Connection other(QStringLiteral("Other"));
+  embedded::setConnectionParams(other, site.info.folder, site.info.companyDatabase);
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 ลัง 6 ขวด"));
+  other.execute(QStringLiteral("Update Config Set UnitLeft = '[', UnitRight = ']'"));
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 [ลัง] 6 [ขวด]"));
+  c.startTransaction();
+  c.execute(QStringLiteral("Update Config Set UnitLeft = '', UnitRight = '', OnhandDecimal = 2"));
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 ลัง 6.00 ขวด"));
+  c.rollback();
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 [ลัง] 6 [ขวด]"));
+}
+
 TEST(EmbeddedFunctions, ServerDateTextsAreReadAsSqlServerReadsThem) {
   const struct {
     const char* text;
