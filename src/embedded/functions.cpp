@@ -247,9 +247,8 @@ QString columnText(sqlite3_stmt* st, int c) {
 // ShowQtyUnits runs once per row of the zone's due lines: its two reads are prepared once per
 // connection and kept. They are finalized with every other statement of the connection when it
 // closes (the embedded backend finalizes what is left before closing); the connection then frees
-// this holder. The company's settings (one Config row) are kept too, outside transactions, for as
-// long as the database is unchanged: by this connection (its count of changes) or by another (the
-// file's data version).
+// this holder. The company's settings are read on every call: the file's data version does not
+// tell reliably when another connection changed them.
 struct QtyUnitsStatements {
   sqlite3_stmt* config = nullptr;
   sqlite3_stmt* units = nullptr;
@@ -281,17 +280,10 @@ struct ResetAfter {
   }
 };
 
-// The Config settings, read again when the database may have changed since the last read; false
+// The Config settings; false
 // (error set on ctx) when the read cannot be prepared.
 bool readQtyConfig(sqlite3_context* ctx, QtyUnitsStatements* held) {
   sqlite3* db = sqlite3_context_db_handle(ctx);
-  unsigned dataVersion = 0;
-  const bool versioned = sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &dataVersion) == SQLITE_OK;
-  const sqlite3_int64 changes = sqlite3_total_changes64(db);
-  // Inside a transaction the settings are read every time: what it changed may yet be rolled back.
-  const bool autocommit = sqlite3_get_autocommit(db) != 0;
-  if (held->configRead && autocommit && versioned && changes == held->changesAtRead && dataVersion == held->dataVersionAtRead)
-    return true;
   sqlite3_stmt* cfg = kept(ctx, held->config, "SELECT OnhandDecimal, UnitLeft, UnitRight FROM Config ORDER BY Id LIMIT 1");
   if (!cfg) return false;
   ResetAfter reset{cfg};
@@ -303,9 +295,6 @@ bool readQtyConfig(sqlite3_context* ctx, QtyUnitsStatements* held) {
     held->unitLeft = columnText(cfg, 1);
     held->unitRight = columnText(cfg, 2);
   }
-  held->configRead = autocommit;
-  held->changesAtRead = changes;
-  held->dataVersionAtRead = dataVersion;
   return true;
 }
 
