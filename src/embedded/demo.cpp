@@ -115,6 +115,7 @@ struct Customer {
   qint64 department;
   int dueDays;
   qint64 warehouse;  // consignment warehouse, 0 when none
+  bool vatIncluded;  // its prices include VAT (orders and invoices "I")
 };
 struct Line {
   int product;  // index into products
@@ -294,6 +295,8 @@ class Demo {
       c.zone = i % zoneCount_;
       c.blocked = i == 3 ? QStringLiteral("Y") : i == 5 ? QStringLiteral("Z") : (i > 5 && rng_.chance(0.02)) ? QStringLiteral("Y") : no();
       c.consignment = i == 2 || i % 25 == 24;
+      // One customer in ten buys at prices that include VAT (C00009, C00019, ...).
+      c.vatIncluded = i % 10 == 8;
       const int sm = i % salesmanIds_.size();
       c.salesman = salesmanIds_[sm];
       c.department = salesmanDept_[sm];
@@ -412,6 +415,23 @@ class Demo {
                                 "Clear", "WebOrderId"}));
   }
 
+  // A document's amounts from the sum of its lines at VAT 7%: the sum is before VAT, or for a
+  // customer whose prices include VAT it is the total and the amount before VAT is taken out of it.
+  struct Amounts {
+    QString priceIE;
+    double noTax;
+    double tax;
+    double total;
+  };
+  static Amounts amounts(const Customer& cu, double sum) {
+    if (cu.vatIncluded) {
+      const double noTax = money(sum * 100.0 / 107.0);
+      return {QStringLiteral("I"), noTax, money(sum - noTax), sum};
+    }
+    const double tax = money(sum * 0.07);
+    return {QStringLiteral("E"), sum, tax, money(sum + tax)};
+  }
+
   // Adds an order; the ids of its lines are appended to lineIds when given.
   qint64 addOrder(const Customer& cu, const QDate& soDate, const QDate& shipDate, const QVector<Line>& lines, const OrderFlags& f,
                   QVector<qint64>* lineIds = nullptr) {
@@ -430,13 +450,13 @@ class Demo {
                   u.price, total, total, f.clear, f.web ? QVariant(++webOrderId_) : QVariant()});
       ++linesMade_;
     }
-    const double tax = money(amount * 0.07);
+    const Amounts a = amounts(cu, amount);
     soHd_->add({hd, next(QStringLiteral("SO-A"), soDate.year()), QStringLiteral("A"), f.delFlag,
-                f.delFlag == QLatin1String("Y") ? QVariant(QStringLiteral("ลูกค้ายกเลิกการสั่งซื้อ")) : QVariant(), QStringLiteral("E"),
+                f.delFlag == QLatin1String("Y") ? QVariant(QStringLiteral("ลูกค้ายกเลิกการสั่งซื้อ")) : QVariant(), a.priceIE,
                 soDate, cu.department, shipDate, cu.id, cu.salesman, 1, 7.0, cu.dueDays, 1, 1,
                 f.web ? QVariant(QStringLiteral("W%1").arg(100000 + hd)) : QVariant(),
-                f.web ? QVariant(QString(QStringLiteral("Web Order ") + soDate.toString(QStringLiteral("yyyyMMdd")))) : QVariant(), amount, tax,
-                amount, amount, amount + tax, f.clear, no(), no(), f.web ? yes() : no(), f.approved, f.merchandising,
+                f.web ? QVariant(QString(QStringLiteral("Web Order ") + soDate.toString(QStringLiteral("yyyyMMdd")))) : QVariant(), a.noTax,
+                a.tax, a.noTax, a.noTax, a.total, f.clear, no(), no(), f.web ? yes() : no(), f.approved, f.merchandising,
                 f.consoNo.isEmpty() ? QVariant() : QVariant(f.consoNo),
                 f.consoNo.isEmpty() ? QVariant() : QVariant(QDateTime(shipDate, QTime(9, 0))), });
     if (lineTarget_ >= 20000 && linesMade_ / 50000 != reported_) {
@@ -558,11 +578,11 @@ class Demo {
       ivDt_->add({dt, iv.id, ++rec, p.id, u.id, u.fraction, l.qty, u.price, total, 1, soHd ? QVariant(soHd) : QVariant(),
                   k < soDts.size() ? QVariant(soDts[k]) : QVariant(), boxId ? QVariant(u.id) : QVariant()});
     }
-    const double tax = money(amount * 0.07);
-    iv.total = money(amount + tax);
+    const Amounts a = amounts(cu, amount);
+    iv.total = a.total;
     const double rcpt = paid >= 1 ? iv.total : money(iv.total * paid);
     ivHd_->add({iv.id, iv.no, QStringLiteral("A"), date, date.addDays(cu.dueDays), cu.id, cu.salesman, cu.department, 1, 7.0, 1,
-                QStringLiteral("E"), reference.isEmpty() ? QVariant() : QVariant(reference), QVariant(), amount, tax, amount, iv.total,
+                a.priceIE, reference.isEmpty() ? QVariant() : QVariant(reference), QVariant(), a.noTax, a.tax, a.noTax, iv.total,
                 rcpt, deleted ? yes() : no(), deleted ? QVariant(QStringLiteral("ออกใบกำกับผิด")) : QVariant(),
                 paid >= 1 ? yes() : no(), no(), yes(), no(), boxId ? QVariant(boxId) : QVariant()});
     return iv;

@@ -306,7 +306,21 @@ TEST_F(DemoSite, BillsBoxesAndForms) {
             2);
   EXPECT_GT(n(QStringLiteral("Select Count(*) From IvHd Where Clear = 'Y' And RcptAmount = Total")), 0);
   EXPECT_GT(n(QStringLiteral("Select Count(*) From IvHd Where Clear = 'N' And RcptAmount > 0 And RcptAmount < Total")), 0);
-  EXPECT_EQ(n(QStringLiteral("Select Count(*) From IvHd I Where Abs(I.Total - (Select Sum(L.Total) From IvDt L Where L.IvHd = I.Id) * 1.07) > 0.05")), 0);
+  // Prices before VAT ("E"): the total is the lines and 7 %. Prices that include VAT ("I", one
+  // customer in ten): the total is the lines, and the amount before VAT is taken out of it.
+  EXPECT_EQ(n(QStringLiteral("Select Count(*) From IvHd I Where Price_IE = 'E' "
+                             "And Abs(I.Total - (Select Sum(L.Total) From IvDt L Where L.IvHd = I.Id) * 1.07) > 0.05")),
+            0);
+  EXPECT_EQ(n(QStringLiteral("Select Count(*) From IvHd I Where Price_IE = 'I' And (Abs(I.Total - (Select Sum(L.Total) From IvDt L "
+                             "Where L.IvHd = I.Id)) > 0.005 Or Abs(I.NoTaxAmt - I.Total * 100 / 107) > 0.005 "
+                             "Or Abs(I.NoTaxAmt + I.TaxAmt - I.Total) > 0.005)")),
+            0);
+  EXPECT_GT(n(QStringLiteral("Select Count(*) From IvHd I Inner Join Customer C On C.Id = I.Customer Where I.Price_IE = 'I' "
+                             "And C.Code = 'C00009'")),
+            0);
+  EXPECT_EQ(n(QStringLiteral("Select Count(*) From SoHd H Inner Join Customer C On C.Id = H.Customer "
+                             "Where (H.Price_IE = 'I') <> (C.Code In ('C00009', 'C00019', 'C00029', 'C00039'))")),
+            0);
 
   EXPECT_EQ(n(QStringLiteral("Select Count(*) From BoxNo Where BarCode Like 'BOX0000%' And Customer Is Null And Delflag = 'N'")), 20);
   EXPECT_EQ(n(QStringLiteral("Select Count(*) From BoxNo B Inner Join Customer C On C.Id = B.Customer And C.Code = 'C00001' "
