@@ -36,8 +36,10 @@ const QVector<UpgradeStep>& configUpgrade() {
 }
 
 // Steps 6 to 9 copy the product's UseSerial into each of the four serial flags still null. On the
-// embedded server the first of them does all four in one pass over the products (same effect, a
-// quarter of the reading at start-up); the other three have nothing left to do there.
+// embedded server the first of them does all four in one pass (same effect), and it finds the
+// products by a partial index that holds only those with a flag still null: the steps run at every
+// start-up, and reading every product each time made the start grow with the catalogue. The other
+// three have nothing left to do there.
 const char* const kSerialFlags[] = {"CheckSerialPurc", "CheckSerialSale", "CheckSerialStock", "CheckSerialOnhand"};
 
 UpgradeStep copyUseSerial(const char* column) {
@@ -48,9 +50,13 @@ UpgradeStep copyUseSerial(const char* column) {
       set << QStringLiteral("%1 = Coalesce(%1, UseSerial)").arg(QLatin1String(flag));
       anyNull << QStringLiteral("%1 Is Null").arg(QLatin1String(flag));
     }
-    const QString all = QStringLiteral("Update Product Set ") + set.join(QStringLiteral(", ")) + QStringLiteral(" Where ") +
-                        anyNull.join(QStringLiteral(" Or "));
-    step.embedded = [all](db::Connection& c) { c.execute(all); };
+    const QString where = anyNull.join(QStringLiteral(" Or "));
+    const QString index = QStringLiteral("Create Index If Not Exists Product_SerialFlagUnset On Product (Id) Where ") + where;
+    const QString all = QStringLiteral("Update Product Set ") + set.join(QStringLiteral(", ")) + QStringLiteral(" Where ") + where;
+    step.embedded = [index, all](db::Connection& c) {
+      c.execute(index);
+      c.execute(all);
+    };
   } else {
     step.embedded = [](db::Connection&) {};
   }
