@@ -49,21 +49,28 @@ void HandleException(QObject* sender, std::exception_ptr error);
 // arguments or none:
 //   connect(BLoad, &QPushButton::clicked, this, data::Guarded(this, [this] { BLoadClick(BLoad); }));
 //   DocNo->OnExit = data::Guarded(this, [this](QObject* s) { DocNoExit(s); });
+namespace detail {
+// Calls the handler with the signal's arguments when it takes them, else with none.
+template <typename Handler, typename... Args>
+void CallHandler(Handler& handler, Args&&... args) {
+  if constexpr (std::is_invocable_v<Handler&, Args...>)
+    handler(std::forward<Args>(args)...);
+  else
+    handler();
+}
+}  // namespace detail
+
 template <typename Handler>
 auto Guarded(QObject* owner, Handler handler) {
   return [owner, handler = std::move(handler)](auto&&... args) mutable {
     try {
-      if constexpr (std::is_invocable_v<Handler&, decltype(args)...>)
-        handler(std::forward<decltype(args)>(args)...);
-      else
-        handler();
+      detail::CallHandler(handler, std::forward<decltype(args)>(args)...);
     } catch (const EAbort&) {
     } catch (...) {
       HandleException(owner, std::current_exception());
     }
   };
 }
-
 
 }  // namespace data
 
