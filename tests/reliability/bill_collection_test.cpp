@@ -217,7 +217,8 @@ TEST_F(BillCollectionReliability, ABillChangedElsewhereIsNotWrittenOver) {
       }
       const auto stored = [&] {
         QStringList out;
-        for (const auto& row : conn().select("Select Id, BillDocId, Delflag, Remark From MoneyBill Where Docno = :No Order By Id", p).rows())
+        const db::Result rows = conn().select("Select Id, BillDocId, Delflag, Remark From MoneyBill Where Docno = :No Order By Id", p);
+        for (const auto& row : rows.rows())
           out << row[0].toString() + '|' + row[1].toString() + '|' + row[2].toString() + '|' + row[3].toString();
         return out;
       };
