@@ -1,5 +1,6 @@
 #include "data_grid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QApplication>
@@ -440,16 +441,35 @@ int DbGrid::designWidth(int column) const {
 
 int DbGrid::contentWidth(int column, int rows) const {
   if (column < 0 || column >= model_->columns().size() || model_->columns()[column].isCheckBox()) return 0;
-  const QFontMetrics fm = fontMetrics();
+  // Shaping a text is what costs; the widest text is among the longest ones, counted in the
+  // characters that take room (Thai vowel and tone marks stand above or below another), so only
+  // the few longest distinct texts are measured.
+  constexpr int kCandidates = 8;
+  const auto spacing = [](const QString& t) {
+    int n = 0;
+    for (const QChar c : t) n += c.isMark() ? 0 : 1;
+    return n;
+  };
   QSet<QString> seen;
-  int widest = 0;
+  QVector<std::pair<int, QString>> longest;  // by spacing length, longest first
   const int n = std::min(rows, model_->rowCount());
   for (int r = 0; r < n; ++r) {
-    const QString text = model_->data(model_->index(r, column), Qt::DisplayRole).toString();
+    QString text = model_->data(model_->index(r, column), Qt::DisplayRole).toString();
     if (text.isEmpty() || seen.contains(text)) continue;
     seen.insert(text);
-    widest = std::max(widest, fm.horizontalAdvance(text));
+    const int len = spacing(text);
+    // Texts as long as the shortest one kept are kept too (their widths may differ), up to a few
+    // times the number.
+    if (longest.size() >= kCandidates && len < longest.back().first) continue;
+    if (longest.size() >= 4 * kCandidates && len == longest.back().first) continue;
+    auto at = std::find_if(longest.begin(), longest.end(), [len](const auto& e) { return e.first < len; });
+    longest.insert(at, {len, std::move(text)});
+    while (longest.size() > kCandidates && longest.back().first < longest[kCandidates - 1].first) longest.removeLast();
+    if (longest.size() > 4 * kCandidates) longest.removeLast();
   }
+  const QFontMetrics fm = fontMetrics();
+  int widest = 0;
+  for (const auto& e : longest) widest = std::max(widest, fm.horizontalAdvance(e.second));
   return widest ? widest + cellPadding() : 0;
 }
 
