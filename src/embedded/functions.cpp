@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QVarLengthArray>
@@ -247,17 +248,39 @@ QString columnText(sqlite3_stmt* st, int c) {
 // ShowQtyUnits runs once per row of the zone's due lines: its two reads are prepared once per
 // connection and kept. They are finalized with every other statement of the connection when it
 // closes (the embedded backend finalizes what is left before closing); the connection then frees
-// this holder. The company's settings are read on every call: the file's data version does not
-// tell reliably when another connection changed them.
+// this holder.
+//
+// What it reads (the company's settings, a product's units) is kept for the rest of the statement
+// that calls it, and only while that statement is a read-only one: a statement sees one state of
+// the file from its first row to its last, and a read-only one changes none of it. Every statement
+// that starts on the connection (the trace hook says so) ends what was kept; so another connection's
+// change, or a rollback, is always seen by the next statement.
 struct QtyUnitsStatements {
   sqlite3_stmt* config = nullptr;
   sqlite3_stmt* units = nullptr;
-  bool configRead = false;
-  sqlite3_int64 changesAtRead = -1;
-  unsigned dataVersionAtRead = 0;
+  quint64 statement = 0;       // counts the statements started on the connection
+  bool readOnly = false;       // the one running now changes nothing
+  quint64 keptFor = ~quint64(0);  // the statement the kept settings and units belong to
+  bool configKept = false;
   int onhandDecimal = 0;
   QString unitLeft, unitRight;
+  struct Units {
+    bool found = false;
+    QString largeName, smallName;
+    int largeFraction = 1;
+  };
+  QHash<qint64, Units> units_;
 };
+
+// SQLITE_TRACE_STMT: a statement starts (its own two reads aside).
+int statementStarts(unsigned, void* context, void* statement, void*) {
+  auto* held = static_cast<QtyUnitsStatements*>(context);
+  auto* st = static_cast<sqlite3_stmt*>(statement);
+  if (st == held->config || st == held->units) return 0;
+  ++held->statement;
+  held->readOnly = sqlite3_stmt_readonly(st) != 0;
+  return 0;
+}
 
 // The kept statement of `slot`, prepared on first use; null (error set on ctx) when it fails.
 sqlite3_stmt* kept(sqlite3_context* ctx, sqlite3_stmt*& slot, const char* sql) {
@@ -303,49 +326,77 @@ bool flagIsY(sqlite3_stmt* st, int c) {
   return sqlite3_column_bytes(st, c) == 1 && *sqlite3_column_text(st, c) == 'Y';
 }
 
+// A product's units from its kept read: the large unit is its stock unit (without one, its largest
+// unit), the small one its small unit (without one, the unit of fraction 1, else the large one).
+// False (error set on ctx) when the read cannot be prepared.
+bool readUnits(sqlite3_context* ctx, QtyUnitsStatements* held, sqlite3_value* product, QtyUnitsStatements::Units& out) {
+  // The units in the order of their Id (the index on Product holds them so), taken in the order of
+  // Fraction descending and Id by a stable sort here rather than by a sorter in the statement.
+  sqlite3_stmt* st = kept(ctx, held->units,
+                          "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 ORDER BY Id");
+  if (!st) return false;
+  ResetAfter reset{st};
+  sqlite3_bind_value(st, 1, product);
+  struct Row {
+    QString name;
+    int fraction;
+    bool small, stock;
+  };
+  QVarLengthArray<Row, 8> rows;
+  while (sqlite3_step(st) == SQLITE_ROW)
+    rows.push_back(Row{columnText(st, 0), sqlite3_column_int(st, 1), flagIsY(st, 2), flagIsY(st, 3)});
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& x, const Row& y) { return x.fraction > y.fraction; });
+  const Row* stock = nullptr;
+  const Row* small = nullptr;
+  const Row* fractionOne = nullptr;
+  for (const Row& r : rows) {
+    if (r.stock && !stock) stock = &r;
+    if (r.small && !small) small = &r;
+    if (r.fraction == 1 && !fractionOne) fractionOne = &r;
+  }
+  out = {};
+  if (!rows.isEmpty()) {
+    out.found = true;
+    const Row& large = stock ? *stock : rows.front();
+    out.largeName = large.name;
+    out.largeFraction = large.fraction;
+    out.smallName = small ? small->name : fractionOne ? fractionOne->name : out.largeName;
+  }
+  return true;
+}
+
 void fnShowQtyUnits(sqlite3_context* ctx, int, sqlite3_value** a) {
   if (sqlite3_value_type(a[1]) == SQLITE_NULL) return sqlite3_result_null(ctx);
   const double qty = sqlite3_value_double(a[1]);
   auto* held = static_cast<QtyUnitsStatements*>(sqlite3_user_data(ctx));
-  if (!readQtyConfig(ctx, held)) return;
+  const bool keep = held->readOnly;
+  if (!keep || held->keptFor != held->statement) {
+    held->configKept = false;
+    held->units_.clear();
+    held->keptFor = held->statement;
+  }
+  if (!held->configKept) {
+    if (!readQtyConfig(ctx, held)) return;
+    held->configKept = keep;
+  }
   UnitText u;
   u.onhandDecimal = held->onhandDecimal;
   u.unitLeft = held->unitLeft;
   u.unitRight = held->unitRight;
-  {
-    // The units in the order of their Id (the index on Product holds them so), taken in the order
-    // of Fraction descending and Id by a stable sort here rather than by a sorter in the statement.
-    sqlite3_stmt* st = kept(ctx, held->units,
-                            "SELECT UnitName, Fraction, SmallUnitFlag, StockUnitFlag FROM ProductUnits WHERE Product = ?1 ORDER BY Id");
-    if (!st) return;
-    ResetAfter reset{st};
-    sqlite3_bind_value(st, 1, a[0]);
-    struct Row {
-      QString name;
-      int fraction;
-      bool small, stock;
-    };
-    QVarLengthArray<Row, 8> rows;
-    while (sqlite3_step(st) == SQLITE_ROW)
-      rows.push_back(Row{columnText(st, 0), sqlite3_column_int(st, 1), flagIsY(st, 2), flagIsY(st, 3)});
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& x, const Row& y) { return x.fraction > y.fraction; });
-    const Row* stock = nullptr;
-    const Row* small = nullptr;
-    const Row* fractionOne = nullptr;
-    for (const Row& r : rows) {
-      if (r.stock && !stock) stock = &r;
-      if (r.small && !small) small = &r;
-      if (r.fraction == 1 && !fractionOne) fractionOne = &r;
-    }
-    if (!rows.isEmpty()) {
-      u.found = true;
-      // The large unit is the product's stock unit; without one, its largest unit.
-      const Row& large = stock ? *stock : rows.front();
-      u.largeName = large.name;
-      u.largeFraction = large.fraction;
-      u.smallName = small ? small->name : fractionOne ? fractionOne->name : u.largeName;
-    }
+  QtyUnitsStatements::Units units;
+  const bool byId = keep && sqlite3_value_type(a[0]) == SQLITE_INTEGER;
+  const qint64 id = byId ? sqlite3_value_int64(a[0]) : 0;
+  const auto found = byId ? held->units_.constFind(id) : held->units_.constEnd();
+  if (found != held->units_.constEnd()) {
+    units = *found;
+  } else {
+    if (!readUnits(ctx, held, a[0], units)) return;
+    if (byId) held->units_.insert(id, units);
   }
+  u.found = units.found;
+  u.largeName = units.largeName;
+  u.largeFraction = units.largeFraction;
+  u.smallName = units.smallName;
   resultText(ctx, quantityInUnits(u, qty));
 }
 
@@ -371,8 +422,10 @@ void registerServerFunctions(void* handle) {
   for (const Fn& f : fns) {
     const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
     if (f.f == fnShowQtyUnits) {
-      sqlite3_create_function_v2(db, f.name, f.args, flags, new QtyUnitsStatements, f.f, nullptr, nullptr,
+      auto* held = new QtyUnitsStatements;
+      sqlite3_create_function_v2(db, f.name, f.args, flags, held, f.f, nullptr, nullptr,
                                  [](void* p) { delete static_cast<QtyUnitsStatements*>(p); });
+      sqlite3_trace_v2(db, SQLITE_TRACE_STMT, statementStarts, held);
     } else {
       sqlite3_create_function_v2(db, f.name, f.args, flags, nullptr, f.f, nullptr, nullptr, nullptr);
     }

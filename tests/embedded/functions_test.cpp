@@ -152,8 +152,9 @@ TEST(EmbeddedFunctions, ShowQtyUnitsUsesTheProductsStockUnitAndTheCompanySetting
   EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 ลัง 6 ขวด"));
 }
 
-// The company settings are kept between calls: a change by another workstation's connection, or
-// one made inside this connection's open transaction and rolled back, is seen by the next call.
+// The company settings and a product's units are kept between the calls of one statement: a change
+// by another workstation's connection, or one made inside this connection's open transaction and
+// rolled back, is seen by the next statement.
 TEST(EmbeddedFunctions, ShowQtyUnitsSeesSettingsChangedElsewhere) {
   embedded::SiteOptions o;
   o.demo = true;
@@ -169,6 +170,13 @@ TEST(EmbeddedFunctions, ShowQtyUnitsSeesSettingsChangedElsewhere) {
   EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 ลัง 6.00 ขวด"));
   c.rollback();
   EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 [ลัง] 6 [ขวด]"));
+  other.execute(QStringLiteral("Update ProductUnits Set UnitName = 'หีบ' Where Product = 1 And StockUnitFlag = 'Y'"));
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 [หีบ] 6 [ขวด]"));
+  c.startTransaction();
+  c.execute(QStringLiteral("Update ProductUnits Set Fraction = 10 Where Product = 1 And StockUnitFlag = 'Y'"));
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("3 [หีบ]"));
+  c.rollback();
+  EXPECT_EQ(scalar(c, QStringLiteral("ShowQtyUnits(1, 30)")).toString(), QStringLiteral("2 [หีบ] 6 [ขวด]"));
 }
 
 TEST(EmbeddedFunctions, ServerDateTextsAreReadAsSqlServerReadsThem) {
