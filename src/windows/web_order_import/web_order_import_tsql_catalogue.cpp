@@ -1,7 +1,8 @@
 // The web-order import's T-SQL texts join the catalogue of `consolidate-db statements`: its
-// statements, the batch reads as the import completes them (a list of literals and the closing
-// bracket), the many-line insert with two rows, and the schema upgrade the window runs when it
-// opens. Compiled into consolidate-db.
+// statements (a line's savepoint and its rollback too; releasing one has no T-SQL text), the batch
+// reads as the import completes them (a list of literals and the closing bracket), the many-line
+// insert with two rows, and the schema upgrade the window runs when it opens. Compiled into
+// consolidate-db.
 #include "import_settings.h"
 #include "tsql.h"
 #include "web_order_import_sql.h"
@@ -30,6 +31,11 @@ const bool kRegistered = [] {
         {QStringLiteral("SQLUpdateConso"), sql::SQLUpdateConso.tsql},
         {QStringLiteral("QWebOrderSettings"), sql::QWebOrderSettings.tsql},
         {QStringLiteral("SQLWriteWebOrderSettings"), sql::SQLWriteWebOrderSettings.tsql},
+        {QStringLiteral("SQLSaveLine"), sql::SQLSaveLine.tsql},
+        {QStringLiteral("SQLRollbackLine"), sql::SQLRollbackLine.tsql},
+        {QStringLiteral("QTransactionState"), sql::QTransactionState.tsql},
+        {QStringLiteral("QSoNoStored"), sql::QSoNoStored.tsql},
+        {QStringLiteral("QConsoNoStored"), sql::QConsoNoStored.tsql},
     };
     const QVector<data::UpgradeStep> steps = weborder::ImportUpgradeSteps();
     for (int i = 0; i < steps.size(); ++i) out.push_back({QStringLiteral("SQLUpdate.%1").arg(i + 1), steps[i].tsql});
