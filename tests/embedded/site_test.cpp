@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include "functions.h"
 #include "site_fixture.h"
 
 namespace {
@@ -57,7 +58,7 @@ TEST(Site, BaseSiteHasCompanyUsersMenusAndCounters) {
   db::Connection& co = *site.company;
   const db::Result config = co.select(QStringLiteral("Select * From Config"));
   ASSERT_EQ(config.rowCount(), 1);
-  EXPECT_EQ(config.asInt(QStringLiteral("RunYear")), QDate::currentDate().year());
+  EXPECT_EQ(config.asInt(QStringLiteral("RunYear")), embedded::serverNow().date().year());
   EXPECT_EQ(config.asString(QStringLiteral("UseCustomerLinkHead")), QStringLiteral("N"));
   EXPECT_EQ(config.asString(QStringLiteral("AutoGenGL")), QStringLiteral("N"));
   EXPECT_EQ(config.asString(QStringLiteral("CheckUserWarehouseFlag")), QStringLiteral("N"));

@@ -11,6 +11,7 @@
 #include "data_module.h"
 #include "config_module.h"
 #include "qt_printers.h"
+#include "functions.h"
 #include "textutil/dates.h"
 
 namespace {
@@ -198,7 +199,7 @@ class DateHost : public QWidget {
 };
 
 TEST_F(FramesFixture, DatesBeyondTheWorkingYearAreReplacedByTheServerDate) {
-  app.dm().CheckRunYear(QDate::currentDate());
+  app.dm().CheckRunYear(embedded::serverNow().date());
   const int runYear = app.dm().RunYear;
   ASSERT_GT(runYear, 2000);
   struct Case {

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QProcessEnvironment>
 
+#include "functions.h"
 #include "textutil/dates.h"
 
 namespace reliability {
@@ -25,7 +26,7 @@ QList<Box> readBoxes(const QString& logFile) {
 
 QStringList programArguments(int menuOption, const QString& workDate, int userId) {
   return {QString::number(menuOption), QString::number(userId), QStringLiteral("DEMO"), QStringLiteral("-"),
-          QString::number(menuOption), workDate.isEmpty() ? textutil::dateToText(QDate::currentDate()) : workDate};
+          QString::number(menuOption), workDate.isEmpty() ? textutil::dateToText(embedded::serverNow().date()) : workDate};
 }
 
 Process::Process(const QString& program, const QStringList& arguments, const QString& workDir, const QString& boxLog,

@@ -299,13 +299,13 @@ TEST_F(ImportOrders, AFailureThatEndsTheTransactionAbortsTheWholeImport) {
 // A counter set back draws a number already stored: no header takes it (its lines are skipped and
 // stay pending on the site), and a consolidation number already used stamps nothing.
 TEST_F(ImportOrders, NumbersAlreadyStoredAreRefused) {
-  const QString year = QString::number(QDate::currentDate().year());
-  const auto r1 = import(orderXml({{"S01", "C00001", "W990", isoDate(QDate::currentDate()), "9901", bottle(), "1"}}));
+  const QString year = QString::number(testsupport::serverToday().year());
+  const auto r1 = import(orderXml({{"S01", "C00001", "W990", isoDate(testsupport::serverToday()), "9901", bottle(), "1"}}));
   ASSERT_EQ(r1.stored, QList<qint64>{9901});
   const QString soNo = scalar("Select SoNo From SoHd Where Reference = 'W990'").toString().trimmed();
   conn().execute("Update DocumentNo Set LastNo = LastNo - 1 Where Code = 'SO-A' And DocYear = " + year);
   const int headers = count("SoHd");
-  const auto r2 = import(orderXml({{"S01", "C00002", "W991", isoDate(QDate::currentDate()), "9902", bottle(), "1"}}));
+  const auto r2 = import(orderXml({{"S01", "C00002", "W991", isoDate(testsupport::serverToday()), "9902", bottle(), "1"}}));
   EXPECT_TRUE(r2.stored.isEmpty());
   ASSERT_EQ(r2.skipped.size(), 1);
   EXPECT_EQ(r2.skipped[0].reason, QStringLiteral("เลขที่ใบสั่งขาย %1 มีอยู่แล้ว (ชุดเลขที่ SO-A)").arg(soNo));
