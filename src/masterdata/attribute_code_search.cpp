@@ -49,11 +49,7 @@ TFrSearchCusAttrCode::TFrSearchCusAttrCode(QWidget* parent) : QDialog(parent), Q
 
 TFrSearchCusAttrCode* TFrSearchCusAttrCode::Instance() {
   static QPointer<TFrSearchCusAttrCode> instance;
-  if (!instance) {
-    instance = new TFrSearchCusAttrCode;
-    masterdata::keepForProcess(instance);
-  }
-  return instance;
+  return masterdata::keptInstance(instance);
 }
 
 void TFrSearchCusAttrCode::showEvent(QShowEvent* e) {
@@ -81,20 +77,7 @@ void TFrSearchCusAttrCode::Search() {
 }
 
 void TFrSearchCusAttrCode::FormKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      key = 0;
-      if (ListData->hasFocus()) accept();
-      else Search();
-      break;
-    case Qt::Key_Escape:
-      key = 0;
-      reject();
-      break;
-    default:
-      break;
-  }
+  masterdata::searchListKey(this, ListData, key, [this] { Search(); });
 }
 
 void TFrSearchCusAttrCode::done(int r) {

@@ -228,20 +228,7 @@ void CustomerSearchDialog::ListDataTitleClick(int column) {
 }
 
 void CustomerSearchDialog::FormKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      key = 0;
-      if (ListData->hasFocus()) accept();
-      else BtSearchClick();
-      break;
-    case Qt::Key_Escape:
-      key = 0;
-      reject();
-      break;
-    default:
-      break;
-  }
+  masterdata::searchListKey(this, ListData, key, [this] { BtSearchClick(); });
 }
 
 bool CustomerSearchDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -282,12 +269,6 @@ QPointer<TF_SearchCustomerPos>& posInstance() {
 }
 }  // namespace
 
-TF_SearchCustomerPos* TF_SearchCustomerPos::Instance() {
-  if (!posInstance()) {
-    posInstance() = new TF_SearchCustomerPos;
-    masterdata::keepForProcess(posInstance());
-  }
-  return posInstance();
-}
+TF_SearchCustomerPos* TF_SearchCustomerPos::Instance() { return masterdata::keptInstance(posInstance()); }
 
 TF_SearchCustomerPos* TF_SearchCustomerPos::Existing() { return posInstance(); }

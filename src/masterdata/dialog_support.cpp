@@ -28,6 +28,23 @@ void releaseKeptDialogs() {
   for (const QPointer<QDialog>& d : all) delete d.data();
 }
 
+void searchListKey(QDialog* dialog, const QWidget* list, int& key, const std::function<void()>& search) {
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      key = 0;
+      if (list->hasFocus()) dialog->accept();
+      else search();
+      break;
+    case Qt::Key_Escape:
+      key = 0;
+      dialog->reject();
+      break;
+    default:
+      break;
+  }
+}
+
 bool isInside(const QWidget* w, const QWidget* ancestor) {
   for (; w; w = w->parentWidget())
     if (w == ancestor) return true;

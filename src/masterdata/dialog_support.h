@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 namespace masterdata {
 
@@ -11,6 +14,21 @@ namespace masterdata {
 void keepForProcess(QDialog* d);
 // Frees every kept dialog; their classes create a new one on the next use.
 void releaseKeptDialogs();
+
+// The one dialog of class T the process keeps in `slot`: created and kept on first use, created
+// again after releaseKeptDialogs freed it.
+template <class T>
+T* keptInstance(QPointer<T>& slot) {
+  if (!slot) {
+    slot = new T;
+    keepForProcess(slot);
+  }
+  return slot;
+}
+
+// The keys of the look-up lists: Enter on the list chooses its row, Enter anywhere else runs
+// `search`, Escape cancels. A handled key is consumed (set to 0); other keys are left alone.
+void searchListKey(QDialog* dialog, const QWidget* list, int& key, const std::function<void()>& search);
 
 // True when `w` is `ancestor` or lies inside it.
 bool isInside(const QWidget* w, const QWidget* ancestor);

@@ -78,11 +78,7 @@ TF_SearchSalesman::TF_SearchSalesman(QWidget* parent)
 
 TF_SearchSalesman* TF_SearchSalesman::Instance() {
   static QPointer<TF_SearchSalesman> instance;
-  if (!instance) {
-    instance = new TF_SearchSalesman;
-    masterdata::keepForProcess(instance);
-  }
-  return instance;
+  return masterdata::keptInstance(instance);
 }
 
 void TF_SearchSalesman::showEvent(QShowEvent* e) {
@@ -121,20 +117,7 @@ void TF_SearchSalesman::ListDataTitleClick(const QString& field) {
 }
 
 void TF_SearchSalesman::FormKeyDown(QObject*, int& key, Qt::KeyboardModifiers) {
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      key = 0;
-      if (ListData->hasFocus()) accept();
-      else BSearchClick();
-      break;
-    case Qt::Key_Escape:
-      key = 0;
-      reject();
-      break;
-    default:
-      break;
-  }
+  masterdata::searchListKey(this, ListData, key, [this] { BSearchClick(); });
 }
 
 void TF_SearchSalesman::mouseDoubleClickEvent(QMouseEvent* e) {
