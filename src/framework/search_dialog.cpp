@@ -159,6 +159,19 @@ void TFrSearch::FormShow(QObject*) {
   Code->setFocus();
 }
 
+QString TFrSearch::DateOnlyText(const QVariant& value) {
+  const QDateTime d = db::toDateTime(value);
+  return d.isValid() ? widgets::displayText(QDateTime(d.date(), QTime(0, 0))) : value.toString();
+}
+
+void TFrSearch::OpenWithFilter(int line, const QString& filter) {
+  QSearch.close();
+  for (QStringList* lines : {&QSearch.sql, &QSearch.sqlSqlite})
+    if (line >= 0 && line < lines->size()) (*lines)[line] = filter;
+  QSearch.open();
+  SearchOpened();
+}
+
 void TFrSearch::SearchOpened() {
   DSearch.reset();
   if (QSearch.active() && !QSearch.isEmpty()) {

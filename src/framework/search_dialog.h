@@ -14,10 +14,9 @@
 // the ordering on that line), the grid columns, and usually its own search:
 //   void BtSearchClick(QObject* sender) override {
 //     TFrSearch::BtSearchClick(sender);
-//     QSearch.close();
-//     QSearch.sql[kFilterLine] = LikeFilter(" And H.DocNo", Code->text());
-//     QSearch.open();
-//     SearchOpened();                  // grid refreshed, focus on the first row when rows came back
+//     // the filter on its line, the query opened again, the grid refreshed and focused on the
+//     // first row when rows came back
+//     OpenWithFilter(kFilterLine, LikeFilter(" And H.DocNo", Code->text()));
 //   }
 #pragma once
 
@@ -76,6 +75,8 @@ class TFrSearch : public QDialog {
   // A filter line "<lead> Like '%text%' Escape '\'" with the text escaped, or an empty line for an
   // empty text.
   static QString LikeFilter(const QString& lead, const QString& text);
+  // A date column's text without its time of day (a value that is no date is shown as it stands).
+  static QString DateOnlyText(const QVariant& value);
 
   // ---- Handlers (overridable; an override calls the base first where the base does work) ----
   virtual void FormShow(QObject* sender);
@@ -96,6 +97,9 @@ class TFrSearch : public QDialog {
   // After QSearch was (re)opened: refreshes the grid and, when rows came back, focuses the grid on
   // the first row.
   void SearchOpened();
+  // Closes QSearch, writes `filter` on query line `line` (both texts, where the line exists), opens it
+  // again and runs SearchOpened.
+  void OpenWithFilter(int line, const QString& filter);
   bool AskConfirm(const QString& message);
   void showEvent(QShowEvent* e) override;
 

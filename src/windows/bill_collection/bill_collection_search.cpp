@@ -27,10 +27,7 @@ TFrSearchconsolidate_Load::TFrSearchconsolidate_Load(QWidget* parent) : TFrSearc
   cols[1].field = QStringLiteral("DocDate");
   cols[1].title = QStringLiteral("วันที่");
   cols[1].widthChars = 11;
-  cols[1].displayText = [](const QVariant& v) {
-    const QDateTime d = db::toDateTime(v);
-    return d.isValid() ? widgets::displayText(QDateTime(d.date(), QTime(0, 0))) : v.toString();
-  };
+  cols[1].displayText = DateOnlyText;
   cols[2].field = QStringLiteral("Description");
   cols[2].title = QStringLiteral("รายละเอียด");
   cols[2].widthPixels = 300;
@@ -39,12 +36,7 @@ TFrSearchconsolidate_Load::TFrSearchconsolidate_Load(QWidget* parent) : TFrSearc
 
 void TFrSearchconsolidate_Load::BtSearchClick(QObject* sender) {
   TFrSearch::BtSearchClick(sender);
-  QSearch.close();
-  const QString filter = LikeFilter(Statement().filterLead, Code->text());
-  QSearch.sql[kFilterLine] = filter;
-  QSearch.sqlSqlite[kFilterLine] = filter;
-  QSearch.open();
-  SearchOpened();
+  OpenWithFilter(kFilterLine, LikeFilter(Statement().filterLead, Code->text()));
 }
 
 void TFrSearchconsolidate_Load::DgSearchDblClick(QObject* sender) {

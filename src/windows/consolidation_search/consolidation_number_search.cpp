@@ -18,8 +18,7 @@ TFrSearchConsoNo::TFrSearchConsoNo(QWidget* parent) : TFrSearchConsoBase(parent)
   setWindowTitle(QStringLiteral("ค้นหา"));
   Label3->setText(QStringLiteral("เลขที่"));
   SetClientSize(528, 279);
-  const framework::SearchStatement s = Statement();
-  SetQuery(s.tsql, s.sqlite, s.filterLine);
+  UseStatement(Statement());
   QVector<widgets::GridColumn> cols(3);
   cols[0].field = QStringLiteral("ConsoNo");
   cols[0].title = QStringLiteral("เลขที่");
@@ -31,14 +30,9 @@ TFrSearchConsoNo::TFrSearchConsoNo(QWidget* parent) : TFrSearchConsoBase(parent)
   cols[2].field = QStringLiteral("ConsoDate");
   cols[2].title = QStringLiteral("วันที่");
   cols[2].widthPixels = 85;
-  cols[2].displayText = [](const QVariant& v) {
-    const QDateTime d = db::toDateTime(v);
-    return d.isValid() ? widgets::displayText(QDateTime(d.date(), QTime(0, 0))) : v.toString();
-  };
+  cols[2].displayText = DateOnlyText;
   DgSearch->setColumns(cols);
 }
-
-QString TFrSearchConsoNo::FilterLine(const QString& text) const { return LikeFilter(Statement().filterLead, text); }
 
 void TFrSearchConsoNo::FormClose(QObject*, framework::CloseAction&) {
   if (ModalResult == QDialog::Accepted && QSearch.active() && !QSearch.isEmpty() && !QSearch.eof()) {

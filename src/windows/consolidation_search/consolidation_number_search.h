@@ -7,7 +7,6 @@
 #pragma once
 
 #include "consolidation_search_base.h"
-#include "search_dialog_sql.h"
 
 class TFrSearchConsoNo : public TFrSearchConsoBase {
   Q_OBJECT
@@ -26,6 +25,4 @@ class TFrSearchConsoNo : public TFrSearchConsoBase {
   // No row colours.
   void DgSearchGetCellParams(QObject* sender, int row, bool highlight, QColor& background) override;
 
- protected:
-  QString FilterLine(const QString& text) const override;
 };

@@ -2,19 +2,15 @@
 
 TFrSearchConsoBase::TFrSearchConsoBase(QWidget* parent) : TFrSearch(parent) {}
 
-void TFrSearchConsoBase::SetQuery(const QStringList& tsql, const QStringList& sqlite, int filterLine) {
-  QSearch.sql = tsql;
-  QSearch.sqlSqlite = sqlite;
-  FilterLineIndex = filterLine;
+void TFrSearchConsoBase::UseStatement(const framework::SearchStatement& statement) {
+  QSearch.sql = statement.tsql;
+  QSearch.sqlSqlite = statement.sqlite;
+  FilterLineIndex = statement.filterLine;
+  FilterLead = statement.filterLead;
 }
 
-void TFrSearchConsoBase::BtSearchClick(QObject*) {
-  QSearch.close();
-  const QString filter = FilterLine(Code->text());
-  for (QStringList* lines : {&QSearch.sql, &QSearch.sqlSqlite})
-    if (FilterLineIndex >= 0 && FilterLineIndex < lines->size()) (*lines)[FilterLineIndex] = filter;
-  QSearch.open();
-  SearchOpened();
-}
+QString TFrSearchConsoBase::FilterLine(const QString& text) const { return LikeFilter(FilterLead, text); }
+
+void TFrSearchConsoBase::BtSearchClick(QObject*) { OpenWithFilter(FilterLineIndex, FilterLine(Code->text())); }
 
 void TFrSearchConsoBase::DgSearchMouseDown(QObject*, Qt::MouseButton, Qt::MouseButtons, Qt::KeyboardModifiers) {}

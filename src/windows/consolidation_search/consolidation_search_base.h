@@ -3,11 +3,12 @@
 // protocol, with a sort memory of each dialog class's own (kept for the run, not shared with the
 // other search dialogs) and no purge of deleted documents.
 //
-// A derived dialog gives its query (one line reserved for the filter, one ordering line), its
-// filter text, its grid columns and its sort memory.
+// A derived dialog gives its statement (one line reserved for the filter, one ordering line, the
+// filter's lead), its grid columns and its sort memory.
 #pragma once
 
 #include "search_dialog.h"
+#include "search_dialog_sql.h"
 
 class TFrSearchConsoBase : public TFrSearch {
   Q_OBJECT
@@ -22,10 +23,14 @@ class TFrSearchConsoBase : public TFrSearch {
                          Qt::KeyboardModifiers shift) override;
 
  protected:
-  // The filter line for the text of Code (empty text: an empty line).
-  virtual QString FilterLine(const QString& text) const = 0;
-  // The index of the query line reserved for the filter.
+  // The filter line for the text of Code (empty text: an empty line): the statement's lead with
+  // the text as a Like pattern.
+  QString FilterLine(const QString& text) const;
+  // Sets the query text (T-SQL lines and, when the embedded server needs other lines, its own) and
+  // the line and lead of its filter.
+  void UseStatement(const framework::SearchStatement& statement);
+
+ private:
   int FilterLineIndex = -1;
-  // Sets the query text (T-SQL lines and, when the embedded server needs other lines, its own).
-  void SetQuery(const QStringList& tsql, const QStringList& sqlite, int filterLine);
+  QString FilterLead;
 };

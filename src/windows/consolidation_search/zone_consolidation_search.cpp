@@ -18,8 +18,7 @@ TFrSearchConsoNoQelDru::TFrSearchConsoNoQelDru(QWidget* parent) : TFrSearchConso
   setWindowTitle(QStringLiteral("ค้นหา"));
   Label3->setText(QStringLiteral("เลขที่"));
   SetClientSize(528, 279);
-  const framework::SearchStatement s = Statement();
-  SetQuery(s.tsql, s.sqlite, s.filterLine);
+  UseStatement(Statement());
   QVector<widgets::GridColumn> cols(4);
   cols[0].field = QStringLiteral("DocNo");
   cols[0].title = QStringLiteral("เลขที่ Conso");
@@ -35,8 +34,6 @@ TFrSearchConsoNoQelDru::TFrSearchConsoNoQelDru(QWidget* parent) : TFrSearchConso
   cols[3].widthChars = 26;
   DgSearch->setColumns(cols);
 }
-
-QString TFrSearchConsoNoQelDru::FilterLine(const QString& text) const { return LikeFilter(Statement().filterLead, text); }
 
 void TFrSearchConsoNoQelDru::DgSearchGetCellParams(QObject*, int row, bool highlight, QColor& background) {
   if (!QSearch.active() || row < 0 || row >= QSearch.rowCount()) return;

@@ -8,7 +8,6 @@
 #pragma once
 
 #include "consolidation_search_base.h"
-#include "search_dialog_sql.h"
 
 class TFrSearchConsoNoQelDru : public TFrSearchConsoBase {
   Q_OBJECT
@@ -25,6 +24,4 @@ class TFrSearchConsoNoQelDru : public TFrSearchConsoBase {
   void FormClose(QObject* sender, framework::CloseAction& action) override;
   void DgSearchGetCellParams(QObject* sender, int row, bool highlight, QColor& background) override;
 
- protected:
-  QString FilterLine(const QString& text) const override;
 };
