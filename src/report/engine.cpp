@@ -521,7 +521,9 @@ class Engine::Impl : public Scope {
         p.cell = cell;
         p.origin = QPointF(o.x + kTextPadding + l.x, o.y + offset + l.baseline);
         p.box = QRectF(o.x + kTextPadding + l.x, o.y + offset + top, l.width, l.height);
-        if (!o.wordWrap || l.width > innerW + kEps || top + l.height > objH + kEps) p.clip = area;
+        // A line that fits its object needs no clip (each clip costs the PDF a saved and restored
+        // graphics state); one wider or lower than the object is cut at its edges.
+        if (l.width > innerW + kEps || l.x < -kEps || top + l.height > objH + kEps) p.clip = area;
         r.items.push_back(p);
       }
       top += l.height;

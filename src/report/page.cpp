@@ -31,12 +31,24 @@ QFont makeLayoutFont(const FontSpec& f) {
 
 QFont layoutFont(const FontSpec& f) {
   // Kept for the whole process (never destroyed: fonts must not outlive the application object).
+  // The last font asked for is asked for again most of the time: it is compared field by field
+  // before the key is built.
   static auto* cache = new QHash<QString, QFont>;
+  static FontSpec* last = new FontSpec;
+  static QFont* lastFont = nullptr;
+  if (lastFont && last->family == f.family && last->size == f.size && last->bold == f.bold && last->italic == f.italic &&
+      last->underline == f.underline)
+    return *lastFont;
   const QString key = fontKey(f);
   auto it = cache->constFind(key);
-  if (it != cache->constEnd()) return it.value();
-  if (cache->size() > 256) cache->clear();
-  return cache->insert(key, makeLayoutFont(f)).value();
+  if (it == cache->constEnd()) {
+    if (cache->size() > 256) cache->clear();
+    it = cache->insert(key, makeLayoutFont(f));
+  }
+  *last = f;
+  if (!lastFont) lastFont = new QFont;
+  *lastFont = it.value();
+  return *lastFont;
 }
 
 double lineHeightMm(const FontSpec& font) {
