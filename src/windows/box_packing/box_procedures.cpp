@@ -105,6 +105,30 @@ QString priceIE(db::Connection& c) {
 
 qint64 lastId(db::Connection& c) { return c.select(QStringLiteral("Select Scope_Identity() As Id")).asInt(QStringLiteral("Id")); }
 
+// The parameters of one document line copied from a box line: the head's id, the line's number and
+// what the box line carries.
+db::Params lineParams(const QString& headField, qint64 head, const QString& recNoField, int recNo, const Line& l) {
+  db::Params d;
+  d.setInt(headField, head);
+  d.setInt(recNoField, recNo);
+  d.setInt(QStringLiteral("Product"), l.product);
+  d.setInt(QStringLiteral("ProductUnits"), l.units);
+  d.setInt(QStringLiteral("Fraction"), l.fraction);
+  d.setFloat(QStringLiteral("Quantity"), l.quantity);
+  d.setInt(QStringLiteral("ProductUnitsPrice"), l.priceUnits);
+  d.setFloat(QStringLiteral("Price"), l.price);
+  d.setFloat(QStringLiteral("Total"), l.total());
+  return d;
+}
+
+// Stamps the number of the document made from the box on the box (`field` is IvNo or TrNo).
+void stampBox(db::Connection& c, const Box& box, const QString& field, const QString& docNo) {
+  db::Params u;
+  u.setInt(QStringLiteral("Id"), box.id);
+  u.setText(field, docNo);
+  c.execute(QStringLiteral("Update BoxNo Set %1 = :%1 Where Id = :Id").arg(field), u);
+}
+
 QString boxNoInput(const db::Params& p) { return embedded::procInput(p, QStringLiteral("BoxNo")).toString().trimmed(); }
 
 }  // namespace
@@ -171,27 +195,15 @@ QString copyBoxNoToIvHd(db::Connection& c, const QString& boxNoIn) {
 
   int rec = 0;
   for (const Line& l : lines) {
-    db::Params d;
-    d.setInt(QStringLiteral("IvHd"), ivHd);
-    d.setInt(QStringLiteral("IvRecNo"), ++rec);
-    d.setInt(QStringLiteral("Product"), l.product);
-    d.setInt(QStringLiteral("ProductUnits"), l.units);
-    d.setInt(QStringLiteral("Fraction"), l.fraction);
-    d.setFloat(QStringLiteral("Quantity"), l.quantity);
-    d.setFloat(QStringLiteral("Price"), l.price);
-    d.setFloat(QStringLiteral("Total"), l.total());
+    db::Params d = lineParams(QStringLiteral("IvHd"), ivHd, QStringLiteral("IvRecNo"), ++rec, l);
     d.setInt(QStringLiteral("Warehouse"), warehouse);
-    d.setInt(QStringLiteral("ProductUnitsPrice"), l.priceUnits);
     c.execute(QStringLiteral("Insert Into IvDt (IvHd, IvRecNo, Product, ProductUnits, Fraction, Quantity, Price, Total, Warehouse, "
                              "ProductUnitsPrice) Values (:IvHd, :IvRecNo, :Product, :ProductUnits, :Fraction, :Quantity, :Price, "
                              ":Total, :Warehouse, :ProductUnitsPrice)"),
               d);
   }
 
-  db::Params u;
-  u.setInt(QStringLiteral("Id"), box.id);
-  u.setText(QStringLiteral("IvNo"), ivNo);
-  c.execute(QStringLiteral("Update BoxNo Set IvNo = :IvNo Where Id = :Id"), u);
+  stampBox(c, box, QStringLiteral("IvNo"), ivNo);
   tx.commit();
   return ivNo;
 }
@@ -236,26 +248,14 @@ QString copyBoxNoToTransFerHd(db::Connection& c, const QString& boxNoIn) {
 
   int rec = 0;
   for (const Line& l : lines) {
-    db::Params d;
-    d.setInt(QStringLiteral("TransferHd"), trHd);
-    d.setInt(QStringLiteral("TrRecNo"), ++rec);
-    d.setInt(QStringLiteral("Product"), l.product);
-    d.setInt(QStringLiteral("ProductUnits"), l.units);
-    d.setInt(QStringLiteral("Fraction"), l.fraction);
-    d.setFloat(QStringLiteral("Quantity"), l.quantity);
-    d.setInt(QStringLiteral("ProductUnitsPrice"), l.priceUnits);
-    d.setFloat(QStringLiteral("Price"), l.price);
-    d.setFloat(QStringLiteral("Total"), l.total());
+    const db::Params d = lineParams(QStringLiteral("TransferHd"), trHd, QStringLiteral("TrRecNo"), ++rec, l);
     c.execute(QStringLiteral("Insert Into TransferDt (TransferHd, TrRecNo, Product, ProductUnits, Fraction, Quantity, "
                              "ProductUnitsPrice, Price, Total) Values (:TransferHd, :TrRecNo, :Product, :ProductUnits, :Fraction, "
                              ":Quantity, :ProductUnitsPrice, :Price, :Total)"),
               d);
   }
 
-  db::Params u;
-  u.setInt(QStringLiteral("Id"), box.id);
-  u.setText(QStringLiteral("TrNo"), trNo);
-  c.execute(QStringLiteral("Update BoxNo Set TrNo = :TrNo Where Id = :Id"), u);
+  stampBox(c, box, QStringLiteral("TrNo"), trNo);
   tx.commit();
   return trNo;
 }
