@@ -9,6 +9,7 @@
 #include "zone_consolidation_fixture.h"
 #include "conso_to_iv_procedure.h"
 #include "lock_holder.h"
+#include "window_input.h"
 #include "zone_consolidation_search.h"
 #include "shipped_forms.h"
 
@@ -137,20 +138,7 @@ TEST_F(ConsolidationReliability, HostileSearchTextsAreMatchedAsOrdinaryCharacter
   texts << QString(20000, QChar(0x0E01));
   for (const QString& text : texts) {
     SCOPED_TRACE(text.left(40).toStdString());
-    int listed = -1;
-    widgets::QueueModalDriver([&](QDialog& d) {
-      auto* s = qobject_cast<TFrSearch*>(&d);
-      ASSERT_NE(s, nullptr);
-      s->Code->setText(text);
-      QTest::keyClick(s->Code, Qt::Key_Return);  // search
-      listed = s->QSearch.active() ? s->QSearch.rowCount() : -1;
-      d.reject();
-    });
-    activate();
-    w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(w->FaGetDocNo1->DocNo, Qt::Key_F5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return widgets::PendingModalDrivers() == 0; }));
-    EXPECT_EQ(listed, 0) << "no consolidation number holds these characters";
+    EXPECT_EQ(reliability::rowsListedBySearch(w->FaGetDocNo1->DocNo, text, [this] { activate(); }), 0) << "no consolidation number holds these characters";
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   }
 }
@@ -158,17 +146,7 @@ TEST_F(ConsolidationReliability, HostileSearchTextsAreMatchedAsOrdinaryCharacter
 TEST_F(ConsolidationReliability, SendDatesOutsideTheCalendarAreRefusedWithAMessage) {
   newDocument();
   enterNumber(QString());
-  for (const char* text : {"31/02/2024", "00/00/0000", "32/01/2024", "01/13/2024", "01/01/10000", "1/1/-5", "' Or 1=1 --"}) {
-    SCOPED_TRACE(text);
-    app.prompts().clear();
-    activate();
-    auto* edit = w->FaGetSendDate->DocDate;
-    edit->setFocus(Qt::TabFocusReason);
-    edit->setText(QString::fromLatin1(text));
-    QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("'%1' is not a valid date").arg(QLatin1String(text))});
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
-  }
+  reliability::expectDatesRefused(app, errors, w->FaGetSendDate->DocDate, [this] { activate(); });
 }
 
 // The company database locked by another process past the busy time-out: Save, Delete and Send
