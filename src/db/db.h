@@ -243,6 +243,11 @@ QString likeContains(const QString& text);
 // Converts a stored value to a date-time (ISO texts of the embedded backend included).
 QDateTime toDateTime(const QVariant& v);
 
+// Whether a value read when a document was opened is still the stored one: nulls equal only nulls,
+// texts compare without trailing blanks, dates as date-times (either backend's form), the rest
+// as numbers.
+bool sameStoredValue(const QVariant& a, const QVariant& b);
+
 // ---- The embedded backend's server side -----------------------------------------------------
 // A server procedure of the embedded backend: reads its inputs from params (names without "@") and
 // writes its outputs and its return value ("Result") back into params. It runs on the caller's

@@ -197,6 +197,14 @@ QString likeContains(const QString& text) {
   return out + QLatin1Char('%');
 }
 
+bool sameStoredValue(const QVariant& a, const QVariant& b) {
+  const bool an = a.isNull() || !a.isValid(), bn = b.isNull() || !b.isValid();
+  if (an || bn) return an == bn;
+  if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) return a.toString().trimmed() == b.toString().trimmed();
+  if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) return toDateTime(a) == toDateTime(b);
+  return a.toDouble() == b.toDouble();
+}
+
 QDateTime toDateTime(const QVariant& v) {
   if (v.isNull() || !v.isValid()) return QDateTime();
   switch (v.typeId()) {

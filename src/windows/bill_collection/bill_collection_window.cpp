@@ -433,18 +433,6 @@ void TFrconsolidate_load::writeDocument(const QString& docNo, const QDate& docDa
   }
 }
 
-namespace {
-
-bool sameValue(const QVariant& a, const QVariant& b) {
-  const bool an = a.isNull() || !a.isValid(), bn = b.isNull() || !b.isValid();
-  if (an || bn) return an == bn;
-  if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) return a.toString().trimmed() == b.toString().trimmed();
-  if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) return db::toDateTime(a) == db::toDateTime(b);
-  return a.toDouble() == b.toDouble();
-}
-
-}  // namespace
-
 QStringList TFrconsolidate_load::changesSinceOpened() {
   QBillAsStored.close();
   QBillAsStored.params.setText(QStringLiteral("Docno"), OpenedDocNo);
@@ -470,14 +458,14 @@ QStringList TFrconsolidate_load::changesSinceOpened() {
       ++removed;
       continue;
     }
-    if (!sameValue(openedRows_.at(r, wDel), now.at(*it, cDel))) {
+    if (!db::sameStoredValue(openedRows_.at(r, wDel), now.at(*it, cDel))) {
       deleted = deleted || now.at(*it, cDel).toString().trimmed() == QLatin1String("Y");
       if (now.at(*it, cDel).toString().trimmed() != QLatin1String("Y")) ++edited;
       continue;
     }
     for (int c = 0; c < now.columns().size(); ++c) {
       const int wc = openedRows_.columnIndex(now.columns()[c]);
-      if (wc < 0 || !sameValue(openedRows_.at(r, wc), now.at(*it, c))) {
+      if (wc < 0 || !db::sameStoredValue(openedRows_.at(r, wc), now.at(*it, c))) {
         ++edited;
         break;
       }

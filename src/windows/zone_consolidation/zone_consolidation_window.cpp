@@ -583,18 +583,6 @@ db::Result TFrConsolidate_Qel_Dru::readStored(db::Query& q, const QString& param
   return r;
 }
 
-namespace {
-
-bool sameValue(const QVariant& a, const QVariant& b) {
-  const bool an = a.isNull() || !a.isValid(), bn = b.isNull() || !b.isValid();
-  if (an || bn) return an == bn;
-  if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) return a.toString().trimmed() == b.toString().trimmed();
-  if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) return db::toDateTime(a) == db::toDateTime(b);
-  return a.toDouble() == b.toDouble();
-}
-
-}  // namespace
-
 QStringList TFrConsolidate_Qel_Dru::changesSinceOpened() {
   QStringList changes;
   if (openedHd_.isEmpty()) return changes;
@@ -604,15 +592,15 @@ QStringList TFrConsolidate_Qel_Dru::changesSinceOpened() {
   if (hd.isEmpty()) return {QStringLiteral("เอกสารไม่มีอยู่ในฐานข้อมูลแล้ว")};
   auto was = [&](const char* c) { return openedHd_.value(QLatin1String(c)); };
   auto now = [&](const char* c) { return hd.value(QLatin1String(c)); };
-  if (!sameValue(was("Delflag"), now("Delflag")))
+  if (!db::sameStoredValue(was("Delflag"), now("Delflag")))
     changes << (hd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y") ? QStringLiteral("เอกสารถูกยกเลิกแล้ว")
                                                                                       : QStringLiteral("สถานะการยกเลิกเอกสารถูกเปลี่ยน"));
-  if (!sameValue(was("Confirm"), now("Confirm")))
+  if (!db::sameStoredValue(was("Confirm"), now("Confirm")))
     changes << (hd.asString(QStringLiteral("Confirm")).trimmed() == QLatin1String("Y") ? QStringLiteral("เอกสารจัดเสร็จแล้ว (ออก Invoice แล้ว)")
                                                                                       : QStringLiteral("สถานะจัดเสร็จของเอกสารถูกเปลี่ยน"));
   QStringList fields;
   for (const char* c : {"DocNo", "DocDate", "SendDate", "CustomerZone", "Carman", "LicensePlate", "Porter1", "Porter2", "Porter3", "Remark"})
-    if (!sameValue(was(c), now(c))) fields << QLatin1String(c);
+    if (!db::sameStoredValue(was(c), now(c))) fields << QLatin1String(c);
   if (!fields.isEmpty()) changes << QStringLiteral("หัวเอกสารถูกแก้ไข : ") + fields.join(QStringLiteral(", "));
 
   // The lines, by their Id.
@@ -635,7 +623,7 @@ QStringList TFrConsolidate_Qel_Dru::changesSinceOpened() {
     bool differs = false;
     for (int c = 0; c < dt.columns().size(); ++c) {
       const int wc = openedDt_.columnIndex(dt.columns()[c]);
-      if (wc < 0 || !sameValue(openedDt_.at(r, wc), dt.at(*it, c))) differs = true;
+      if (wc < 0 || !db::sameStoredValue(openedDt_.at(r, wc), dt.at(*it, c))) differs = true;
     }
     if (!differs) continue;
     const QString ivNo = dt.at(*it, cIvNo).toString().trimmed();
