@@ -9,6 +9,7 @@
 #include <QMutex>
 
 #include "backend.h"
+#include "sqlite_settings.h"
 
 namespace db {
 
@@ -131,19 +132,28 @@ class SqliteBackend final : public Backend {
     };
     QVector<LastText> lastTexts(cols);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
-      QVector<QVariant> row(cols);
+      // Each value is read once and built in its place in the row.
+      QVector<QVariant> row;
+      row.reserve(cols);
       for (int c = 0; c < cols; ++c) {
-        if (sqlite3_column_type(st, c) == SQLITE_TEXT) {
-          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-          const size_t bytes = size_t(sqlite3_column_bytes(st, c));
-          LastText& last = lastTexts[c];
-          if (!last.value.isValid() || last.text.size() != bytes || std::memcmp(last.text.data(), text, bytes) != 0) {
-            last.text.assign(text, bytes);
-            last.value = column(st, c, isDate[c]);
+        switch (sqlite3_column_type(st, c)) {
+          case SQLITE_INTEGER: row.emplace_back(qint64(sqlite3_column_int64(st, c))); break;
+          case SQLITE_FLOAT: row.emplace_back(sqlite3_column_double(st, c)); break;
+          case SQLITE_TEXT: {
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+            const size_t bytes = size_t(sqlite3_column_bytes(st, c));
+            LastText& last = lastTexts[c];
+            if (!last.value.isValid() || last.text.size() != bytes || std::memcmp(last.text.data(), text, bytes) != 0) {
+              last.text.assign(text, bytes);
+              last.value = textValue(text, bytes, isDate[c]);
+            }
+            row.push_back(last.value);
+            break;
           }
-          row[c] = last.value;
-        } else {
-          row[c] = column(st, c, isDate[c]);
+          case SQLITE_BLOB:
+            row.emplace_back(QByteArray(reinterpret_cast<const char*>(sqlite3_column_blob(st, c)), sqlite3_column_bytes(st, c)));
+            break;
+          default: row.emplace_back();
         }
       }
       rows.push_back(std::move(row));
@@ -227,22 +237,14 @@ class SqliteBackend final : public Backend {
     }
   }
 
-  static QVariant column(sqlite3_stmt* st, int c, bool isDate) {
-    switch (sqlite3_column_type(st, c)) {
-      case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(st, c)));
-      case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, c));
-      case SQLITE_TEXT: {
-        QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)), sqlite3_column_bytes(st, c));
-        if (isDate) {
-          QDateTime dt = toDateTime(s);
-          if (dt.isValid()) return dt;
-        }
-        return s;
-      }
-      case SQLITE_BLOB:
-        return QByteArray(reinterpret_cast<const char*>(sqlite3_column_blob(st, c)), sqlite3_column_bytes(st, c));
-      default: return QVariant();
+  // A text value: a date-time when its column is one and the text reads as one.
+  static QVariant textValue(const char* text, size_t bytes, bool isDate) {
+    QString s = QString::fromUtf8(text, qsizetype(bytes));
+    if (isDate) {
+      QDateTime dt = toDateTime(s);
+      if (dt.isValid()) return dt;
     }
+    return s;
   }
 
   static constexpr size_t kCacheSize = 48;
@@ -305,7 +307,7 @@ std::unique_ptr<Backend> openSqliteBackend(const Connection& conn, const QString
   sqlite3_busy_timeout(h, ok ? timeout : 15000);
   sqlite3_extended_result_codes(h, 0);
   int changes = 0;
-  backend->run(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"), {}, &changes);
+  backend->run(QString::fromLatin1(kSqliteHandleSettings), {}, &changes);
   QVector<SqliteOpenHook> hooks;
   {
     QMutexLocker lock(&registryMutex());
