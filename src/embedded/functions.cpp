@@ -8,6 +8,7 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace embedded {
 
@@ -108,54 +109,102 @@ QDateTime parseServerDateText(const QString& text) {
 namespace {
 
 // Digits of v with thousands separators, between minDec and maxDec decimals; with minInt 0 a zero
-// integer part writes no digit (".5"), and 0 itself writes nothing.
-QString grouped(double v, int minDec, int maxDec, int minInt) {
-  QString s = QString::number(std::fabs(v), 'f', maxDec);
-  QString intPart = s, frac;
-  const int dot = s.indexOf(QLatin1Char('.'));
-  if (dot >= 0) {
-    intPart = s.left(dot);
-    frac = s.mid(dot + 1);
+// integer part writes no digit (".5"), and 0 itself writes nothing. Appended to out. It runs for
+// every row of a large list (the stock of each line), so it works on bytes, without strings
+// in between.
+void appendGrouped(QString& out, double v, int minDec, int maxDec, int minInt) {
+  // A whole number (most quantities are) is written here; any other is rounded as QString::number
+  // rounds (an exact half away from zero).
+  const double a = std::fabs(v);
+  char whole[32];
+  QByteArray written;
+  const char* digits = whole;
+  int n = 0;
+  if (a < 1e15 && a == std::floor(a) && maxDec <= 12) {
+    char reversed[20];
+    int k = 0;
+    for (qint64 i = qint64(a); k == 0 || i > 0; i /= 10) reversed[k++] = char('0' + i % 10);
+    while (k > 0) whole[n++] = reversed[--k];
+    if (maxDec > 0) {
+      whole[n++] = '.';
+      for (int d = 0; d < maxDec; ++d) whole[n++] = '0';
+    }
+  } else {
+    written = QByteArray::number(a, 'f', maxDec);
+    digits = written.constData();
+    n = int(written.size());
   }
-  while (frac.size() > minDec && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
-  if (intPart == QLatin1String("0") && minInt == 0) intPart.clear();
-  QString g;
-  for (int i = 0; i < intPart.size(); ++i) {
-    if (i > 0 && (intPart.size() - i) % 3 == 0) g += QLatin1Char(',');
-    g += intPart[i];
+  if (n + n / 3 + 2 > 600) return;  // no double is written that long with up to six decimals
+  const char* dot = static_cast<const char*>(std::memchr(digits, '.', size_t(n)));
+  int intLen = dot ? int(dot - digits) : n;
+  const char* frac = dot ? dot + 1 : digits + n;
+  int fracLen = dot ? n - intLen - 1 : 0;
+  while (fracLen > minDec && frac[fracLen - 1] == '0') --fracLen;
+  if (intLen == 1 && digits[0] == '0' && minInt == 0) intLen = 0;
+  char text[600];
+  int t = 0;
+  if (v < 0 && intLen + fracLen > 0) text[t++] = '-';
+  for (int i = 0; i < intLen; ++i) {
+    if (i > 0 && (intLen - i) % 3 == 0) text[t++] = ',';
+    text[t++] = digits[i];
   }
-  if (!frac.isEmpty()) g += QLatin1Char('.') + frac;
-  if (v < 0 && !g.isEmpty()) g.prepend(QLatin1Char('-'));
-  return g;
+  if (fracLen > 0) {
+    text[t++] = '.';
+    std::memcpy(text + t, frac, size_t(fracLen));
+    t += fracLen;
+  }
+  out.append(QLatin1StringView(text, t));
 }
 
-QString quantityFormat(double v, int decimals) {
-  // " #,###,###.###### " or " #,###,##0.00 " (decimals given)
-  return decimals > 0 ? QLatin1Char(' ') + grouped(v, decimals, decimals, 1) + QLatin1Char(' ')
-                      : QLatin1Char(' ') + grouped(v, 0, 6, 0) + QLatin1Char(' ');
+// " #,###,###.###### " or " #,###,##0.00 " (decimals given)
+void appendQuantity(QString& out, double v, int decimals) {
+  out.append(QLatin1Char(' '));
+  if (decimals > 0) appendGrouped(out, v, decimals, decimals, 1);
+  else appendGrouped(out, v, 0, 6, 0);
+  out.append(QLatin1Char(' '));
+}
+
+void appendUnit(QString& out, const UnitText& u, const QString& name) {
+  out.append(u.unitLeft);
+  out.append(name);
+  out.append(u.unitRight);
 }
 
 }  // namespace
 
 QString quantityInUnits(const UnitText& u, double qty) {
-  QString sign;
-  if (qty < 0) {
-    sign = QStringLiteral("- ");
-    qty = -qty;
-  }
-  if (!u.found) return QString(quantityFormat(qty, u.onhandDecimal) + QStringLiteral("ERROR")).trimmed();
-  const QString large = u.unitLeft + u.largeName + u.unitRight;
+  const bool negative = qty < 0;
+  if (negative) qty = -qty;
   QString text;
+  text.reserve(64);
+  if (!u.found) {  // written without its sign
+    appendQuantity(text, qty, u.onhandDecimal);
+    text.append(QLatin1String("ERROR"));
+    return text.trimmed();
+  }
+  if (negative) text.append(QLatin1String("- "));
+  const qsizetype empty = text.size();
   if (u.largeFraction == 1) {
-    text = quantityFormat(qty, u.onhandDecimal) + large;
+    appendQuantity(text, qty, u.onhandDecimal);
+    appendUnit(text, u, u.largeName);
   } else {
     const double whole = std::trunc(qty / std::max(u.largeFraction, 1));
-    if (whole != 0) text = grouped(whole, 0, 0, 1) + QLatin1Char(' ') + large;
+    if (whole != 0) {
+      appendGrouped(text, whole, 0, 0, 1);
+      text.append(QLatin1Char(' '));
+      appendUnit(text, u, u.largeName);
+    }
     const double rest = qty - whole * u.largeFraction;
-    if (std::fabs(rest) > 1e-9) text += quantityFormat(std::fabs(rest), u.onhandDecimal) + u.unitLeft + u.smallName + u.unitRight;
+    if (std::fabs(rest) > 1e-9) {
+      appendQuantity(text, std::fabs(rest), u.onhandDecimal);
+      appendUnit(text, u, u.smallName);
+    }
   }
-  if (text.isEmpty()) text = QStringLiteral("0 ") + large;
-  return QString(sign + text).trimmed();
+  if (text.size() == empty) {
+    text.append(QLatin1String("0 "));
+    appendUnit(text, u, u.largeName);
+  }
+  return text.trimmed();
 }
 
 // ---- SQL functions --------------------------------------------------------------------------

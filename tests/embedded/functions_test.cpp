@@ -111,6 +111,8 @@ TEST(EmbeddedFunctions, QuantityInUnitsWritesLargeAndSmallUnits) {
       {&twoDecimals, 30, "2 box 6.00 pcs"},
       {&single, 1234.25, "1,234.25 pcs"},
       {&none, 30, "30 ERROR"},
+      {&none, -30, "30 ERROR"},  // a product without units: the quantity without its sign
+      {&twoDecimals, 12000 * 12 + 1234.5, "12,102 box 10.50 pcs"},
   };
   for (const auto& k : cases) EXPECT_EQ(embedded::quantityInUnits(*k.u, k.qty), QString::fromUtf8(k.text)) << k.qty << " " << k.text;
 }
