@@ -455,13 +455,15 @@ int DbGrid::contentWidth(int column, int rows) const {
   const int n = std::min(rows, model_->rowCount());
   for (int r = 0; r < n; ++r) {
     QString text = model_->data(model_->index(r, column), Qt::DisplayRole).toString();
-    if (text.isEmpty() || seen.contains(text)) continue;
-    seen.insert(text);
+    if (text.isEmpty()) continue;
     const int len = spacing(text);
     // Texts as long as the shortest one kept are kept too (their widths may differ), up to a few
-    // times the number.
+    // times the number. A text too short now stays too short (the shortest length kept only
+    // grows), so it is left out before it is looked up among those seen.
     if (longest.size() >= kCandidates && len < longest.back().first) continue;
     if (longest.size() >= 4 * kCandidates && len == longest.back().first) continue;
+    if (seen.contains(text)) continue;
+    seen.insert(text);
     auto at = std::find_if(longest.begin(), longest.end(), [len](const auto& e) { return e.first < len; });
     longest.insert(at, {len, std::move(text)});
     while (longest.size() > kCandidates && longest.back().first < longest[kCandidates - 1].first) longest.removeLast();

@@ -426,12 +426,13 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
     if (name == QLatin1String("ID") || name == QLatin1String("CONSOLIDATEHD")) continue;
     from[i] = QLoad.columnIndex(to[i]);
   }
+  // The values are moved: the list of due lines is closed right after.
   auto& rows = QConsoDt.rows();
   rows.reserve(rows.size() + QLoad.rowCount());
-  for (const auto& src : QLoad.rows()) {
+  for (auto& src : QLoad.rows()) {
     QVector<QVariant> row(to.size());
     for (int i = 0; i < to.size(); ++i)
-      if (from[i] >= 0) row[i] = src[from[i]];
+      if (from[i] >= 0) row[i] = std::move(src[from[i]]);
     rows.push_back(std::move(row));
   }
   QLoad.close();
