@@ -23,6 +23,7 @@
 #include "error_reporter.h"
 #include "modal.h"
 #include "bench_support.h"
+#include "sqlite_settings.h"
 
 namespace {
 
@@ -30,6 +31,11 @@ constexpr int kScale = 100;
 constexpr int kLines = 5000;
 using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+// Paints what the window has left to paint, as the event loop does next. Code that repaints at
+// once (the total weight's label) has the whole window's changes painted then, the grid's rows
+// among them; the grid is not painted a second time, which the user never sees either.
+void paintPending(QWidget* window) { QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest); }
 
 struct Run {
   testsupport::AppFixture app{[] {
@@ -112,7 +118,7 @@ struct Run {
   }
   void load() {
     w->BLoad->click();
-    w->DgDt->viewport()->repaint();
+    paintPending(w.get());
   }
 };
 
@@ -125,12 +131,27 @@ Run& run() {
   return *theRun();
 }
 
+// The floor's handle, opened as the program opens its connections (without SQLite's lock, with the
+// same settings and page cache) and with the server functions the statement calls.
+struct FloorHandle {
+  sqlite3* h = nullptr;
+  explicit FloorHandle(const QString& file) {
+    sqlite3_open_v2(file.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (sqlite3_exec(h, db::kSqliteHandleSettings, nullptr, nullptr, nullptr) != SQLITE_OK)
+      throw std::runtime_error(sqlite3_errmsg(h));
+    embedded::registerServerFunctions(h);
+  }
+  ~FloorHandle() {
+    while (sqlite3_stmt* kept = sqlite3_next_stmt(h, nullptr)) sqlite3_finalize(kept);  // the server functions'
+    sqlite3_close_v2(h);
+  }
+  FloorHandle(const FloorHandle&) = delete;
+  FloorHandle& operator=(const FloorHandle&) = delete;
+};
+
 // The bare due-lines SELECT through sqlite3 alone: milliseconds of one run (wall clock), and in
 // *cpuMs the processor time of the run.
-double floorOnce(const QString& file, qint64 zone, const QDate& day, int* rows, double* cpuMs = nullptr) {
-  sqlite3* h = nullptr;
-  sqlite3_open_v2(file.toUtf8().constData(), &h, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);  // as the program opens
-  embedded::registerServerFunctions(h);
+double floorOnce(sqlite3* h, qint64 zone, const QDate& day, int* rows, double* cpuMs = nullptr) {
   const QByteArray text = consolidation::sql::QLoad().sqlite.toUtf8();
   const QByteArray date = day.toString(QStringLiteral("yyyy-MM-dd 00:00:00")).toUtf8();
   const auto start = Clock::now();
@@ -154,21 +175,23 @@ double floorOnce(const QString& file, qint64 zone, const QDate& day, int* rows, 
   sqlite3_finalize(st);
   const double ms = msSince(start);
   if (cpuMs) *cpuMs = (bench::threadCpuSeconds() - cpuStart) * 1000.0;
-  while (sqlite3_stmt* kept = sqlite3_next_stmt(h, nullptr)) sqlite3_finalize(kept);  // the server functions'
-  sqlite3_close_v2(h);
   *rows = n;
   return ms;
 }
 
-// The best of five runs of the floor, wall clock and processor time.
+// The best of five runs of the floor, wall clock and processor time, on one handle whose page cache
+// was filled by a first run: the window's connection has read the zone's lines before it loads them
+// (when the benchmark looked for the largest zone, and in the rounds before), so both run warm.
 double floorMs(int* rows, double* cpuMs) {
   Run& r = run();
-  const QString file = db::embeddedDatabaseFile(r.app.site().folder(), r.app.site().companyDatabase());
+  const FloorHandle f(db::embeddedDatabaseFile(r.app.site().folder(), r.app.site().companyDatabase()));
+  const QDate day = r.app.dm().ServerTime().date();
+  floorOnce(f.h, r.largestZoneId, day, rows);
   double best = 1e300;
   *cpuMs = 1e300;
   for (int i = 0; i < 5; ++i) {
     double cpu = 0;
-    best = std::min(best, floorOnce(file, r.largestZoneId, r.app.dm().ServerTime().date(), rows, &cpu));
+    best = std::min(best, floorOnce(f.h, r.largestZoneId, day, rows, &cpu));
     *cpuMs = std::min(*cpuMs, cpu);
   }
   return best;
@@ -176,10 +199,12 @@ double floorMs(int* rows, double* cpuMs) {
 
 void BM_DueLinesFloor_sqlite3(benchmark::State& state) {
   Run& r = run();
-  const QString file = db::embeddedDatabaseFile(r.app.site().folder(), r.app.site().companyDatabase());
+  const FloorHandle f(db::embeddedDatabaseFile(r.app.site().folder(), r.app.site().companyDatabase()));
+  const QDate day = r.app.dm().ServerTime().date();
   int rows = 0;
+  floorOnce(f.h, r.largestZoneId, day, &rows);
   for (auto _ : state) {
-    const double ms = floorOnce(file, r.largestZoneId, r.app.dm().ServerTime().date(), &rows);
+    const double ms = floorOnce(f.h, r.largestZoneId, day, &rows);
     state.SetIterationTime(ms / 1000.0);
   }
   state.counters["rows"] = rows;
@@ -228,7 +253,7 @@ void BM_OpenStoredDocument5000(benchmark::State& state) {
     state.ResumeTiming();
     bench::ProfileScope profile;
     r.leaveNumber(r.storedDocNo);
-    r.w->DgDt->viewport()->repaint();
+    paintPending(r.w.get());
   }
   state.counters["rows"] = r.w->QConsoDt.rowCount();
   if (r.w->IsNewDocument) state.SkipWithError("the stored document was not opened");
