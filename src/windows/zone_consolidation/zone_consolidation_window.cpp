@@ -426,13 +426,26 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
     if (name == QLatin1String("ID") || name == QLatin1String("CONSOLIDATEHD")) continue;
     from[i] = QLoad.columnIndex(to[i]);
   }
-  // The values are moved: the list of due lines is closed right after.
+  // The values are moved: the list of due lines is closed right after. When the due lines have the
+  // document's columns after its leading empty ones, in the same order (the statements are written
+  // so), each row is the empty fields followed by the due line's values.
+  int lead = 0;
+  while (lead < from.size() && from[lead] < 0) ++lead;
+  bool shifted = to.size() - lead == QLoad.columns().size();
+  for (int i = lead; shifted && i < to.size(); ++i) shifted = from[i] == i - lead;
   auto& rows = QConsoDt.rows();
   rows.reserve(rows.size() + QLoad.rowCount());
   for (auto& src : QLoad.rows()) {
-    QVector<QVariant> row(to.size());
-    for (int i = 0; i < to.size(); ++i)
-      if (from[i] >= 0) row[i] = std::move(src[from[i]]);
+    QVector<QVariant> row;
+    if (shifted) {
+      row.reserve(to.size());
+      row.resize(lead);
+      row.append(std::move(src));
+    } else {
+      row.resize(to.size());
+      for (int i = 0; i < to.size(); ++i)
+        if (from[i] >= 0) row[i] = std::move(src[from[i]]);
+    }
     rows.push_back(std::move(row));
   }
   QLoad.close();
