@@ -1,6 +1,7 @@
 #include "xml/xml_scanner.h"
 
 #include "textutil/cp874.h"
+#include "xml/byte_scanner.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +71,9 @@ struct TXmlScanner::Impl {
   QXmlStreamReader reader;
   QString source;
   std::optional<Token> pushedBack;
+  // Most documents are read by the byte scanner; the reader reads the others from their start.
+  detail::ByteScanner byteScanner;
+  bool byBytes = false;
   bool loaded = false;
   bool finished = false;
 
@@ -144,23 +148,32 @@ void TXmlScanner::loadFromData(const QByteArray& data, const QString& sourceName
   d_->source = sourceName;
   d_->loaded = true;
   d_->bytes = data;
-  d_->reader.setNamespaceProcessing(false);
+  kind_ = PartKind::None;
+  name_.clear();
+  content_.clear();
+  attributes_.clear();
   const QString encoding = declaredEncoding(data);
-  if (!encoding.isEmpty() && textutil::isCp874Name(encoding)) {
+  const bool cp874 = !encoding.isEmpty() && textutil::isCp874Name(encoding);
+  d_->byBytes = !cp874 && detail::readerChoice() == detail::ReaderChoice::Fastest &&
+                detail::ByteScanner::accepts(data);
+  detail::noteDocumentReadByBytes(d_->byBytes);
+  if (d_->byBytes) {
+    d_->byteScanner.start(d_->bytes);
+    return;
+  }
+  d_->reader.setNamespaceProcessing(false);
+  if (cp874) {
     // Decoded here: the code page is not one every Qt build can decode.
     d_->decoded = textutil::decodeCp874(data);
     d_->reader.addData(d_->decoded);
   } else {
     d_->reader.addData(d_->bytes);  // UTF-8 by default; the reader skips a byte-order mark
   }
-  kind_ = PartKind::None;
-  name_.clear();
-  content_.clear();
-  attributes_.clear();
 }
 
 bool TXmlScanner::next() {
   if (!d_->loaded) throw XmlError(QStringLiteral("No XML document loaded"));
+  if (d_->byBytes) return d_->byteScanner.next(normalize_, kind_, name_, content_, attributes_);
   if (d_->finished) {
     kind_ = PartKind::EndOfDocument;
     content_.clear();

@@ -1,8 +1,11 @@
 #include "xml/xml_scanner.h"
 
+#include "xml/byte_scanner.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace xml;
@@ -146,6 +149,169 @@ INSTANTIATE_TEST_SUITE_P(
                               "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
                               "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">]><a>&e;&e;&e;&e;&e;&e;&e;&e;</a>",
                               1, -1}));
+
+// ---- The byte scanner against the stream reader ----
+//
+// A document is read by the byte scanner when it is UTF-8 in the forms it knows; every other one is
+// handed to the stream reader from its start. Either way the parts and the errors are the reader's.
+
+// Every part with the name, content and attributes the scanner shows after it, then the error; one
+// line each.
+std::string everything(const QByteArray& data, bool normalize, detail::ReaderChoice choice, bool* byBytes = nullptr) {
+  detail::setReaderChoice(choice);
+  QStringList out;
+  TXmlScanner s;
+  s.setNormalize(normalize);
+  try {
+    s.loadFromData(data, QStringLiteral("orders.xml"));
+    if (byBytes) *byBytes = detail::lastDocumentReadByBytes();
+    while (s.next()) {
+      QString part = QStringLiteral("%1 %2=%3").arg(int(s.partKind())).arg(s.currentName(), s.currentContent());
+      for (const auto& a : s.attributes()) part += QStringLiteral(" [%1=%2]").arg(a.first, a.second);
+      out << part;
+    }
+    out << QStringLiteral("end %1").arg(int(s.partKind()));
+  } catch (const XmlError& e) {
+    out << QStringLiteral("error %1:%2 %3").arg(e.line()).arg(e.column()).arg(e.message());
+  }
+  detail::setReaderChoice(detail::ReaderChoice::Fastest);
+  return out.join(u'\n').toStdString();
+}
+
+struct PathCase {
+  const char* what;
+  QByteArray xml;
+  bool byBytes;  // read by the byte scanner, or handed to the stream reader
+};
+
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.what; }
+
+class ByteScannerAgainstReader : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(ByteScannerAgainstReader, SamePartsAndErrors) {
+  const PathCase& c = GetParam();
+  for (const bool normalize : {true, false}) {
+    bool byBytes = false;
+    const std::string fast = everything(c.xml, normalize, detail::ReaderChoice::Fastest, &byBytes);
+    const std::string reader = everything(c.xml, normalize, detail::ReaderChoice::StreamReaderOnly);
+    EXPECT_EQ(fast, reader) << "normalise " << normalize;
+    EXPECT_EQ(byBytes, c.byBytes) << "normalise " << normalize;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Constructs, ByteScannerAgainstReader,
+    ::testing::Values(
+        PathCase{"elements and text", "<orders><order><id>17</id><e/></order></orders>", true},
+        PathCase{"indentation, Windows line ends", "<a>\r\n <b> x \r\n y </b>\r\n <c>\r</c>\n</a>\r\n", true},
+        PathCase{"a byte-order mark", "\xEF\xBB\xBF<a>x</a>", true},
+        PathCase{"the declaration", "<?xml version=\"1.0\"?><a/>", true},
+        PathCase{"the declaration with encoding and standalone",
+                 "<?xml version='1.0' encoding='utf-8' standalone='no' ?>\n<a>x</a>", true},
+        PathCase{"a byte-order mark and the declaration", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>", true},
+        PathCase{"attributes, both quotes, blanks around =", "<a id=\"7\" zone = 'Z 1' q='\"' r=\"'\"><b x=\"\"/></a>", true},
+        PathCase{"attribute blanks become spaces", "<a x=\"1\r\n2\t3\n4\r5\" y=\" y \"/>", true},
+        PathCase{"references in attributes", "<a x=\"&lt;&amp;&gt;&apos;&quot;&#13;&#10;&#x0E01;&amp;lt;\"/>", true},
+        PathCase{"the five entities", "<a>&lt;b&gt; &amp;amp; &apos;&quot;</a>", true},
+        PathCase{"character references", "<a>&#65;&#x42;&#x0E01;&#x1F600;&#0065;&#x10FFFF;&#13;&#9;&#32; x&#10;</a>", true},
+        PathCase{"UTF-8 text of every length", "<a>\xC3\xA9 \xE0\xB8\x81 \xF0\x9F\x98\x80 \xEF\xBF\xBD</a>", true},
+        PathCase{"CDATA joins the text around it", "<a>x <![CDATA[<b>&amp;\r\n]]> y<![CDATA[]]></a>", true},
+        PathCase{"an empty CDATA section alone", "<a><![CDATA[]]></a>", true},
+        PathCase{"CDATA of blanks only", "<a> <![CDATA[ \n ]]> </a>", true},
+        PathCase{"comments", "<!-- a --><a>x<!---->y<!-- b\r\nc- --></a><!--end-->", true},
+        PathCase{"processing instructions", "<?style x?><a><?pi   data  x?y ?>t<?p?><?q \r\n?></a><?after?>", true},
+        PathCase{"names with prefixes, digits, dots and dashes", "<w:Order><a.b-c_1 p:x=\"1\"/></w:Order >", true},
+        PathCase{"text after an end tag", "<a><b>1</b>tail</a>", true},
+        PathCase{"']]' without '>' and '>' alone", "<a>]] x>y a]]b</a>", true},
+
+        // Handed over: the reader reads these from the start.
+        PathCase{"a document type declaration", "<!DOCTYPE a [<!ENTITY e \"v\">]><a>&e;</a>", false},
+        PathCase{"another encoding", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xE9</a>", false},
+        PathCase{"code page 874", "<?xml version=\"1.0\" encoding=\"TIS-620\"?><a>\xCA\xC1</a>", false},
+        PathCase{"UTF-16", QByteArray("\xFF\xFE<\0a\0/\0>\0", 10), false},
+        PathCase{"invalid UTF-8 after the root", "<a>x</a>\xFF", false},
+        PathCase{"an overlong UTF-8 sequence", "<a>\xC0\xAF</a>", false},
+        PathCase{"a surrogate in UTF-8", "<a>\xED\xA0\x80</a>", false},
+        PathCase{"a control character", "<a>\x01</a>", false},
+        PathCase{"U+FFFE", "<a>\xEF\xBF\xBE</a>", false},
+        PathCase{"version 1.1", "<?xml version=\"1.1\"?><a/>", false},
+        PathCase{"standalone before encoding", "<?xml version=\"1.0\" standalone=\"no\" encoding=\"UTF-8\"?><a/>", false},
+        PathCase{"blanks before the declaration", " <?xml version=\"1.0\"?><a/>", false},
+        PathCase{"a non-ASCII name", "<a\xC3\xA9>x</a\xC3\xA9>", false},
+        PathCase{"a name of three parts", "<a:b:c/>", false},
+        PathCase{"a namespace declaration", "<a xmlns:p=\"u\"><p:b/></a>", false},
+        PathCase{"an undeclared entity", "<a>&nbsp;</a>", false},
+        PathCase{"an invalid character reference", "<a>&#0;</a>", false},
+        PathCase{"a surrogate character reference", "<a>&#xD800;</a>", false},
+        PathCase{"an upper-case X reference", "<a>&#X41;</a>", false},
+        PathCase{"a reference without ';'", "<a>&amp</a>", false},
+        PathCase{"']]>' in text", "<a>x]]>y</a>", false},
+        PathCase{"']' from a reference before ']>'", "<a>&#93;]></a>", false},
+        PathCase{"'--' inside a comment", "<a><!-- a--b --></a>", false},
+        PathCase{"a comment ending '--->'", "<a><!-- a ---></a>", false},
+        PathCase{"a PI named xml", "<a><?XmL x?></a>", false},
+        PathCase{"a repeated attribute", "<a x=\"1\" x=\"2\"/>", false},
+        PathCase{"attributes without a blank between", "<a x=\"1\"y=\"2\"/>", false},
+        PathCase{"'<' in an attribute", "<a x=\"<\"/>", false},
+        PathCase{"a mismatched end tag", "<a>\n<b>text</a>", false},
+        PathCase{"an end tag longer than the start tag", "<a></ab>", false},
+        PathCase{"a truncated file", "<orders>\n<order><id>1</id>", false},
+        PathCase{"an empty file", "", false},
+        PathCase{"blanks only", " \n ", false},
+        PathCase{"a declaration only", "<?xml version=\"1.0\"?>", false},
+        PathCase{"two root elements", "<a/><b/>", false},
+        PathCase{"text outside the root", "<a/>x", false},
+        PathCase{"CDATA outside the root", "<![CDATA[x]]><a/>", false}));
+
+TEST(ByteScanner, NamesThatRepeatAndManyDifferentNames) {
+  // More different names than the scanner keeps, each coming back, with attributes.
+  QByteArray xml = "<root>";
+  for (int round = 0; round < 3; ++round)
+    for (int i = 0; i < 150; ++i)
+      xml += "<n" + QByteArray::number(i) + " k" + QByteArray::number(i % 7) + "=\"" + QByteArray::number(round) +
+             "\">" + QByteArray::number(i * round) + "</n" + QByteArray::number(i) + ">\n";
+  xml += "</root>";
+  bool byBytes = false;
+  const std::string fast = everything(xml, true, detail::ReaderChoice::Fastest, &byBytes);
+  EXPECT_TRUE(byBytes);
+  EXPECT_EQ(fast, everything(xml, true, detail::ReaderChoice::StreamReaderOnly));
+  EXPECT_EQ(std::count(fast.begin(), fast.end(), '\n') + 1, 3 * 150 * 3 + 3);
+}
+
+TEST(ByteScanner, ContentKeptByTheCallerDoesNotChange) {
+  // The scanner writes each content part into the same text where it can; a copy the caller keeps
+  // must stay as it was.
+  TXmlScanner s;
+  s.loadFromData("<a><b>first</b><b>2nd</b><b> third  one </b><b>x<![CDATA[y]]></b><c k=\"v\"/></a>");
+  ASSERT_TRUE(detail::lastDocumentReadByBytes());
+  QStringList kept;
+  QList<QPair<QString, QString>> attributes;
+  while (s.next()) {
+    if (s.partKind() == PartKind::Content) kept << s.currentContent();
+    if (s.partKind() == PartKind::EmptyTag) attributes = s.attributes();
+  }
+  EXPECT_EQ(kept, (QStringList{QStringLiteral("first"), QStringLiteral("2nd"), QStringLiteral("third one"),
+                               QStringLiteral("xy")}));
+  ASSERT_EQ(attributes.size(), 1);
+  EXPECT_EQ(attributes[0], qMakePair(QStringLiteral("k"), QStringLiteral("v")));
+}
+
+TEST(ByteScanner, ALoadedScannerStartsAfresh) {
+  // The second document is read from its own start, whichever reader read the first one.
+  TXmlScanner s;
+  for (const QByteArray& first : {QByteArray("<x><y>1"), QByteArray("<x><y>1</y></x>"), QByteArray("<!DOCTYPE x><x/>")}) {
+    s.loadFromData(first);
+    try {
+      s.next();
+      s.next();
+    } catch (const XmlError&) {
+    }
+    s.loadFromData("<a>x</a>");
+    QStringList parts;
+    while (s.next()) parts << s.currentName() + u'=' + s.currentContent();
+    EXPECT_EQ(parts, (QStringList{QStringLiteral("a="), QStringLiteral("a=x"), QStringLiteral("a=")})) << first.constData();
+  }
+}
 
 TEST(Scanner, ReadsAFileAndNamesAnUnreadableOne) {
   QTemporaryDir dir;
