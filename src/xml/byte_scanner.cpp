@@ -618,9 +618,9 @@ bool ByteScanner::contentRun(bool normalize, QString& content) {
     }
   }
   p_ = q;
-  if (normalize && changed) {
-    o = normalizeInPlace(begin, o);
-    if (o == begin) return false;
+  if (normalize) {
+    if (changed) o = normalizeInPlace(begin, o);
+    if (o == begin) return false;  // blanks only, before a comment or a processing instruction
   }
   buffer_.truncate(o - begin);
   content = buffer_;

@@ -219,6 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"an empty CDATA section alone", "<a><![CDATA[]]></a>", true},
         PathCase{"CDATA of blanks only", "<a> <![CDATA[ \n ]]> </a>", true},
         PathCase{"comments", "<!-- a --><a>x<!---->y<!-- b\r\nc- --></a><!--end-->", true},
+        PathCase{"blanks before a comment and a PI inside an element",
+                 "<a>\n <!-- c -->\n <?p x?>\r\n <b/> <!---->x\n</a>", true},
         PathCase{"processing instructions", "<?style x?><a><?pi   data  x?y ?>t<?p?><?q \r\n?></a><?after?>", true},
         PathCase{"names with prefixes, digits, dots and dashes", "<w:Order><a.b-c_1 p:x=\"1\"/></w:Order >", true},
         PathCase{"text after an end tag", "<a><b>1</b>tail</a>", true},
