@@ -1,6 +1,8 @@
 // Preparing a 2,000-row report with a group footer and exporting it to PDF, beside a bare loop
 // that draws the same strings at the same places with QPainter into QPdfWriter. Reports pages per
-// second for both and the ratio of their times (goal: the report takes at most twice the bare loop).
+// second for both and the ratio of their processor times (goal: the report takes at most 1.3 times
+// the bare loop; scripts/bench prints the same ratio).
+#include "bench_support.h"
 #include "db/db.h"
 #include "report/export.h"
 #include "report/page.h"
@@ -77,7 +79,17 @@ Site& site() {
 void BM_ReportPrepareAndPdf(benchmark::State& state) {
   const QString pdf = site().dir.filePath(QStringLiteral("report.pdf"));
   int pages = 0;
+  {
+    // One run before the measured ones, as the bare loop prepares its copy before its loop: the
+    // font database is loaded and the texts laid out once for both.
+    report::Report r;
+    r.setConnection(*site().conn);
+    r.loadFromFile(site().templatePath);
+    r.prepare();
+    r.exportPdf(pdf);
+  }
   for (auto _ : state) {
+    bench::ProfileScope profile;
     report::Report r;
     r.setConnection(*site().conn);
     r.loadFromFile(site().templatePath);
@@ -94,6 +106,7 @@ BENCHMARK(BM_ReportPrepareAndPdf)->Unit(benchmark::kMillisecond)->UseRealTime()-
 void BM_ReportPrepare(benchmark::State& state) {
   int pages = 0;
   for (auto _ : state) {
+    bench::ProfileScope profile;
     report::Report r;
     r.setConnection(*site().conn);
     r.loadFromFile(site().templatePath);
@@ -113,6 +126,7 @@ void BM_BareQPainterPdf(benchmark::State& state) {
   const report::PreparedReport& prepared = r.prepared();
   const QString pdf = site().dir.filePath(QStringLiteral("bare.pdf"));
   for (auto _ : state) {
+    bench::ProfileScope profile;
     QPdfWriter writer(pdf);
     writer.setResolution(1200);
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -137,17 +151,20 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (run.run_type == Run::RT_Iteration) {
+        times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  double find(const std::string& prefix) const {
-    for (const auto& [name, t] : times) {
+  static double find(const std::map<std::string, double>& in, const std::string& prefix) {
+    for (const auto& [name, t] : in) {
       if (name.rfind(prefix, 0) == 0) return t;
     }
     return 0;
   }
-  std::map<std::string, double> times;
+  std::map<std::string, double> times, cpuTimes;
 };
 
 }  // namespace
@@ -158,11 +175,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double reportTime = reporter.find("BM_ReportPrepareAndPdf");
-  const double bareTime = reporter.find("BM_BareQPainterPdf");
-  if (reportTime > 0 && bareTime > 0) {
-    const double ratio = reportTime / bareTime;
-    std::cout << "report / bare QPainter time: " << ratio << " (goal <= 2) " << (ratio <= 2.0 ? "met" : "NOT met") << std::endl;
+  const double reportCpu = RatioReporter::find(reporter.cpuTimes, "BM_ReportPrepareAndPdf");
+  const double bareCpu = RatioReporter::find(reporter.cpuTimes, "BM_BareQPainterPdf");
+  if (reportCpu > 0 && bareCpu > 0) {
+    const double ratio = reportCpu / bareCpu;
+    const double wall = RatioReporter::find(reporter.times, "BM_ReportPrepareAndPdf") / RatioReporter::find(reporter.times, "BM_BareQPainterPdf");
+    std::cout << "report / bare QPainter, processor time: " << ratio << " (goal <= 1.3) " << (ratio <= 1.3 ? "met" : "NOT met")
+              << "; wall clock: " << wall << std::endl;
   }
   benchmark::Shutdown();
   return 0;

@@ -15,6 +15,9 @@ namespace {
 
 constexpr double kEps = 1e-6;
 constexpr double kTextPadding = 0.5;  // mm, left and right inside a text object
+// How far inside its object the ink of a line must stay to be drawn without a clip: a clip closer to
+// the glyphs than a pixel of a coarse screen could still change the shading of their edge pixels.
+constexpr double kInkMargin = 0.25;  // mm
 constexpr int kMaxPages = 20000;
 constexpr qint64 kMaxRowCount = 1000000;
 
@@ -103,6 +106,10 @@ class Engine::Impl : public Scope {
     const DatasetDef* def = nullptr;
     db::Result result;
     bool open = false;
+    // Upper-cased field name -> column, so that a field named on every row is found without
+    // upper-casing its name again; built from the result's columns (the first of equal names wins).
+    QHash<QString, int> columnByUpper;
+    qsizetype columnsIndexed = -1;
   };
 
   enum class AggFunc { Sum, Count, Avg, Min, Max };
@@ -221,6 +228,21 @@ class Engine::Impl : public Scope {
     return Value::fromVariant(d.result.at(d.result.recNo(), col));
   }
 
+  static int columnOf(Dataset& d, const QString& upper) {
+    const QStringList& columns = d.result.columns();
+    if (d.columnsIndexed != columns.size()) {
+      d.columnByUpper.clear();
+      for (int i = static_cast<int>(columns.size()) - 1; i >= 0; --i) d.columnByUpper.insert(columns[i].toUpper(), i);
+      d.columnsIndexed = columns.size();
+    }
+    return d.columnByUpper.value(upper, -1);
+  }
+
+  static Value fieldAt(const Dataset& d, int col) {
+    if (d.result.eof() || d.result.isEmpty()) return Value();
+    return Value::fromVariant(d.result.at(d.result.recNo(), col));
+  }
+
   void openDatasets() {
     currentDs_ = nullptr;
     datasets_.clear();
@@ -284,9 +306,14 @@ class Engine::Impl : public Scope {
     }
     auto it = vars_.find(n.upper);
     if (it != vars_.end()) return variableValue(it.value());
-    if (currentDs_ && currentDs_->open && currentDs_->result.columnIndex(n.name) >= 0) return fieldOf(*currentDs_, n.name);
+    if (currentDs_ && currentDs_->open) {
+      const int col = columnOf(*currentDs_, n.upper);
+      if (col >= 0) return fieldAt(*currentDs_, col);
+    }
     for (Dataset& d : datasets_) {
-      if (d.open && d.result.columnIndex(n.name) >= 0) return fieldOf(d, n.name);
+      if (!d.open) continue;
+      const int col = columnOf(d, n.upper);
+      if (col >= 0) return fieldAt(d, col);
     }
     const QString& u = n.upper;
     if (u == QLatin1String("PAGE") || u == QLatin1String("PAGE#")) return Value::number(pageNo_);
@@ -521,9 +548,11 @@ class Engine::Impl : public Scope {
         p.cell = cell;
         p.origin = QPointF(o.x + kTextPadding + l.x, o.y + offset + l.baseline);
         p.box = QRectF(o.x + kTextPadding + l.x, o.y + offset + top, l.width, l.height);
-        // A line that fits its object needs no clip (each clip costs the PDF a saved and restored
-        // graphics state); one wider or lower than the object is cut at its edges.
-        if (l.width > innerW + kEps || l.x < -kEps || top + l.height > objH + kEps) p.clip = area;
+        // A line whose glyphs lie inside its object needs no clip (each clip costs the PDF a saved
+        // and restored graphics state, and the glyphs of most lines fit although the font's line is
+        // taller than the object); one whose ink reaches out of the object is cut at its edges.
+        if (!l.ink.isEmpty() && !area.adjusted(kInkMargin, kInkMargin, -kInkMargin, -kInkMargin).contains(l.ink.translated(p.origin)))
+          p.clip = area;
         r.items.push_back(p);
       }
       top += l.height;

@@ -1,6 +1,8 @@
 #include "report/page.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QHash>
 #include <QPainter>
 #include <QTextLayout>
@@ -99,7 +101,47 @@ QVector<LaidOutLine> layoutTextUncached(const QString& input, const FontSpec& fo
     out.push_back(l);
   }
   layout.endLayout();
+  // The glyphs' outlines as placed on each line (Thai marks moved up or down included): what a clip
+  // at the object's edges could cut.
+  for (int i = 0; i < layout.lineCount() && i < out.size(); ++i) {
+    const QTextLine line = layout.lineAt(i);
+    QRectF glyphInk;
+    for (const QGlyphRun& run : line.glyphRuns()) {
+      const QRawFont raw = run.rawFont();
+      const QList<quint32> glyphs = run.glyphIndexes();
+      const QList<QPointF> positions = run.positions();
+      for (qsizetype g = 0; g < glyphs.size() && g < positions.size(); ++g) {
+        const QRectF r = raw.boundingRect(glyphs[g]);
+        if (!r.isEmpty()) glyphInk |= r.translated(positions[g]);
+      }
+    }
+    if (glyphInk.isEmpty()) continue;
+    const QPointF lineOrigin(line.x(), line.y() + line.ascent());
+    if (font.underline()) glyphInk.setBottom(std::max(glyphInk.bottom(), lineOrigin.y() + line.descent()));
+    out[i].ink = QRectF(glyphInk.translated(-lineOrigin).topLeft() / kLayoutUnitsPerMm, glyphInk.size() / kLayoutUnitsPerMm);
+  }
   return out;
+}
+
+}  // namespace
+
+namespace {
+
+// What a laid-out text depends on; compared field by field, without building a text of them.
+struct LayoutKey {
+  QString text;
+  QString family;
+  double size = 0;
+  double width = 0;
+  int flags = 0;  // bold, italic, underline, wrap, and the alignment above them
+
+  bool operator==(const LayoutKey& o) const {
+    return size == o.size && width == o.width && flags == o.flags && text == o.text && family == o.family;
+  }
+};
+
+size_t qHash(const LayoutKey& k, size_t seed = 0) {
+  return qHashMulti(seed, k.text, k.family, k.size, k.width, k.flags);
 }
 
 }  // namespace
@@ -107,21 +149,22 @@ QVector<LaidOutLine> layoutTextUncached(const QString& input, const FontSpec& fo
 QVector<LaidOutLine> layoutText(const QString& input, const FontSpec& fontSpec, double widthMm, HAlign align, bool wrap) {
   // Reports repeat the same texts (titles, codes, amounts): each is laid out once. The cache holds
   // at most 20,000 texts and 4 million characters of them, however long the texts are.
-  static auto* cache = new QHash<QString, QVector<LaidOutLine>>;
+  static auto* cache = new QHash<LayoutKey, QVector<LaidOutLine>>;
   static qsizetype cachedChars = 0;
   constexpr qsizetype kMaxCachedChars = 4'000'000;
-  QString key = fontKey(fontSpec);
-  key += QLatin1Char('|') + QString::number(widthMm, 'g', 10) + QLatin1Char('|') + QChar(u'0' + static_cast<int>(align)) +
-         QLatin1Char(wrap ? 'w' : '-') + QLatin1Char('|') + input;
+  LayoutKey key{input, fontSpec.family, fontSpec.size, widthMm,
+                (fontSpec.bold ? 1 : 0) | (fontSpec.italic ? 2 : 0) | (fontSpec.underline ? 4 : 0) | (wrap ? 8 : 0) |
+                    (static_cast<int>(align) << 4)};
   auto it = cache->constFind(key);
   if (it != cache->constEnd()) return it.value();
-  if (key.size() > kMaxCachedChars / 100) return layoutTextUncached(input, fontSpec, widthMm, align, wrap);
-  if (cache->size() > 20000 || cachedChars + key.size() > kMaxCachedChars) {
+  const qsizetype chars = input.size() + fontSpec.family.size();
+  if (chars > kMaxCachedChars / 100) return layoutTextUncached(input, fontSpec, widthMm, align, wrap);
+  if (cache->size() > 20000 || cachedChars + chars > kMaxCachedChars) {
     cache->clear();
     cachedChars = 0;
   }
-  cachedChars += key.size();
-  return cache->insert(key, layoutTextUncached(input, fontSpec, widthMm, align, wrap)).value();
+  cachedChars += chars;
+  return cache->insert(std::move(key), layoutTextUncached(input, fontSpec, widthMm, align, wrap)).value();
 }
 
 void paintPage(QPainter& painter, const PreparedPage& page, double dotsPerMm) {

@@ -55,6 +55,9 @@ struct LaidOutLine {
   double baseline = 0;  // mm from the top of the first line
   double width = 0;     // mm
   double height = 0;    // mm
+  // The ink of the line's glyphs (underline included), in mm from the left end of its baseline;
+  // empty for a line without ink.
+  QRectF ink;
 };
 
 // Breaks a text into lines of at most widthMm (at word boundaries, Thai included; a word longer

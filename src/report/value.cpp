@@ -128,6 +128,8 @@ QString displayText(const Value& v) {
     case Value::Kind::Number: {
       const double d = v.toNumber();
       if (d == 0) return QStringLiteral("0");  // no "-0"
+      // A whole number (codes, counts, quantities) is its digits: what 15 significant digits give.
+      if (std::fabs(d) < 1e15 && d == std::trunc(d)) return QString::number(static_cast<qint64>(d));
       QString s = QString::number(d, 'g', 15);
       if (s.contains(QLatin1Char('e'))) {
         // Plain digits up to the range where exponents are usual.

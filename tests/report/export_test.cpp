@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QToolButton>
 
+using report::Primitive;
 using reporttest::run;
 
 namespace {
@@ -161,6 +162,74 @@ TEST(Export, PrintingPaintsEveryPageOnce) {
   EXPECT_TRUE(info.out.contains(QStringLiteral("Pages:           5"))) << info.out.toStdString();
   const auto text = run(QStringLiteral("pdftotext"), {out, QStringLiteral("-")});
   EXPECT_TRUE(text.out.contains(QStringLiteral("Printed row 20"))) << text.out.toStdString();
+}
+
+// A text is cut at the edges of its object where its glyphs would reach out of it, and drawn
+// without a clip where they stay inside, even when the font's line is taller than the object (the
+// common case: a 9 pt Thai line is 6 mm high, rows are 5 mm). Checked on the painted pixels: nothing
+// of a cut text shows around its object, and clipping every text at its object changes no pixel
+// of the page as prepared.
+TEST(Export, TextIsCutAtItsObjectWhereItsGlyphsReachOut) {
+  struct Case {
+    const char* text;
+    double x, y, width, height, size;
+    bool cut;
+  };
+  const Case cases[] = {
+      {"รวม C001 50 รายการ", 5, 5, 60, 5, 9, false},         // the line is taller than the object, its glyphs are not
+      {"Amount 1,234.50", 5, 20, 60, 8, 9, false},             // fits outright
+      {"ถุง 16 กก. ปู่", 5, 40, 60, 5, 9, true},               // the vowel below reaches under the object
+      {"A long English text that runs on", 100, 5, 15, 8, 9, true},  // too wide, no word wrap
+      {"Hgy", 100, 30, 40, 4, 30, true},                       // too high
+  };
+  QByteArray objects;
+  for (const Case& c : cases) {
+    if (!objects.isEmpty()) objects += ",";
+    objects += QStringLiteral(R"({"kind": "text", "x": %1, "y": %2, "width": %3, "height": %4, "font": {"size": %5}, "wordWrap": false, "text": "%6"})")
+                   .arg(c.x).arg(c.y).arg(c.width).arg(c.height).arg(c.size).arg(QString::fromUtf8(c.text)).toUtf8();
+  }
+  reporttest::Site site;
+  report::Report r;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("cut.frf"), R"({
+    "page": {"width": 200, "height": 60, "margins": {"left": 0, "top": 0, "right": 0, "bottom": 0}},
+    "defaultFont": {"family": "Garuda", "size": 9},
+    "bands": [{"type": "reportTitle", "height": 55, "objects": [)" + objects + "]}]}")));
+  ASSERT_TRUE(r.prepare());
+  const report::PreparedReport& prepared = r.prepared();
+  ASSERT_EQ(prepared.pages.size(), 1);
+
+  report::PreparedReport allClipped = prepared;
+  for (const Case& c : cases) {
+    const QRectF area(c.x, c.y, c.width, c.height);
+    const Primitive* drawn = nullptr;
+    for (Primitive& p : allClipped.pages[0].items) {
+      if (p.type != Primitive::Type::Text || p.text != QString::fromUtf8(c.text)) continue;
+      EXPECT_EQ(!p.clip.isEmpty(), c.cut) << c.text;
+      if (!p.clip.isEmpty()) EXPECT_EQ(p.clip, area) << c.text;
+      p.clip = area;
+      drawn = &p;
+    }
+    ASSERT_NE(drawn, nullptr) << c.text;
+  }
+
+  for (const int dpi : {96, 300}) {
+    const QImage page = report::renderPageImage(prepared, 0, dpi);
+    EXPECT_TRUE(page == report::renderPageImage(allClipped, 0, dpi)) << "a text drawn without a clip lost pixels to one, at " << dpi << " dpi";
+    // Around each object (from two pixels to 3 mm outside it) the page stays white.
+    const double dpmm = dpi / 25.4;
+    for (const Case& c : cases) {
+      const QRectF area(c.x * dpmm, c.y * dpmm, c.width * dpmm, c.height * dpmm);
+      const QRectF inner = area.adjusted(-2, -2, 2, 2);
+      const QRect outer = area.adjusted(-3 * dpmm, -3 * dpmm, 3 * dpmm, 3 * dpmm).toAlignedRect().intersected(page.rect());
+      int ink = 0;
+      for (int y = outer.top(); y <= outer.bottom(); ++y) {
+        for (int x = outer.left(); x <= outer.right(); ++x) {
+          if (!inner.contains(QPointF(x + 0.5, y + 0.5)) && qGray(page.pixel(x, y)) < 200) ++ink;
+        }
+      }
+      EXPECT_EQ(ink, 0) << c.text << " shows outside its object at " << dpi << " dpi";
+    }
+  }
 }
 
 TEST(Export, UnwritableTargetsAreErrors) {
