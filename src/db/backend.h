@@ -32,6 +32,7 @@ PositionalSql toPositional(const QString& sql);
 PositionalSql toPositional(const QString& sql, bool asVariables);
 
 // The value bound for a name: the typed value of the parameter, or an error naming it when unset.
-QVariant boundValue(const Params& params, const QString& name);
+// `hint`: the position in params.list() where the name is looked for first (see Params::find).
+QVariant boundValue(const Params& params, const QString& name, int hint = -1);
 
 }  // namespace db

@@ -53,6 +53,14 @@ class Params {
  public:
   Param& operator[](const QString& name);  // creates an Unknown-typed null parameter when missing
   const Param* find(const QString& name) const;
+  // The same, looking first at position `hint` of list(): a statement of many parameters set in the
+  // order the text uses them finds each at once instead of searching the whole list.
+  const Param* find(const QString& name, int hint) const;
+  // Appends a parameter the list does not hold yet (the caller knows it is new: no search is made),
+  // and the parameter at a position of list(), for statements whose many parameters are set by
+  // position again and again.
+  void append(Param p) { list_.push_back(std::move(p)); }
+  Param& at(int index) { return list_[index]; }
   void set(const QString& name, const QVariant& value, ParamType type = ParamType::Unknown);
   void setText(const QString& name, const QString& v) { set(name, v, ParamType::Text); }
   void setInt(const QString& name, qint64 v) { set(name, v, ParamType::Integer); }

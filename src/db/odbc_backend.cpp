@@ -90,7 +90,7 @@ class OdbcBackend final : public Backend {
     if (!q.prepare(ps.text)) throw Error(serverMessage(q.lastError()));
     if (queryTimeout_ > 0) setQueryTimeout(q);
     for (int i = 0; i < ps.names.size(); ++i) {
-      QVariant v = boundValue(params, ps.names[i]);
+      QVariant v = boundValue(params, ps.names[i], i);
       if (v.typeId() == QMetaType::QDateTime && !sqlServer_) v = v.toDateTime().toString("yyyy-MM-dd HH:mm:ss");
       q.bindValue(i, v);
     }

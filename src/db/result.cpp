@@ -24,6 +24,14 @@ const Param* Params::find(const QString& name) const {
   return nullptr;
 }
 
+const Param* Params::find(const QString& name, int hint) const {
+  if (hint >= 0 && hint < list_.size()) {
+    const QString& at = list_[hint].name;
+    if (at == name || at.compare(name, Qt::CaseInsensitive) == 0) return &list_[hint];
+  }
+  return find(name);
+}
+
 void Params::set(const QString& name, const QVariant& value, ParamType type) {
   Param& p = (*this)[name];
   p.value = value;

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <QDir>
@@ -44,10 +45,11 @@ class SqliteBackend final : public Backend {
     const QByteArray utf8 = sql.toUtf8();
     Result last;
     int changed = 0;
-    // A text of one statement keeps its prepared statement for the next call with the same text.
-    if (sqlite3_stmt* cached = takeCached(utf8)) {
-      StmtGuard guard{this, cached, utf8};
-      step(cached, params, &last, &changed);
+    // A text of one statement keeps its prepared statement, and the names of its parameters, for
+    // the next call with the same text.
+    if (std::optional<Prepared> cached = takeCached(utf8)) {
+      StmtGuard guard{this, std::move(*cached), utf8};
+      step(guard.prepared, params, &last, &changed);
       if (changes) *changes = changed;
       return last;
     }
@@ -62,8 +64,8 @@ class SqliteBackend final : public Backend {
       if (!st) continue;  // blank or comment
       const bool single = firstStatement && onlyBlank(tail, end);
       firstStatement = false;
-      StmtGuard guard{this, st, single ? utf8 : QByteArray()};
-      step(st, params, &last, &changed);
+      StmtGuard guard{this, Prepared{st, parameterNames(st)}, single ? utf8 : QByteArray()};
+      step(guard.prepared, params, &last, &changed);
     }
     if (changes) *changes = changed;
     return last;
@@ -88,16 +90,40 @@ class SqliteBackend final : public Backend {
   }
 
  private:
+  // A prepared statement and the names of its parameters (without the ":") by index from 0.
+  // SQLite finds a parameter's name by walking its list of names, so the names are read once,
+  // when the statement is prepared, not at every bind.
+  struct Prepared {
+    sqlite3_stmt* st = nullptr;
+    QStringList names;
+  };
+
   // Finalizes a statement, or hands it back to the cache when it was the whole text.
   struct StmtGuard {
     SqliteBackend* owner;
-    sqlite3_stmt* st;
+    Prepared prepared;
     QByteArray key;
     ~StmtGuard() {
-      if (key.isEmpty()) sqlite3_finalize(st);
-      else owner->putCached(key, st);
+      if (key.isEmpty()) sqlite3_finalize(prepared.st);
+      else owner->putCached(key, std::move(prepared));
     }
   };
+
+  // Statements are sent with ":Name" parameters only: an unnamed one ("?") is refused.
+  static QStringList parameterNames(sqlite3_stmt* st) {
+    QStringList names;
+    const int count = sqlite3_bind_parameter_count(st);
+    names.reserve(count);
+    for (int i = 1; i <= count; ++i) {
+      const char* raw = sqlite3_bind_parameter_name(st, i);
+      if (!raw) {
+        sqlite3_finalize(st);
+        throw Error(QStringLiteral("Unnamed parameter in statement"));
+      }
+      names << QString::fromUtf8(raw + 1);
+    }
+    return names;
+  }
 
   static bool onlyBlank(const char* p, const char* end) {
     for (; p < end; ++p)
@@ -105,8 +131,9 @@ class SqliteBackend final : public Backend {
     return true;
   }
 
-  void step(sqlite3_stmt* st, const Params& params, Result* last, int* changed) {
-    bind(st, params);
+  void step(const Prepared& prepared, const Params& params, Result* last, int* changed) {
+    sqlite3_stmt* st = prepared.st;
+    bind(prepared, params);
     // The first step comes before the column list is read: a statement prepared before a schema
     // change is prepared again inside it, and "Select *" then names the new columns.
     int rc = sqlite3_step(st);
@@ -163,23 +190,23 @@ class SqliteBackend final : public Backend {
     else if (!sqlite3_stmt_readonly(st)) *changed = sqlite3_changes(db_);
   }
 
-  sqlite3_stmt* takeCached(const QByteArray& key) {
+  std::optional<Prepared> takeCached(const QByteArray& key) {
     for (auto it = cache_.begin(); it != cache_.end(); ++it) {
       if (it->first == key) {
-        sqlite3_stmt* st = it->second;
+        Prepared p = std::move(it->second);
         cache_.erase(it);
-        return st;
+        return p;
       }
     }
-    return nullptr;
+    return std::nullopt;
   }
 
-  void putCached(const QByteArray& key, sqlite3_stmt* st) {
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-    cache_.insert(cache_.begin(), {key, st});  // most recent first
+  void putCached(const QByteArray& key, Prepared&& p) {
+    sqlite3_reset(p.st);
+    sqlite3_clear_bindings(p.st);
+    cache_.insert(cache_.begin(), {key, std::move(p)});  // most recent first
     while (cache_.size() > kCacheSize) {
-      sqlite3_finalize(cache_.back().second);
+      sqlite3_finalize(cache_.back().second.st);
       cache_.pop_back();
     }
   }
@@ -195,13 +222,11 @@ class SqliteBackend final : public Backend {
     }
   }
 
-  void bind(sqlite3_stmt* st, const Params& params) {
-    const int count = sqlite3_bind_parameter_count(st);
+  void bind(const Prepared& prepared, const Params& params) {
+    sqlite3_stmt* st = prepared.st;
+    const int count = int(prepared.names.size());
     for (int i = 1; i <= count; ++i) {
-      const char* raw = sqlite3_bind_parameter_name(st, i);
-      if (!raw) throw Error(QStringLiteral("Unnamed parameter in statement"));
-      const QString name = QString::fromUtf8(raw + 1);
-      const QVariant v = boundValue(params, name);
+      const QVariant v = boundValue(params, prepared.names[i - 1], i - 1);
       int rc = SQLITE_OK;
       if (v.isNull() || !v.isValid()) {
         rc = sqlite3_bind_null(st, i);
@@ -250,7 +275,7 @@ class SqliteBackend final : public Backend {
   static constexpr size_t kCacheSize = 48;
   sqlite3* db_;
   QString name_;
-  std::vector<std::pair<QByteArray, sqlite3_stmt*>> cache_;
+  std::vector<std::pair<QByteArray, Prepared>> cache_;
 };
 
 }  // namespace

@@ -127,8 +127,8 @@ PositionalSql toPositional(const QString& sql, bool asVariables) {
   return out;
 }
 
-QVariant boundValue(const Params& params, const QString& name) {
-  const Param* p = params.find(name);
+QVariant boundValue(const Params& params, const QString& name, int hint) {
+  const Param* p = params.find(name, hint);
   if (!p) throw Error(QStringLiteral("No value for parameter '%1'").arg(name));
   return Params::typedValue(*p);
 }

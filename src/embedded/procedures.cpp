@@ -227,13 +227,26 @@ QString newDocumentNo(db::Connection& c, const QString& docCode, int docYear) {
   if (code.isEmpty()) throw db::Error(QStringLiteral("NewDocumentNo: the document code is empty"));
   if (docYear < 1 || docYear > 9999) throw db::Error(QStringLiteral("NewDocumentNo: %1 is not a year").arg(docYear));
   TransactionScope tx(c);
-  const qint64 id = counterFor(c, code, docYear);
-  if (id <= 0)
-    throw db::Error(QStringLiteral("NewDocumentNo: no document-number counter for the code '%1' (table DocumentNo)").arg(code));
+  // The counter of the code and year as it stands (the one a DocNoConvert row names, or its own)
+  // counts on in one statement. A counter still to be made for the year, a conversion to follow
+  // from another year, or a conversion that names a missing counter take the steps of counterFor.
   db::Params q;
-  q.setInt(QStringLiteral("Id"), id);
-  c.execute(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + 1 Where Id = :Id"), q);
-  const db::Result r = c.select(QStringLiteral("Select Prefix, LastNo, DocumentLength From DocumentNo Where Id = :Id"), q);
+  q.setText(QStringLiteral("Code"), code);
+  q.setInt(QStringLiteral("Year"), docYear);
+  db::Result r = c.select(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + 1\n"
+                                         "Where Id = Coalesce((Select DocumentNo From DocNoConvert Where Code = :Code And DocYear = :Year),\n"
+                                         "  (Select Id From DocumentNo Where Code = :Code And DocYear = :Year))\n"
+                                         "Returning Prefix, LastNo, DocumentLength"),
+                          q);
+  if (r.isEmpty()) {
+    const qint64 id = counterFor(c, code, docYear);
+    if (id <= 0)
+      throw db::Error(QStringLiteral("NewDocumentNo: no document-number counter for the code '%1' (table DocumentNo)").arg(code));
+    db::Params n;
+    n.setInt(QStringLiteral("Id"), id);
+    c.execute(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + 1 Where Id = :Id"), n);
+    r = c.select(QStringLiteral("Select Prefix, LastNo, DocumentLength From DocumentNo Where Id = :Id"), n);
+  }
   QString prefix = r.asString(QStringLiteral("Prefix"));
   while (prefix.endsWith(QLatin1Char(' '))) prefix.chop(1);
   const QString no = formatDocumentNo(prefix, r.asInt(QStringLiteral("LastNo")), int(r.asInt(QStringLiteral("DocumentLength"))));

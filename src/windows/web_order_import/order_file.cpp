@@ -129,31 +129,38 @@ QString key(const QString& a, const QString& b, const QString& c) {
   return a.toUpper() + QChar(0x1f) + b.toUpper() + QChar(0x1f) + c.toUpper();
 }
 
-// The distinct texts of one field of the lines, as SQL literals.
+// The distinct texts of one field of the lines.
 template <typename F>
-QStringList literalsOf(const QVector<OrderLine>& lines, F&& field) {
+QVector<QVariant> textsOf(const QVector<OrderLine>& lines, F&& field) {
   QSet<QString> seen;
-  QStringList literals;
+  QVector<QVariant> texts;
   for (const OrderLine& l : lines) {
     const QString& v = field(l);
     if (v.isEmpty()) continue;
     const QString k = key(v);
     if (seen.contains(k)) continue;
     seen.insert(k);
-    literals << db::quoted(v);
+    texts << QVariant(v);
   }
-  return literals;
+  return texts;
 }
 
-// Runs `sqlHead` + a list of literals + ")" + `tail` for the values in chunks.
+// Runs `sqlHead` + a bound list of the values + ")" + `tail` for the values in chunks, the rows of
+// each read handed to `perResult`. The lists take a few fixed lengths, the last one filled up with its last value (a
+// value twice in an In list finds the same rows): the server parses a handful of texts whatever the
+// file holds and keeps them prepared from one import to the next. `leading`: the parameters the
+// head uses before the list.
 template <typename F>
-void inChunks(db::Connection& conn, const QString& sqlHead, const QStringList& literals, const QString& tail, F&& perRow,
-              const db::Params& params = {}) {
-  static const int kChunk = 500;
-  for (int i = 0; i < literals.size(); i += kChunk) {
-    const QString sql = sqlHead + literals.mid(i, kChunk).join(QLatin1Char(',')) + QLatin1Char(')') + tail;
-    db::Result r = conn.select(sql, params);
-    for (r.first(); !r.eof(); r.next()) perRow(r);
+void inChunks(db::Connection& conn, const QString& sqlHead, const QVector<QVariant>& values, db::ParamType type, const QString& tail,
+              F&& perResult, const db::Params& leading = {}) {
+  static const int kLengths[] = {10, 100, sql::kInListMax};
+  const QStringList& names = sql::InListParams();
+  for (int i = 0; i < values.size(); i += sql::kInListMax) {
+    const int count = std::min(int(values.size()) - i, sql::kInListMax);
+    const int length = *std::find_if(std::begin(kLengths), std::end(kLengths), [count](int l) { return l >= count; });
+    db::Params params = leading;
+    for (int k = 0; k < length; ++k) params.append({names[k], type, values[i + std::min(k, count - 1)]});
+    perResult(conn.select(sqlHead + sql::BoundInList(length) + tail, params));
   }
 }
 
@@ -202,24 +209,29 @@ class OrderImporter::Run {
   // The web ids of the file that are stored already.
   void loadStoredIds(const QVector<OrderLine>& lines) {
     QSet<qint64> ids;
-    QStringList literals;
+    QVector<QVariant> values;
     for (const OrderLine& l : lines)
       if (l.webId > 0 && !ids.contains(l.webId)) {
         ids.insert(l.webId);
-        literals << QString::number(l.webId);
+        values << QVariant(l.webId);
       }
-    inChunks(conn_, sql::QStoredWebIdsHead.pick(d_), literals, QString(),
-             [this](db::Result& r) { storedIds_.insert(r.asInt(QStringLiteral("WebOrderId"))); });
+    inChunks(conn_, sql::QStoredWebIdsHead.pick(d_), values, db::ParamType::Integer, QString(), [this](const db::Result& r) {
+      const int id = r.findColumn(QStringLiteral("WebOrderId"));
+      for (const auto& row : r.rows()) storedIds_.insert(row[id].toLongLong());
+    });
   }
 
   // The product units of the file's barcodes; the first unit of a barcode serves.
   void loadUnits(const QVector<OrderLine>& lines) {
-    inChunks(conn_, sql::QProductUnitsHead.pick(d_), literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.barcode; }),
-             QStringLiteral("\nOrder By PU.Id"), [this](db::Result& r) {
-               const QString k = key(r.asString(QStringLiteral("Barcode")));
-               if (units_.contains(k)) return;
-               units_.insert(k, Unit{r.asInt(QStringLiteral("ProductUnits")), r.asInt(QStringLiteral("Product")),
-                                     r.asInt(QStringLiteral("Fraction"))});
+    inChunks(conn_, sql::QProductUnitsHead.pick(d_), textsOf(lines, [](const OrderLine& l) -> const QString& { return l.barcode; }),
+             db::ParamType::Text, QStringLiteral("\nOrder By PU.Id"), [this](const db::Result& r) {
+               const int barcode = r.findColumn(QStringLiteral("Barcode")), unit = r.findColumn(QStringLiteral("ProductUnits")),
+                         product = r.findColumn(QStringLiteral("Product")), fraction = r.findColumn(QStringLiteral("Fraction"));
+               for (const auto& row : r.rows()) {
+                 const QString k = key(row[barcode].toString());
+                 if (units_.contains(k)) continue;
+                 units_.insert(k, Unit{row[unit].toLongLong(), row[product].toLongLong(), row[fraction].toLongLong()});
+               }
              });
   }
 
@@ -229,17 +241,19 @@ class OrderImporter::Run {
     db::Params p;
     p.setText(QStringLiteral("Remark"), remark_);
     inChunks(
-        conn_, sql::QChkSoHdHead.pick(d_), literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.orderNo; }),
-        QStringLiteral("\nOrder By H.Id"),
-        [this](db::Result& r) {
-          const QString k = key(r.asString(QStringLiteral("SalesmanCode")).trimmed(), r.asString(QStringLiteral("CustomerCode")).trimmed(),
-                                r.asString(QStringLiteral("Reference")).trimmed());
-          if (headerOfKey_.contains(k)) return;
-          Header h;
-          h.id = r.asInt(QStringLiteral("Id"));
-          h.lastRecNo = r.asInt(QStringLiteral("SoRecNo"));
-          if (!headers_.contains(h.id)) headers_.insert(h.id, h);
-          headerOfKey_.insert(k, h.id);
+        conn_, sql::QChkSoHdHead.pick(d_), textsOf(lines, [](const OrderLine& l) -> const QString& { return l.orderNo; }),
+        db::ParamType::Text, sql::QChkSoHdTail.pick(d_),
+        [this](db::Result r) {
+          for (r.first(); !r.eof(); r.next()) {
+            const QString k = key(r.asString(QStringLiteral("SalesmanCode")).trimmed(), r.asString(QStringLiteral("CustomerCode")).trimmed(),
+                                  r.asString(QStringLiteral("Reference")).trimmed());
+            if (headerOfKey_.contains(k)) continue;
+            Header h;
+            h.id = r.asInt(QStringLiteral("Id"));
+            h.lastRecNo = r.asInt(QStringLiteral("SoRecNo"));
+            if (!headers_.contains(h.id)) headers_.insert(h.id, h);
+            headerOfKey_.insert(k, h.id);
+          }
         },
         p);
   }
@@ -247,20 +261,24 @@ class OrderImporter::Run {
   // The salesmen and customers of the file, for the headers to be created.
   void loadSalesmenAndCustomers(const QVector<OrderLine>& lines) {
     inChunks(conn_, sql::QGetSalesmenHead.pick(d_),
-             literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.salesmanCode; }), QString(),
-             [this](db::Result& r) {
-               const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
-               if (!salesmen_.contains(k))
-                 salesmen_.insert(k, Salesman{r.value(QStringLiteral("SalesmanId")), r.value(QStringLiteral("Department"))});
+             textsOf(lines, [](const OrderLine& l) -> const QString& { return l.salesmanCode; }), db::ParamType::Text, QString(),
+             [this](db::Result r) {
+               for (r.first(); !r.eof(); r.next()) {
+                 const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
+                 if (!salesmen_.contains(k))
+                   salesmen_.insert(k, Salesman{r.value(QStringLiteral("SalesmanId")), r.value(QStringLiteral("Department"))});
+               }
              });
     inChunks(conn_, sql::QGetCustomersHead.pick(d_),
-             literalsOf(lines, [](const OrderLine& l) -> const QString& { return l.customerCode; }), QString(),
-             [this](db::Result& r) {
-               const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
-               if (customers_.contains(k)) return;
-               customers_.insert(k, Customer{r.value(QStringLiteral("CustomerId")), r.value(QStringLiteral("TaxCode")),
-                                             r.value(QStringLiteral("DueDays")), r.value(QStringLiteral("Transport")),
-                                             r.value(QStringLiteral("TaxRate"))});
+             textsOf(lines, [](const OrderLine& l) -> const QString& { return l.customerCode; }), db::ParamType::Text, QString(),
+             [this](db::Result r) {
+               for (r.first(); !r.eof(); r.next()) {
+                 const QString k = key(r.asString(QStringLiteral("Code")).trimmed());
+                 if (customers_.contains(k)) continue;
+                 customers_.insert(k, Customer{r.value(QStringLiteral("CustomerId")), r.value(QStringLiteral("TaxCode")),
+                                               r.value(QStringLiteral("DueDays")), r.value(QStringLiteral("Transport")),
+                                               r.value(QStringLiteral("TaxRate"))});
+               }
              });
   }
 
@@ -432,32 +450,30 @@ class OrderImporter::Run {
                         .arg(failure.isEmpty() ? QStringLiteral("no message") : failure));
   }
 
-  // Inserts the waiting lines with one statement. When the database refuses it, the lines are
-  // inserted one by one: a refused line is skipped and the lines after it in its header take the
-  // numbers on.
+  // Inserts the waiting lines with a few statements of bound values (as many rows as the largest
+  // text that fits, kRowsPerStatement at most), inside one savepoint. When the database refuses one
+  // of them, the lines are inserted one by one: a refused line is skipped and the lines after it in
+  // its header take the numbers on.
   void flush() {
     if (pending_.empty()) return;
-    QString rows;
-    rows.reserve(int(pending_.size()) * 64);
-    for (const PendingLine& p : pending_) {
-      if (!rows.isEmpty()) rows += QLatin1Char(',');
-      rows += QStringLiteral("(%1,%2,%3,%4,%5,%6,%7,%8)")
-                  .arg(p.soHd)
-                  .arg(p.recNo)
-                  .arg(p.product)
-                  .arg(p.unit)
-                  .arg(p.fraction)
-                  .arg(p.line->quantity)
-                  .arg(p.fraction * p.line->quantity)
-                  .arg(p.line->webId);
-    }
     // The database may refuse a line, or report fewer lines than sent (a trigger that skips one):
-    // the statement is undone and the lines go in one by one.
+    // the statements are undone and the lines go in one by one.
     QString failure;
     const bool inserted = inSavepoint(
         [&] {
-          const int changed = conn_.execute(sql::SQLInsertSoDtRowsHead.pick(d_) + rows + sql::SQLInsertSoDtRowsTail.pick(d_));
-          return changed == int(pending_.size());
+          for (size_t from = 0; from < pending_.size();) {
+            int rows = kRowsPerStatement;
+            while (size_t(rows) > pending_.size() - from) rows /= 2;
+            for (int r = 0; r < rows; ++r) {
+              const PendingLine& p = pending_[from + size_t(r)];
+              const qint64 values[sql::kSoDtRowValues] = {p.soHd,     p.recNo,          p.product, p.unit, p.fraction, p.line->quantity,
+                                                          p.fraction * p.line->quantity, p.line->webId};
+              for (int v = 0; v < sql::kSoDtRowValues; ++v) rowParams_.at(r * sql::kSoDtRowValues + v).value = values[v];
+            }
+            if (conn_.execute(insertText(rows), rowParams_) != rows) return false;
+            from += size_t(rows);
+          }
+          return true;
         },
         &failure);
     if (inserted) {
@@ -466,6 +482,13 @@ class OrderImporter::Run {
       insertOneByOne();
     }
     pending_.clear();
+  }
+
+  // The many-line insert of `rows` rows (a power of two), made at its first use.
+  const QString& insertText(int rows) {
+    auto it = insertTexts_.constFind(rows);
+    if (it == insertTexts_.constEnd()) it = insertTexts_.insert(rows, sql::InsertSoDtRows(rows, d_));
+    return *it;
   }
 
   void insertOneByOne() {
@@ -505,7 +528,10 @@ class OrderImporter::Run {
     }
   }
 
-  static constexpr size_t kRowsPerInsert = 250;
+  // Lines waiting for their insert, and the most rows one statement takes: eight values a row keep
+  // a statement of 1,024 parameters within SQL Server's limit of 2,100.
+  static constexpr size_t kRowsPerInsert = 256;
+  static constexpr int kRowsPerStatement = 128;
 
   OrderImporter& o_;
   db::Connection& conn_;
@@ -527,6 +553,13 @@ class OrderImporter::Run {
   qint64 lastHeader_ = 0;
   QString lastOrderNo_, lastCustomer_, lastSalesman_;
   db::Params lineParams_;
+  db::Params rowParams_ = [] {  // the values of the many-line insert, in the order its text uses them
+    db::Params p;
+    for (int r = 0; r < kRowsPerStatement; ++r)
+      for (int v = 0; v < sql::kSoDtRowValues; ++v) p.append({sql::InsertSoDtRowParam(v, r), db::ParamType::Integer, QVariant()});
+    return p;
+  }();
+  QHash<int, QString> insertTexts_;
   std::vector<PendingLine> pending_;
   std::vector<const OrderLine*> repeated_;  // lines whose web id was met before in the file or stored
   QHash<qint64, QString> refused_;          // web ids whose insert the database refused, and why

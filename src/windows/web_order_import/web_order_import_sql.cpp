@@ -23,7 +23,15 @@ const db::SqlText QChkSoHdHead{
                    "  Inner Join SalesMan S On S.Id = H.Salesman\n"
                    "  Inner Join Customer C On C.Id = H.Customer\n"
                    "Where H.Remark = :Remark And H.Imported = 'Y' And H.Reference In ("),
-    {}};
+    QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
+                   "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo,\n"
+                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference\n"
+                   "From SoHd H Indexed By SoHd_Reference\n"
+                   "  Inner Join SalesMan S On S.Id = H.Salesman\n"
+                   "  Inner Join Customer C On C.Id = H.Customer\n"
+                   "Where H.Remark = :Remark And H.Imported = 'Y' And H.Reference In (")};
+
+const db::SqlText QChkSoHdTail{QStringLiteral("\nOrder By H.Id"), {}};
 
 const db::SqlText QOrderDate{QStringLiteral("Select Convert(DateTime, :StOrderDate) OrderDate"),
                              QStringLiteral("Select ToDateTime(:StOrderDate) OrderDate")};
@@ -42,7 +50,7 @@ const db::SqlText QGetCustomersHead{
                    "  Left Join Tax T On T.Id = C.TaxCode\n"
                    "Where C.Code In ("),
     QStringLiteral("Select C.Id CustomerId, C.Code, C.TaxCode, C.DueDays, C.Transport, Cast(Coalesce(T.Rate, 0) As Integer) TaxRate\n"
-                   "From Customer C\n"
+                   "From Customer C Indexed By Customer_Code\n"
                    "  Left Join Tax T On T.Id = C.TaxCode\n"
                    "Where C.Code In (")};
 
@@ -90,19 +98,64 @@ const db::SqlText SQLInsertSoDtRowsTail{
                    "  V.Fraction, V.Quantity, 0, V.BackOrder, 0, 0, 0, 'N', V.WebOrderId\n"
                    "From V Inner Join SoHd H On H.Id = V.SoHd")};
 
+QString InsertSoDtRowParam(int value, int row) {
+  static const char* const names[kSoDtRowValues] = {"SoHd", "SoRecNo", "Product", "ProductUnits", "Fraction", "Quantity", "BackOrder",
+                                                    "WebOrderId"};
+  return QLatin1String(names[value]) + QString::number(row + 1);
+}
+
+QString InsertSoDtRows(int rows, db::Dialect d) {
+  QString text = SQLInsertSoDtRowsHead.pick(d);
+  for (int r = 0; r < rows; ++r) {
+    text += r ? QStringLiteral(",\n  (") : QStringLiteral("(");
+    for (int v = 0; v < kSoDtRowValues; ++v) {
+      if (v) text += QStringLiteral(", ");
+      text += QLatin1Char(':') + InsertSoDtRowParam(v, r);
+    }
+    text += QLatin1Char(')');
+  }
+  return text + SQLInsertSoDtRowsTail.pick(d);
+}
+
+const QStringList& InListParams() {
+  static const QStringList names = [] {
+    QStringList n;
+    for (int i = 1; i <= kInListMax; ++i) n << QStringLiteral("V%1").arg(i);
+    return n;
+  }();
+  return names;
+}
+
+QString BoundInList(int values) {
+  QString text;
+  for (int i = 0; i < values; ++i) {
+    if (i) text += QStringLiteral(", ");
+    text += QLatin1Char(':') + InListParams()[i];
+  }
+  return text + QLatin1Char(')');
+}
+
+// The embedded server's texts of the batch reads name the index that looks the values up: for a list
+// of hundreds of values its planner would read the whole table instead (its statistics are those of
+// the site as it was made), and the import would cost with the site rather than with the file.
+// SoDt_WebOrderId is made by the import's upgrade step, which runs before any import.
+//
 // On SQL Server the read locks the web ids it looks for until the import commits: an import of the
 // same lines on another workstation waits and then finds them stored. The embedded server's
 // transaction holds the write lock from its start.
 const db::SqlText QStoredWebIdsHead{
     QStringLiteral("Select Distinct WebOrderId From SoDt With (UpdLock, HoldLock) Where WebOrderId In ("),
-    QStringLiteral("Select Distinct WebOrderId From SoDt Where WebOrderId In (")};
+    QStringLiteral("Select Distinct WebOrderId From SoDt Indexed By SoDt_WebOrderId Where WebOrderId In (")};
 
 const db::SqlText QProductUnitsHead{
     QStringLiteral("Select PU.Id ProductUnits, PU.Product, PU.Fraction, PU.Barcode\n"
                    "From ProductUnits PU\n"
                    "  Inner Join Product P On P.Id = PU.Product\n"
                    "Where PU.Barcode In ("),
-    {}};
+    QStringLiteral("Select PU.Id ProductUnits, PU.Product, PU.Fraction, PU.Barcode\n"
+                   "From ProductUnits PU Indexed By ProductUnits_Barcode\n"
+                   "  Inner Join Product P On P.Id = PU.Product\n"
+                   "Where PU.Barcode In (")};
 
 const db::SqlText QSoConso{
     QStringLiteral("Select H.Id\n"

@@ -11,14 +11,15 @@ extern const db::SqlText QZone;
 // "Web Order " + the server's date as yyyymmdd: the remark of the headers imported today.
 extern const db::SqlText QWebOrderRemark;
 // Head of the read of today's headers (:Remark) of web order numbers, with their highest line
-// number (the caller appends a list of literals and the closing bracket).
+// number (the caller appends a list of values and the closing bracket).
 extern const db::SqlText QChkSoHdHead;
+extern const db::SqlText QChkSoHdTail;  // after the list: by header Id
 // An order date text converted by the server: :StOrderDate.
 extern const db::SqlText QOrderDate;
 // Coalesce(AutoRunDocMonth,'N') of the sales-order sub-type :SoType.
 extern const db::SqlText QAutoRunDocMonth;
 // What a new header takes from the salesman, the customer (with its tax code's rate as a whole
-// number) and the company: heads of batch reads by code (the caller appends a list of literals and
+// number) and the company: heads of batch reads by code (the caller appends a list of values and
 // the closing bracket), and the company defaults.
 extern const db::SqlText QGetSalesmenHead;   // SalesMan.Code In (
 extern const db::SqlText QGetCustomersHead;  // Customer.Code In (
@@ -28,12 +29,24 @@ extern const db::SqlText SQLInsertSoHd;
 // The insert of one line; dates, warehouse and tax are copied from its header.
 extern const db::SqlText SQLInsertSoDt;
 // The insert of many lines at once: head + "(SoHd, SoRecNo, Product, ProductUnits, Fraction,
-// Quantity, BackOrder, WebOrderId)" rows of whole numbers separated by "," + tail.
+// Quantity, BackOrder, WebOrderId)" rows separated by "," + tail.
 extern const db::SqlText SQLInsertSoDtRowsHead;
 extern const db::SqlText SQLInsertSoDtRowsTail;
-// Head of the batch reads (the caller appends a list of literals and the closing bracket).
+// The whole insert of `rows` lines with every value bound: row N (from 1) is "(:SoHdN, :SoRecNoN,
+// :ProductN, :ProductUnitsN, :FractionN, :QuantityN, :BackOrderN, :WebOrderIdN)". Its parameters
+// in the order the text uses them are InsertSoDtRowParam(0, 0), InsertSoDtRowParam(1, 0), ...
+// row by row.
+QString InsertSoDtRows(int rows, db::Dialect d);
+inline constexpr int kSoDtRowValues = 8;
+QString InsertSoDtRowParam(int value, int row);  // value 0..7, row from 0: "SoHd1", ...
+// Head of the batch reads (the caller appends a list of values and the closing bracket).
 extern const db::SqlText QStoredWebIdsHead;      // WebOrderId In (
 extern const db::SqlText QProductUnitsHead;      // PU.Barcode In (
+// The bound list that completes the head of a batch read: ":V1, :V2, ..., :Vn)"; its parameters are
+// named InListParams()[0 .. n-1]. At most kInListMax values.
+inline constexpr int kInListMax = 500;
+QString BoundInList(int values);
+const QStringList& InListParams();  // "V1" .. "V500"
 // The unconsolidated sales orders of the zone :Zone.
 extern const db::SqlText QSoConso;
 // Stamps one sales order :Id with :ConsoNo unless it carries a number already.

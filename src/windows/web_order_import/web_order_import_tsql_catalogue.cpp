@@ -1,7 +1,7 @@
 // The web-order import's T-SQL texts join the catalogue of `consolidate-db statements`: its
 // statements (a line's savepoint and its rollback too; releasing one has no T-SQL text), the batch
-// reads as the import completes them (a list of literals and the closing bracket), the many-line
-// insert with two rows, and the schema upgrade the window runs when it opens. Compiled into
+// reads as the import completes them (a list of bound values and the closing bracket), the
+// many-line insert with two rows, and the schema upgrade the window runs when it opens. Compiled into
 // consolidate-db.
 #include "import_settings.h"
 #include "tsql.h"
@@ -15,18 +15,18 @@ const bool kRegistered = [] {
     QVector<db::CatalogueText> out{
         {QStringLiteral("QZone"), sql::QZone.tsql},
         {QStringLiteral("QWebOrderRemark"), sql::QWebOrderRemark.tsql},
-        {QStringLiteral("QChkSoHd"), sql::QChkSoHdHead.tsql + QStringLiteral("'W7000','W7001')\nOrder By H.Id")},
+        {QStringLiteral("QChkSoHd"), sql::QChkSoHdHead.tsql + sql::BoundInList(2) + sql::QChkSoHdTail.tsql},
         {QStringLiteral("QOrderDate"), sql::QOrderDate.tsql},
         {QStringLiteral("QAutoRunDocMonth"), sql::QAutoRunDocMonth.tsql},
-        {QStringLiteral("QGetSalesmen"), sql::QGetSalesmenHead.tsql + QStringLiteral("'S01','S02')")},
-        {QStringLiteral("QGetCustomers"), sql::QGetCustomersHead.tsql + QStringLiteral("'C00001','C00002')")},
+        {QStringLiteral("QGetSalesmen"), sql::QGetSalesmenHead.tsql + sql::BoundInList(2)},
+        {QStringLiteral("QGetCustomers"), sql::QGetCustomersHead.tsql + sql::BoundInList(2)},
         {QStringLiteral("QGetConfig"), sql::QGetConfig.tsql},
         {QStringLiteral("SQLInsertSoHd"), sql::SQLInsertSoHd.tsql},
         {QStringLiteral("SQLInsertSoDt"), sql::SQLInsertSoDt.tsql},
         {QStringLiteral("SQLInsertSoDtRows"),
-         sql::SQLInsertSoDtRowsHead.tsql + QStringLiteral("(1,1,10,20,12,2,24,7001),(1,2,11,21,1,5,5,7002)") + sql::SQLInsertSoDtRowsTail.tsql},
-        {QStringLiteral("QStoredWebIds"), sql::QStoredWebIdsHead.tsql + QStringLiteral("7001,7002)")},
-        {QStringLiteral("QProductUnits"), sql::QProductUnitsHead.tsql + QStringLiteral("'8850001','8850002')\nOrder By PU.Id")},
+         sql::InsertSoDtRows(2, db::Dialect::SqlServer)},
+        {QStringLiteral("QStoredWebIds"), sql::QStoredWebIdsHead.tsql + sql::BoundInList(2)},
+        {QStringLiteral("QProductUnits"), sql::QProductUnitsHead.tsql + sql::BoundInList(2) + QStringLiteral("\nOrder By PU.Id")},
         {QStringLiteral("QSoConso"), sql::QSoConso.tsql},
         {QStringLiteral("SQLUpdateConso"), sql::SQLUpdateConso.tsql},
         {QStringLiteral("QWebOrderSettings"), sql::QWebOrderSettings.tsql},

@@ -1,5 +1,8 @@
 // Storing web order lines and consolidating a zone, on a copy of the demo site.
+#include <sqlite3.h>
+
 #include "import_fixture.h"
+#include "web_order_import_sql.h"
 
 using importtest::bottle;
 using importtest::caseOf12;
@@ -209,6 +212,121 @@ TEST_F(ImportOrders, ALineTheDatabaseRefusesIsSkippedAndTheOthersAreNumberedWith
   // Every line keeps its own unit and quantity.
   EXPECT_EQ(count("SoDt", "WebOrderId Between 9600 And 10199 And ProductUnits = 0"), 0);
   EXPECT_EQ(scalar("Select ProductUnits From SoDt Where WebOrderId = 9601").toLongLong(), unitOf(bottle(2)));
+}
+
+// Files of a few lines to a few hundred (more than one insert statement takes, and more web ids
+// than one batch read looks for): every line is stored with its own unit, product, fraction,
+// quantity and back order, under its own web order, numbered from 1 in the order of the file.
+TEST_F(ImportOrders, EveryLineIsStoredWithItsOwnValuesWhateverTheirNumber) {
+  struct Unit {
+    qint64 id, product, fraction;
+  };
+  QHash<QString, Unit> units;
+  const db::Result pu = conn().select("Select Barcode, Id, Product, Fraction From ProductUnits");
+  for (const auto& row : pu.rows()) units.insert(row[0].toString(), {row[1].toLongLong(), row[2].toLongLong(), row[3].toLongLong()});
+  qint64 nextId = 20000;
+  for (const int lines : {1, 11, 263, 517}) {
+    SCOPED_TRACE(lines);
+    const qint64 firstId = nextId;
+    nextId += lines;
+    QVector<Order> orders;
+    QStringList expected;
+    QHash<QString, int> recNo;
+    for (int i = 0; i < lines; ++i) {
+      const QString orderNo = QStringLiteral("N%1-%2").arg(lines).arg(i % 7);
+      const QString barcode = i % 2 ? caseOf12(1 + i % 150) : bottle(1 + (i * 7) % 150);
+      const int quantity = 1 + (i * 5) % 9;
+      orders.push_back({QStringLiteral("S0%1").arg(1 + i % 7 % 4), i % 7 % 2 ? "C00002" : "C00001", orderNo, "2016-03-05",
+                        QString::number(firstId + i), barcode, QString::number(quantity)});
+      ASSERT_TRUE(units.contains(barcode)) << barcode.toStdString();
+      const Unit u = units.value(barcode);
+      expected << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+                      .arg(firstId + i)
+                      .arg(orderNo)
+                      .arg(++recNo[orderNo])
+                      .arg(u.id)
+                      .arg(u.product)
+                      .arg(u.fraction)
+                      .arg(quantity)
+                      .arg(u.fraction * quantity);
+    }
+    const auto r = import(orderXml(orders));
+    EXPECT_EQ(r.stored.size(), lines);
+    EXPECT_TRUE(r.skipped.isEmpty());
+    db::Params p;
+    p.setInt("From", firstId);
+    p.setInt("To", nextId - 1);
+    EXPECT_EQ(rows("Select D.WebOrderId, H.Reference, D.SoRecNo, D.ProductUnits, D.Product, D.Fraction, D.Quantity, D.BackOrder"
+                   " From SoDt D Inner Join SoHd H On H.Id = D.SoHd Where D.WebOrderId Between :From And :To Order By D.WebOrderId",
+                   p),
+              expected);
+  }
+}
+
+// What the file holds reaches the database as bound values, never inside a statement's text: a
+// quote in an order number is only a character of it, and the statements of an import are a
+// fixed set of texts that the database keeps prepared, whatever the file holds.
+TEST_F(ImportOrders, TheFilesValuesReachTheDatabaseBoundNeverInAStatementsText) {
+  static QStringList* traced = nullptr;
+  static const bool hooked = [] {
+    db::addSqliteOpenHook([](void* handle, const QString&) {
+      sqlite3_trace_v2(
+          static_cast<sqlite3*>(handle), SQLITE_TRACE_STMT,
+          [](unsigned, void*, void* stmt, void*) {
+            if (traced) *traced << QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
+            return 0;
+          },
+          nullptr);
+    });
+    return true;
+  }();
+  ASSERT_TRUE(hooked);
+  conn().close();  // opened again with the hook
+
+  QVector<Order> orders;
+  for (int i = 0; i < 300; ++i)
+    orders.push_back({i % 2 ? "S02" : "S01", i % 2 ? "C00002" : "C00001", i % 2 ? "W'Q77" : "W-Q78", "2016-03-05",
+                      QString::number(31000 + i), i % 2 ? caseOf12(2 + i % 50) : bottle(2 + i % 50), "3"});
+  QStringList texts;
+  traced = &texts;
+  const auto r = import(orderXml(orders));
+  traced = nullptr;
+  EXPECT_EQ(r.stored.size(), 300);
+  EXPECT_EQ(headersOf("W'Q77").size(), 1);
+  ASSERT_FALSE(texts.isEmpty());
+  QStringList values{"Q77", "Q78", "C00001", "C00002", "S01", "S02"};
+  for (const Order& o : orders) values << o.id << o.barcode;
+  for (const QString& text : texts)
+    for (const QString& v : values) ASSERT_FALSE(text.contains(v)) << v.toStdString() << " in " << text.left(300).toStdString();
+  texts.removeDuplicates();
+  EXPECT_LE(texts.size(), 30) << texts.join("\n----\n").left(4000).toStdString();
+}
+
+// The batch reads of a file's values look each value up by an index on every site: the demo site's
+// statistics are those of a small site, with which a list of hundreds of values would be read by a
+// scan of the whole table.
+TEST_F(ImportOrders, TheBatchReadsLookTheirValuesUpByIndex) {
+  namespace sql = weborder::sql;
+  const db::Dialect d = conn().dialect();
+  const struct {
+    const char* what;
+    QString text;
+  } reads[] = {
+      {"stored web ids", sql::QStoredWebIdsHead.pick(d) + sql::BoundInList(sql::kInListMax)},
+      {"units of barcodes", sql::QProductUnitsHead.pick(d) + sql::BoundInList(sql::kInListMax) + "\nOrder By PU.Id"},
+      {"today's headers", sql::QChkSoHdHead.pick(d) + sql::BoundInList(sql::kInListMax) + sql::QChkSoHdTail.pick(d)},
+      {"customers", sql::QGetCustomersHead.pick(d) + sql::BoundInList(sql::kInListMax)},
+  };
+  db::Params p;
+  p.setText("Remark", "Web Order " + today);
+  for (int i = 0; i < sql::kInListMax; ++i) p.setText(sql::InListParams()[i], QString::number(9100 + i));
+  ASSERT_GT(count("sqlite_stat1"), 0) << "the site carries the statistics the planner goes by";
+  for (const auto& read : reads) {
+    SCOPED_TRACE(read.what);
+    const QStringList plan = rows("Explain Query Plan " + read.text, p);
+    ASSERT_FALSE(plan.isEmpty());
+    for (const QString& step : plan) EXPECT_FALSE(step.contains("SCAN ")) << step.toStdString();
+  }
 }
 
 TEST_F(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
