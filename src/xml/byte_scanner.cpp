@@ -347,6 +347,14 @@ char16_t* decodeText(char16_t* o, const char* p, const char* e, bool references)
   return o;
 }
 
+// The text of a comment or a processing instruction's data, [p, e), as a new string.
+QString decodedText(const char* p, const char* e) {
+  QString out(e - p, Qt::Uninitialized);
+  char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+  out.truncate(decodeText(begin, p, e, false) - begin);
+  return out;
+}
+
 // An attribute value: references replaced, every blank (a carriage return and line feed together)
 // one space.
 QString attributeValue(const char* p, const char* e) {
@@ -666,11 +674,7 @@ bool ByteScanner::next(bool normalize, PartKind& kind, QString& name, QString& c
     if (c == '!') {
       const char* textEnd;
       const char* after = comment(p_, e, &textEnd);
-      const char* text = p_ + 4;
-      QString out(textEnd - text, Qt::Uninitialized);
-      char16_t* begin = reinterpret_cast<char16_t*>(out.data());
-      out.truncate(decodeText(begin, text, textEnd, false) - begin);
-      content = std::move(out);
+      content = decodedText(p_ + 4, textEnd);
       kind = PartKind::Comment;
       p_ = after;
       return true;
@@ -679,10 +683,7 @@ bool ByteScanner::next(bool normalize, PartKind& kind, QString& name, QString& c
       const char *targetEnd, *data, *dataEnd;
       const char* after = processingInstruction(p_, e, &targetEnd, &data, &dataEnd);
       name = intern(p_ + 2, targetEnd - (p_ + 2));
-      QString out(dataEnd - data, Qt::Uninitialized);
-      char16_t* begin = reinterpret_cast<char16_t*>(out.data());
-      out.truncate(decodeText(begin, data, dataEnd, false) - begin);
-      content = std::move(out);
+      content = decodedText(data, dataEnd);
       kind = PartKind::ProcessingInstruction;
       p_ = after;
       return true;
