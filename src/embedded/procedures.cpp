@@ -1,5 +1,6 @@
 #include "procedures.h"
 
+#include "document_numbers.h"
 #include "functions.h"
 
 namespace embedded {
@@ -223,17 +224,24 @@ QString prefixForYear(const QString& prefix, int fromYear, int toYear) {
 }
 
 QString newDocumentNo(db::Connection& c, const QString& docCode, int docYear) {
+  return newDocumentNos(c, docCode, docYear, 1).constFirst();
+}
+
+QStringList newDocumentNos(db::Connection& c, const QString& docCode, int docYear, int count) {
   const QString code = docCode.trimmed();
   if (code.isEmpty()) throw db::Error(QStringLiteral("NewDocumentNo: the document code is empty"));
   if (docYear < 1 || docYear > 9999) throw db::Error(QStringLiteral("NewDocumentNo: %1 is not a year").arg(docYear));
+  if (count < 1) throw db::Error(QStringLiteral("NewDocumentNo: %1 numbers cannot be drawn").arg(count));
   TransactionScope tx(c);
   // The counter of the code and year as it stands (the one a DocNoConvert row names, or its own)
-  // counts on in one statement. A counter still to be made for the year, a conversion to follow
-  // from another year, or a conversion that names a missing counter take the steps of counterFor.
+  // counts on by `count` in one statement. A counter still to be made for the year, a conversion to
+  // follow from another year, or a conversion that names a missing counter take the steps of
+  // counterFor: the first of `count` single draws would make the counter, the others find it.
   db::Params q;
   q.setText(QStringLiteral("Code"), code);
   q.setInt(QStringLiteral("Year"), docYear);
-  db::Result r = c.select(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + 1\n"
+  q.setInt(QStringLiteral("Count"), count);
+  db::Result r = c.select(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + :Count\n"
                                          "Where Id = Coalesce((Select DocumentNo From DocNoConvert Where Code = :Code And DocYear = :Year),\n"
                                          "  (Select Id From DocumentNo Where Code = :Code And DocYear = :Year))\n"
                                          "Returning Prefix, LastNo, DocumentLength"),
@@ -244,14 +252,19 @@ QString newDocumentNo(db::Connection& c, const QString& docCode, int docYear) {
       throw db::Error(QStringLiteral("NewDocumentNo: no document-number counter for the code '%1' (table DocumentNo)").arg(code));
     db::Params n;
     n.setInt(QStringLiteral("Id"), id);
-    c.execute(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + 1 Where Id = :Id"), n);
+    n.setInt(QStringLiteral("Count"), count);
+    c.execute(QStringLiteral("Update DocumentNo Set LastNo = Coalesce(LastNo, 0) + :Count Where Id = :Id"), n);
     r = c.select(QStringLiteral("Select Prefix, LastNo, DocumentLength From DocumentNo Where Id = :Id"), n);
   }
   QString prefix = r.asString(QStringLiteral("Prefix"));
   while (prefix.endsWith(QLatin1Char(' '))) prefix.chop(1);
-  const QString no = formatDocumentNo(prefix, r.asInt(QStringLiteral("LastNo")), int(r.asInt(QStringLiteral("DocumentLength"))));
+  const qint64 last = r.asInt(QStringLiteral("LastNo"));
+  const int length = int(r.asInt(QStringLiteral("DocumentLength")));
+  QStringList numbers;
+  numbers.reserve(count);
+  for (qint64 no = last - count + 1; no <= last; ++no) numbers << formatDocumentNo(prefix, no, length);
   tx.commit();
-  return no;
+  return numbers;
 }
 
 void registerServerProcedures() {

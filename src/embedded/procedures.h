@@ -37,6 +37,7 @@ void registerServerProcedures();
 // write lock (the caller's transaction, or one of its own), so concurrent callers never draw the
 // same number.
 QString newDocumentNo(db::Connection& conn, const QString& docCode, int docYear);
+// newDocumentNos (many numbers at once): document_numbers.h.
 
 // The DocumentNo row that numbers (code, year), made from another year's counter when the year has
 // none (see newDocumentNo); 0 when the code has no counter in any year. Call inside a transaction.

@@ -2,6 +2,7 @@
 #include <QProcess>
 #include <QSet>
 
+#include "document_numbers.h"
 #include "site_fixture.h"
 
 namespace {
@@ -120,6 +121,69 @@ TEST_F(NewDocumentNoTest, RunsInsideTheCallersTransaction) {
   draw(c, QStringLiteral("MONEYBILL"), year);
   c.commit();
   EXPECT_EQ(draw(c, QStringLiteral("MONEYBILL"), year), "MB" + yy(year) + "00000003");
+}
+
+// Drawing many numbers at once gives what as many single draws give, counters and conversions
+// left the same: a plain counter, a year without a counter yet (made from another year's), a code
+// converted to another code's counter (also into a new year), numbers outgrowing the document
+// length, and a code without any counter.
+TEST(NewDocumentNos, EqualAsManySingleDraws) {
+  struct Draw {
+    const char* code;
+    int yearOffset;
+    int count;
+  };
+  const struct {
+    const char* name;
+    const char* setup;  // run on both sites first; %1 is the run year
+    std::vector<Draw> draws;
+  } cases[] = {
+      {"plain counter", "", {{"SO-A", 0, 5}, {"SO-A", 0, 1}, {"SO-A", 0, 3}}},
+      {"a new year's counter made on first use", "", {{"CONSOLIDAT", 1, 4}, {"CONSOLIDAT", 0, 2}, {"CONSOLIDAT", 1, 3}, {"SO12-A", -1, 2}}},
+      {"converted code",
+       "Insert Into DocNoConvert (Code, DocYear, DocumentNo) Select 'SO-WEB', DocYear, Id From DocumentNo Where Code = 'SO-A' And DocYear = %1",
+       {{"SO-WEB", 0, 3}, {"SO-A", 0, 2}, {"SO-WEB", 1, 3}, {"SO-A", 1, 1}}},
+      {"numbers longer than the document length", "Update DocumentNo Set DocumentLength = 6, LastNo = 7 Where Code = 'MONEYBILL' And DocYear = %1",
+       {{"MONEYBILL", 0, 12}, {"MONEYBILL", 0, 95}}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    TempSite one, many;
+    const int year = one.company->select(QStringLiteral("Select RunYear From Config")).asInt(QStringLiteral("RunYear"));
+    if (*k.setup)
+      for (TempSite* s : {&one, &many}) s->company->execute(QString::fromLatin1(k.setup).arg(year));
+    for (const Draw& d : k.draws) {
+      const QString code = QString::fromLatin1(d.code);
+      QStringList singles;
+      for (int i = 0; i < d.count; ++i) singles << draw(*one.company, code, year + d.yearOffset);
+      const QStringList batch = embedded::newDocumentNos(*many.company, code, year + d.yearOffset, d.count);
+      EXPECT_EQ(batch, singles) << d.code << " x" << d.count;
+      EXPECT_EQ(QSet<QString>(batch.begin(), batch.end()).size(), d.count) << "every number drawn once";
+    }
+    const QString counters = QStringLiteral(
+        "Select Group_Concat(Code || '/' || DocYear || '/' || Prefix || '/' || Coalesce(LastNo, 0), ' ') From "
+        "(Select * From DocumentNo Order By Code, DocYear)");
+    const QString conversions =
+        QStringLiteral("Select Group_Concat(Code || '/' || DocYear || '/' || DocumentNo, ' ') From (Select * From DocNoConvert Order By Code, DocYear)");
+    for (const QString& q : {counters, conversions})
+      EXPECT_EQ(many.company->select(q).at(0, 0).toString(), one.company->select(q).at(0, 0).toString()) << q.toStdString();
+  }
+}
+
+TEST(NewDocumentNos, RefusedDrawsChangeNothing) {
+  TempSite site;
+  db::Connection& c = *site.company;
+  const int year = c.select(QStringLiteral("Select RunYear From Config")).asInt(QStringLiteral("RunYear"));
+  EXPECT_THROW(embedded::newDocumentNos(c, QStringLiteral("NOSUCHCODE"), year, 3), db::Error);
+  EXPECT_THROW(embedded::newDocumentNos(c, QStringLiteral("SO-A"), year, 0), db::Error);
+  EXPECT_THROW(embedded::newDocumentNos(c, QStringLiteral("SO-A"), 0, 2), db::Error);
+  EXPECT_FALSE(c.inTransaction());
+  EXPECT_EQ(site.companyCount(QStringLiteral("Select Sum(Coalesce(LastNo, 0)) From DocumentNo")), 0);
+  // Inside the caller's transaction the numbers are given back with it.
+  c.startTransaction();
+  EXPECT_EQ(embedded::newDocumentNos(c, QStringLiteral("MONEYBILL"), year, 2).size(), 2);
+  c.rollback();
+  EXPECT_EQ(embedded::newDocumentNos(c, QStringLiteral("MONEYBILL"), year, 1), QStringList{"MB" + yy(year) + "00000001"});
 }
 
 TEST(DocumentNoFormat, NumbersAndPrefixes) {
