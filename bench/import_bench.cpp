@@ -174,6 +174,8 @@ void BM_ImportOrderFile20000Lines(benchmark::State& state) {
     newNo.execute();
     return newNo.value(QStringLiteral("NewNo")).toString();
   };
+  // Many at once, as the window draws them.
+  const weborder::NumberBatchSource batch = weborder::DocumentNumberBatches(c, numbers);
   weborder::WebOrderSettings settings;
   settings.host = QStringLiteral("127.0.0.1");
   settings.httpPort = closedPort();
@@ -201,7 +203,7 @@ void BM_ImportOrderFile20000Lines(benchmark::State& state) {
     weborder::ImportResult r;
     {
       bench::ProfileScope profile;
-      weborder::OrderImporter importer(c, numbers);
+      weborder::OrderImporter importer(c, numbers, batch);
       r = importer.Import(weborder::ReadOrderFile(path));
       ack.enqueue(r.toAcknowledge());
     }

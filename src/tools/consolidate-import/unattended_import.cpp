@@ -230,7 +230,8 @@ class Runner {
             ++linesSeen_;
             status_ = QStringLiteral("Status : Load OrderNo : ") + l.orderNo + QStringLiteral(" Barcode : ") + l.barcode;
             showProgress();
-          });
+          },
+          weborder::DocumentNumberBatches(DM->DMdata, [](const QString& code, const QDate& date) { return DM->NewDocumentNo(code, date); }));
       z.stored = true;
       storedAll_ += int(z.import.stored.size());
       // Committed: now the site may learn which lines arrived.

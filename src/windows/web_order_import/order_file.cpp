@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "embedded/document_numbers.h"
 #include "web_order_import_sql.h"
 #include "xml/xml_scanner.h"
 
@@ -188,6 +189,7 @@ class OrderImporter::Run {
     loadUnits(lines);
     loadHeaders(lines);
     loadSalesmenAndCustomers(lines);
+    if (o_.batch_ && d_ == db::Dialect::Sqlite) makeHeadersAhead(lines);
     for (const OrderLine& line : lines) {
       if (o_.onLine) o_.onLine(line);
       store(line);
@@ -221,16 +223,19 @@ class OrderImporter::Run {
     });
   }
 
-  // The product units of the file's barcodes; the first unit of a barcode serves.
+  // The product units of the file's barcodes; the first unit of a barcode (the lowest Id) serves.
+  // The read leaves the order to the server: the lowest Id is kept here, without a sort.
   void loadUnits(const QVector<OrderLine>& lines) {
     inChunks(conn_, sql::QProductUnitsHead.pick(d_), textsOf(lines, [](const OrderLine& l) -> const QString& { return l.barcode; }),
-             db::ParamType::Text, QStringLiteral("\nOrder By PU.Id"), [this](const db::Result& r) {
+             db::ParamType::Text, QString(), [this](const db::Result& r) {
                const int barcode = r.findColumn(QStringLiteral("Barcode")), unit = r.findColumn(QStringLiteral("ProductUnits")),
                          product = r.findColumn(QStringLiteral("Product")), fraction = r.findColumn(QStringLiteral("Fraction"));
                for (const auto& row : r.rows()) {
+                 const Unit u{row[unit].toLongLong(), row[product].toLongLong(), row[fraction].toLongLong()};
                  const QString k = key(row[barcode].toString());
-                 if (units_.contains(k)) continue;
-                 units_.insert(k, Unit{row[unit].toLongLong(), row[product].toLongLong(), row[fraction].toLongLong()});
+                 const auto known = units_.find(k);
+                 if (known == units_.end()) units_.insert(k, u);
+                 else if (u.id < known->id) *known = u;
                }
              });
   }
@@ -311,30 +316,201 @@ class OrderImporter::Run {
         *why = *failed;
         return nullptr;
       }
-      Header h;
-      QString failure;
-      const bool created = inSavepoint(
-          [&] {
-            h = createHeader(l, soDate, why);
-            if (why->isEmpty() && h.id <= 0) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
-            return why->isEmpty();
-          },
-          &failure);
-      if (!created && why->isEmpty()) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + failure;
-      if (!why->isEmpty()) {
-        failedHeaders_.insert(k, *why);
-        return nullptr;
-      }
-      ++r_.headersCreated;
-      id = h.id;
-      headers_.insert(id, h);
-      headerOfKey_.insert(k, id);
+      id = makeHeader(l, soDate, k, why);
+      if (!id) return nullptr;
     }
     lastHeader_ = id;
     lastOrderNo_ = l.orderNo;
     lastCustomer_ = l.customerCode;
     lastSalesman_ = l.salesmanCode;
     return &headers_[id];
+  }
+
+  // Makes the header of key `k` alone, in its savepoint: its Id, or 0 with the reason (also kept
+  // for the key's other lines).
+  qint64 makeHeader(const OrderLine& l, const QDateTime& soDate, const QString& k, QString* why) {
+    Header h;
+    QString failure;
+    const bool created = inSavepoint(
+        [&] {
+          h = createHeader(l, soDate, why);
+          if (why->isEmpty() && h.id <= 0) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้");
+          return why->isEmpty();
+        },
+        &failure);
+    if (!created && why->isEmpty()) *why = QStringLiteral("สร้างใบสั่งขายไม่ได้ : ") + failure;
+    if (!why->isEmpty()) {
+      failedHeaders_.insert(k, *why);
+      return 0;
+    }
+    addHeader(k, h.id);
+    return h.id;
+  }
+
+  void addHeader(const QString& k, qint64 id) {
+    ++r_.headersCreated;
+    Header h;
+    h.id = id;
+    headers_.insert(id, h);
+    headerOfKey_.insert(k, id);
+  }
+
+  // A header the lines will ask for: the first line of its key that reaches it, and its date.
+  struct NewHeader {
+    const OrderLine* line;
+    QDateTime soDate;
+    QString key;
+    QString docCode;
+  };
+
+  // Makes the headers the lines will ask for, in the order they would ask, ahead of the lines:
+  // by batches of headers of one document code and year, each batch made as a whole or, when any
+  // part of it fails, one header at a time. The lines that follow find their header made (or its
+  // failure kept). What cannot be known before the lines are stored (a line refused by the database
+  // lets a later line with its web id through) is left to the lines, which make a missing header
+  // themselves.
+  void makeHeadersAhead(const QVector<OrderLine>& lines) {
+    std::vector<NewHeader> wanted;
+    QSet<QString> wantedKeys;
+    QSet<qint64> taken;  // web ids a line before would store
+    const OrderLine* last = nullptr;
+    bool lastWanted = false;  // whether `last`'s header is made or to be made
+    for (const OrderLine& l : lines) {
+      const QDateTime soDate = orderDate(l.orderDate);
+      if (l.webId <= 0 || storedIds_.contains(l.webId) || taken.contains(l.webId) || !unitOf(l.barcode)) continue;
+      if (!(last && l.orderNo == last->orderNo && l.customerCode == last->customerCode && l.salesmanCode == last->salesmanCode)) {
+        last = &l;
+        const QString k = key(l.salesmanCode, l.customerCode, l.orderNo);
+        lastWanted = headerOfKey_.contains(k) || wantedKeys.contains(k);
+        // An unknown salesman or customer fails before a number is drawn: its lines find out alone.
+        if (!lastWanted && salesmen_.contains(key(l.salesmanCode)) && customers_.contains(key(l.customerCode))) {
+          wanted.push_back({&l, soDate, k, SoDocCode(autoRunDocMonth_, o_.soType, soDate.date())});
+          wantedKeys.insert(k);
+          lastWanted = true;
+        }
+      }
+      if (lastWanted) taken.insert(l.webId);
+    }
+    for (size_t from = 0; from < wanted.size();) {
+      size_t to = from + 1;
+      while (to < wanted.size() && to - from < size_t(kHeadersPerBatch) && wanted[to].docCode == wanted[from].docCode &&
+             wanted[to].soDate.date().year() == wanted[from].soDate.date().year())
+        ++to;
+      // Batches of 64, 32, ... 1 headers: the server keeps a handful of insert texts prepared.
+      size_t batch = size_t(kHeadersPerBatch);
+      while (batch > to - from) batch /= 2;
+      to = from + batch;
+      if (!makeHeaders(wanted, from, to))
+        for (size_t i = from; i < to; ++i) {
+          QString why;
+          makeHeader(*wanted[i].line, wanted[i].soDate, wanted[i].key, &why);
+        }
+      from = to;
+    }
+  }
+
+  // Headers [from, to) of one document code and year, as a whole inside one savepoint: their
+  // numbers drawn at once and checked with one read, then one insert. False (and nothing made,
+  // the numbers given back) when any of it fails.
+  bool makeHeaders(const std::vector<NewHeader>& wanted, size_t from, size_t to) {
+    const int count = int(to - from);
+    std::vector<std::pair<QString, qint64>> made;  // number and Id of each header of the batch
+    QString failure;
+    const bool done = inSavepoint(
+        [&] {
+          const NewHeader& first = wanted[from];
+          const QStringList drawn = o_.batch_(first.docCode, first.soDate.date(), count);
+          if (drawn.size() != count) return false;
+          QVector<QVariant> numbers;
+          QHash<QString, int> batchOf;  // number -> header of the batch
+          for (int i = 0; i < count; ++i) {
+            const QString no = drawn[i].trimmed();
+            if (no.isEmpty() || batchOf.contains(no)) return false;
+            batchOf.insert(no, i);
+            numbers << QVariant(no);
+            made.push_back({no, 0});
+          }
+          bool stored = false;
+          inChunks(conn_, sql::QSoNosStoredHead, numbers, db::ParamType::Text, QString(),
+                   [&](const db::Result& r) { stored = stored || !r.isEmpty(); });
+          if (stored) return false;
+          db::Params p;
+          const QStringList& names = headerParamNames(count);
+          p.append({names[0], db::ParamType::Text, made[0].first});
+          p.append({names[1], db::ParamType::Text, o_.soType});
+          p.append({names[2], db::ParamType::Unknown, priceIE_});
+          int n = 3;
+          for (int i = 0; i < count; ++i) {
+            const NewHeader& w = wanted[from + size_t(i)];
+            const Salesman& s = salesmen_[key(w.line->salesmanCode)];
+            const Customer& c = customers_[key(w.line->customerCode)];
+            if (i) p.append({names[n++], db::ParamType::Text, made[size_t(i)].first});
+            p.append({names[n++], db::ParamType::Text, dateText(w.soDate)});
+            p.append({names[n++], db::ParamType::Unknown, s.department});
+            p.append({names[n++], db::ParamType::Text, dateText(w.soDate.addDays(c.dueDays.toLongLong()))});
+            p.append({names[n++], db::ParamType::Unknown, c.customerId});
+            p.append({names[n++], db::ParamType::Unknown, s.id});
+            p.append({names[n++], db::ParamType::Unknown, c.taxCode});
+            p.append({names[n++], db::ParamType::Unknown, c.taxRate});
+            p.append({names[n++], db::ParamType::Unknown, c.dueDays});
+            if (!i) p.append({names[n++], db::ParamType::Unknown, warehouse_});
+            p.append({names[n++], db::ParamType::Unknown, c.transport});
+            p.append({names[n++], db::ParamType::Text, w.line->orderNo});
+            if (!i) p.append({names[n++], db::ParamType::Text, remark_});
+          }
+          const db::Result r = conn_.select(headerInsertText(count), p);
+          // Every header made once, and only those.
+          if (r.rowCount() != count) return false;
+          const int idColumn = r.findColumn(QStringLiteral("Id")), noColumn = r.findColumn(QStringLiteral("SoNo"));
+          for (const auto& row : r.rows()) {
+            const auto at = batchOf.constFind(row[noColumn].toString().trimmed());
+            const qint64 id = row[idColumn].toLongLong();
+            if (at == batchOf.constEnd() || made[size_t(*at)].second != 0 || id <= 0) return false;
+            made[size_t(*at)].second = id;
+          }
+          return true;
+        },
+        &failure);
+    if (!done) return false;
+    for (int i = 0; i < count; ++i) addHeader(wanted[from + size_t(i)].key, made[size_t(i)].second);
+    return true;
+  }
+
+  // A date and time as the embedded server keeps it, "yyyy-MM-dd HH:mm:ss": the text the database
+  // client binds for a date, made without the general date formatter.
+  static QString dateText(const QDateTime& t) {
+    const QDate d = t.date();
+    const QTime h = t.time();
+    if (d.year() < 1 || d.year() > 9999) return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    char text[20];
+    const auto two = [&text](int at, int v) {
+      text[at] = char('0' + v / 10);
+      text[at + 1] = char('0' + v % 10);
+    };
+    two(0, d.year() / 100 % 100);
+    two(2, d.year() % 100);
+    text[4] = '-';
+    two(5, d.month());
+    text[7] = '-';
+    two(8, d.day());
+    text[10] = ' ';
+    two(11, h.hour());
+    text[13] = ':';
+    two(14, h.minute());
+    text[16] = ':';
+    two(17, h.second());
+    return QString::fromLatin1(text, 19);
+  }
+
+  const QString& headerInsertText(int rows) {
+    auto it = headerTexts_.constFind(rows);
+    if (it == headerTexts_.constEnd()) it = headerTexts_.insert(rows, sql::InsertSoHdRows(rows));
+    return *it;
+  }
+  const QStringList& headerParamNames(int rows) {
+    auto it = headerParams_.constFind(rows);
+    if (it == headerParams_.constEnd()) it = headerParams_.insert(rows, sql::InsertSoHdRowParams(rows));
+    return *it;
   }
 
   // A new header; `why` says what is missing when the salesman or the customer is unknown.
@@ -560,12 +736,24 @@ class OrderImporter::Run {
     return p;
   }();
   QHash<int, QString> insertTexts_;
+  QHash<int, QString> headerTexts_;
+  QHash<int, QStringList> headerParams_;
   std::vector<PendingLine> pending_;
   std::vector<const OrderLine*> repeated_;  // lines whose web id was met before in the file or stored
   QHash<qint64, QString> refused_;          // web ids whose insert the database refused, and why
 };
 
-OrderImporter::OrderImporter(db::Connection& conn, NumberSource numbers) : conn_(conn), numbers_(std::move(numbers)) {}
+NumberBatchSource DocumentNumberBatches(db::Connection& conn, NumberSource single) {
+  return [&conn, single = std::move(single)](const QString& docCode, const QDate& date, int count) {
+    if (conn.dialect() == db::Dialect::Sqlite) return embedded::newDocumentNos(conn, docCode, date.year(), count);
+    QStringList numbers;
+    for (int i = 0; i < count; ++i) numbers << single(docCode, date);
+    return numbers;
+  };
+}
+
+OrderImporter::OrderImporter(db::Connection& conn, NumberSource numbers, NumberBatchSource batch)
+    : conn_(conn), numbers_(std::move(numbers)), batch_(std::move(batch)) {}
 
 QString OrderImporter::SoDocCode(const QString& autoRunDocMonth, const QString& soType, const QDate& orderDate) {
   if (autoRunDocMonth.trimmed() == QLatin1String("Y"))

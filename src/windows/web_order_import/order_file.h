@@ -16,6 +16,8 @@
 // undone alone. After any failure the transaction must still be open; a failure that ended it (a
 // deadlock, a trigger that rolls back, XACT_ABORT ON on SQL Server) aborts the whole import.
 // A new header whose drawn number is empty or already stored is not created (its lines are skipped).
+// The embedded server may make the file's new headers ahead of the lines, many at a time (see the
+// constructor).
 // Any other failure (a date the server cannot convert, a lost connection) rolls the whole import
 // back and is raised; nothing is then to be acknowledged.
 #pragma once
@@ -92,10 +94,23 @@ struct ImportResult {
 
 // Draws a document number for a code and a date (the data module's NewDocumentNo).
 using NumberSource = std::function<QString(const QString& docCode, const QDate& date)>;
+// Draws `count` document numbers at once: the numbers `count` draws one after the other would give,
+// in that order (the data module's NewDocumentNos).
+using NumberBatchSource = std::function<QStringList(const QString& docCode, const QDate& date, int count)>;
+// Many numbers at once on the connection: the embedded server counts them on in one step; on SQL
+// Server `single` (the NewDocumentNo procedure) is called once a number.
+NumberBatchSource DocumentNumberBatches(db::Connection& conn, NumberSource single);
 
 class OrderImporter {
  public:
-  OrderImporter(db::Connection& conn, NumberSource numbers);
+  // With `batch`, the embedded server's import makes the new headers of the file ahead of the lines,
+  // up to kHeadersPerBatch at a time: the numbers of a run of headers with the same document code
+  // and year drawn at once, checked with one read and the headers inserted with one statement,
+  // inside one savepoint. A batch that fails in any way (a number empty or stored already, a refused
+  // insert, another count of rows) is undone and its headers made one by one as without `batch`,
+  // before the next batch: the numbers and failures are those of headers made one at a time.
+  OrderImporter(db::Connection& conn, NumberSource numbers, NumberBatchSource batch = {});
+  static constexpr int kHeadersPerBatch = 64;
 
   // Called before each line is stored (the window's status line).
   std::function<void(const OrderLine&)> onLine;
@@ -118,6 +133,7 @@ class OrderImporter {
 
   db::Connection& conn_;
   NumberSource numbers_;
+  NumberBatchSource batch_;
 };
 
 // Gives every sales order of the zone (by zone code) that has no consolidation number one new

@@ -98,6 +98,51 @@ const db::SqlText SQLInsertSoDtRowsTail{
                    "  V.Fraction, V.Quantity, 0, V.BackOrder, 0, 0, 0, 'N', V.WebOrderId\n"
                    "From V Inner Join SoHd H On H.Id = V.SoHd")};
 
+namespace {
+
+// The values of a header row, in the order the header insert names them; the shared ones (no row
+// number) come once.
+struct HeaderValue {
+  const char* name;
+  bool perRow;
+};
+constexpr HeaderValue kHeaderValues[] = {{"SoNo", true},       {"SoType", false},   {"Price_IE", false}, {"SoDate", true},
+                                         {"Department", true}, {"ShipDate", true},  {"Customer", true},  {"Salesman", true},
+                                         {"TaxCode", true},    {"TaxRate", true},   {"DueDays", true},   {"Warehouse", false},
+                                         {"Transportation", true}, {"Reference", true}, {"Remark", false}};
+
+}  // namespace
+
+QString InsertSoHdRows(int rows) {
+  QString text = QStringLiteral(
+      "Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
+      "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
+      "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
+      "Values ");
+  for (int r = 0; r < rows; ++r) {
+    text += r ? QStringLiteral(",\n  (") : QStringLiteral("(");
+    int v = 0;
+    for (const HeaderValue& h : kHeaderValues) {
+      if (v++) text += v == 3 ? QStringLiteral(", 'N', ") : QStringLiteral(", ");
+      text += QLatin1Char(':') + QLatin1String(h.name);
+      if (h.perRow) text += QString::number(r + 1);
+    }
+    text += QStringLiteral(", 0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')");
+  }
+  return text + QStringLiteral("\nReturning Id, SoNo");
+}
+
+QStringList InsertSoHdRowParams(int rows) {
+  QStringList names;
+  for (int r = 0; r < rows; ++r)
+    for (const HeaderValue& h : kHeaderValues)
+      if (h.perRow) names << QLatin1String(h.name) + QString::number(r + 1);
+      else if (r == 0) names << QLatin1String(h.name);
+  return names;
+}
+
+const QString QSoNosStoredHead = QStringLiteral("Select SoNo From SoHd Indexed By SoHd_SoNo Where SoNo In (");
+
 QString InsertSoDtRowParam(int value, int row) {
   static const char* const names[kSoDtRowValues] = {"SoHd", "SoRecNo", "Product", "ProductUnits", "Fraction", "Quantity", "BackOrder",
                                                     "WebOrderId"};

@@ -39,6 +39,17 @@ extern const db::SqlText SQLInsertSoDtRowsTail;
 QString InsertSoDtRows(int rows, db::Dialect d);
 inline constexpr int kSoDtRowValues = 8;
 QString InsertSoDtRowParam(int value, int row);  // value 0..7, row from 0: "SoHd1", ...
+// The embedded server's insert of `rows` headers at once (rows >= 1), returning the Id and SoNo of
+// each header made (in no particular order). Row N (from 1) binds :SoNoN, :SoDateN, :DepartmentN,
+// :ShipDateN, :CustomerN, :SalesmanN, :TaxCodeN, :TaxRateN, :DueDaysN, :TransportationN and
+// :ReferenceN; every row shares :SoType, :Price_IE, :Warehouse and :Remark. InsertSoHdRowParams(rows)
+// lists the parameters in the order the text first uses them.
+QString InsertSoHdRows(int rows);
+QStringList InsertSoHdRowParams(int rows);
+inline constexpr int kSoHdRowValues = 11;
+// The embedded server's head of the read of the stored sales orders numbered in a list (the caller
+// appends a list of values and the closing bracket): a batch of drawn numbers must find none.
+extern const QString QSoNosStoredHead;
 // Head of the batch reads (the caller appends a list of values and the closing bracket).
 extern const db::SqlText QStoredWebIdsHead;      // WebOrderId In (
 extern const db::SqlText QProductUnitsHead;      // PU.Barcode In (

@@ -26,7 +26,7 @@ const bool kRegistered = [] {
         {QStringLiteral("SQLInsertSoDtRows"),
          sql::InsertSoDtRows(2, db::Dialect::SqlServer)},
         {QStringLiteral("QStoredWebIds"), sql::QStoredWebIdsHead.tsql + sql::BoundInList(2)},
-        {QStringLiteral("QProductUnits"), sql::QProductUnitsHead.tsql + sql::BoundInList(2) + QStringLiteral("\nOrder By PU.Id")},
+        {QStringLiteral("QProductUnits"), sql::QProductUnitsHead.tsql + sql::BoundInList(2)},
         {QStringLiteral("QSoConso"), sql::QSoConso.tsql},
         {QStringLiteral("SQLUpdateConso"), sql::SQLUpdateConso.tsql},
         {QStringLiteral("QWebOrderSettings"), sql::QWebOrderSettings.tsql},

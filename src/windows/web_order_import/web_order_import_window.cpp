@@ -255,7 +255,8 @@ void TFrLoadFileXML_Varnotek::LoadXMLToDB(const QString& file) {
       DM->DMdata, file, [](const QString& code, const QDate& date) { return DM->NewDocumentNo(code, date); },
       [this](const weborder::OrderLine& l) {
         SetStatus(QStringLiteral("Status : Load OrderNo : ") + l.orderNo + QStringLiteral(" Barcode : ") + l.barcode, true);
-      });
+      },
+      weborder::DocumentNumberBatches(DM->DMdata, [](const QString& code, const QDate& date) { return DM->NewDocumentNo(code, date); }));
   // Committed: now the site may learn which lines arrived.
   Acknowledge.enqueue(LastImport.toAcknowledge());
   const QString report = LastImport.reportText();

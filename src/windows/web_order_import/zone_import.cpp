@@ -48,9 +48,9 @@ FetchOutcome RunImportRoad(db::Connection& conn, net::BackgroundGet& http, const
 }
 
 ImportResult StoreOrderFile(db::Connection& conn, const QString& file, NumberSource numbers,
-                            const std::function<void(const OrderLine&)>& onLine) {
+                            const std::function<void(const OrderLine&)>& onLine, NumberBatchSource batch) {
   const QVector<OrderLine> lines = ReadOrderFile(file);
-  OrderImporter importer(conn, std::move(numbers));
+  OrderImporter importer(conn, std::move(numbers), std::move(batch));
   importer.onLine = onLine;
   return importer.Import(lines);
 }

@@ -51,9 +51,10 @@ FetchOutcome RunImportRoad(db::Connection& conn, net::BackgroundGet& http, const
                            const QString& fileDate, const ImportRoad& road, WebOrderSettings* settings = nullptr);
 
 // Reads the order file and stores its lines in one transaction (OrderImporter), numbering new
-// sales orders with `numbers`; `onLine` is told of each line before it is stored.
+// sales orders with `numbers` (or `batch`, many at once: see OrderImporter); `onLine` is told of
+// each line before it is stored.
 ImportResult StoreOrderFile(db::Connection& conn, const QString& file, NumberSource numbers,
-                            const std::function<void(const OrderLine&)>& onLine = {});
+                            const std::function<void(const OrderLine&)>& onLine = {}, NumberBatchSource batch = {});
 
 // The activity-log entry of one run of the road, for the signed-in user and the menu entry of the
 // import (the data module's UserAddLog, function 0, document 0): zone, file, counts of lines stored,

@@ -130,16 +130,28 @@ class ImportDbTest : public ::testing::Test {
     if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write the order file");
     f.write(xml);
     f.close();
-    weborder::OrderImporter importer(conn(), [this](const QString& code, const QDate& date) {
+    const weborder::NumberSource single = [this](const QString& code, const QDate& date) {
       drawnCodes << code;
       return app.dm().NewDocumentNo(code, date);
-    });
+    };
+    weborder::NumberBatchSource batch;
+    if (drawInBatches) {
+      const weborder::NumberBatchSource numbers = weborder::DocumentNumberBatches(conn(), single);
+      batch = [this, numbers](const QString& code, const QDate& date, int n) {
+        ++batchDraws;
+        for (int i = 0; i < n; ++i) drawnCodes << code;
+        return numbers(code, date, n);
+      };
+    }
+    weborder::OrderImporter importer(conn(), single, batch);
     return importer.Import(weborder::ReadOrderFile(path));
   }
 
   testsupport::AppFixture app{options()};
   QString today;  // the server's date as yyyymmdd
-  QStringList drawnCodes;
+  QStringList drawnCodes;  // the code of every number drawn
+  bool drawInBatches = false;  // the import may draw many numbers at once (as the window does)
+  int batchDraws = 0;
 };
 
 // Real servers on 127.0.0.1 and the desktop folder in a temporary home.

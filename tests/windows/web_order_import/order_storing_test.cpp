@@ -12,13 +12,24 @@ using importtest::orderXml;
 
 namespace {
 
-class ImportOrders : public ImportDbTest {};
+// Every storing case runs twice: new headers made one at a time, and made ahead of the lines in
+// batches with their numbers drawn many at once (as the window does on the embedded server); both
+// must store, number, refuse and acknowledge alike.
+class ImportOrders : public ImportDbTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    drawInBatches = GetParam();
+    ImportDbTest::SetUp();
+  }
+};
+
+class ConsolidateZones : public ImportDbTest {};
 
 QString isoDate(const QDate& d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
 
 }  // namespace
 
-TEST_F(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
+TEST_P(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
   const QDate orderDate = testsupport::serverToday().addDays(-1);
   const auto r = import(orderXml({
       {"S01", "C00001", "W900", isoDate(orderDate), "9001", caseOf12(), "2"},
@@ -53,6 +64,10 @@ TEST_F(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
                             .arg(s)
                             .arg(today)
                             .arg(testsupport::serverToday().toString("yy"))});
+  // The dates as the server keeps them, whichever way the header was made.
+  const QDate shipDate = orderDate.addDays(int(scalar("Select DueDays From Customer Where Code = 'C00001'").toLongLong()));
+  EXPECT_EQ(rows("Select 'T' || H.SoDate, 'T' || H.ShipDate From SoHd H Where H.Id = :H", p),
+            QStringList{QStringLiteral("T%1 00:00:00|T%2 00:00:00").arg(isoDate(orderDate), isoDate(shipDate))});
   // Lines: numbered 1, 2; unit, fraction, back order in base units; dates, warehouse and tax copied.
   EXPECT_EQ(rows("Select D.SoRecNo, D.WebOrderId, D.Quantity, D.ProductUnits, D.Product, D.Fraction, D.BackOrder, D.Send,"
                  " D.Price + D.Total + D.ProductAmount, D.Clear,"
@@ -65,7 +80,7 @@ TEST_F(ImportOrders, LinesOfOneWebOrderShareOneHeaderNumberedFromOne) {
   EXPECT_FALSE(conn().inTransaction());
 }
 
-TEST_F(ImportOrders, ASecondImportTheSameDayAppendsAndALaterDayStartsANewHeader) {
+TEST_P(ImportOrders, ASecondImportTheSameDayAppendsAndALaterDayStartsANewHeader) {
   import(orderXml({{"S01", "C00001", "W901", "2016-03-05", "9101", bottle(), "1"}, {{}, {}, {}, {}, "9102", bottle(), "2"}}));
   const auto again = import(orderXml({{"S01", "C00001", "W901", "2016-03-05", "9103", caseOf12(), "3"}}));
   EXPECT_EQ(again.headersCreated, 0);
@@ -85,7 +100,7 @@ TEST_F(ImportOrders, ASecondImportTheSameDayAppendsAndALaterDayStartsANewHeader)
   EXPECT_EQ(linesOf(headers[1].toLongLong()), QStringList{QStringLiteral("1|9104|4|%1").arg(unitOf(bottle()))});
 }
 
-TEST_F(ImportOrders, SalesOrderNumberFollowsTheSubTypesMonthlyNumbering) {
+TEST_P(ImportOrders, SalesOrderNumberFollowsTheSubTypesMonthlyNumbering) {
   EXPECT_EQ(weborder::OrderImporter::SoDocCode("Y", "A", QDate(2016, 3, 5)), "SO03-A");
   EXPECT_EQ(weborder::OrderImporter::SoDocCode(" Y ", "A", QDate(2016, 12, 31)), "SO12-A");
   EXPECT_EQ(weborder::OrderImporter::SoDocCode("N", "A", QDate(2016, 3, 5)), "SO-A");
@@ -115,7 +130,7 @@ TEST_F(ImportOrders, SalesOrderNumberFollowsTheSubTypesMonthlyNumbering) {
   }
 }
 
-TEST_F(ImportOrders, LinesWithoutHeaderOrUnitAreSkippedAndNotAcknowledged) {
+TEST_P(ImportOrders, LinesWithoutHeaderOrUnitAreSkippedAndNotAcknowledged) {
   const int headersBefore = count("SoHd");
   const int linesBefore = count("SoDt");
   const auto r = import(orderXml({
@@ -144,7 +159,7 @@ TEST_F(ImportOrders, LinesWithoutHeaderOrUnitAreSkippedAndNotAcknowledged) {
   EXPECT_TRUE(report.contains("OrderNo : W905 Barcode : 0000000000000 : ไม่พบ Barcode สินค้า")) << report.toStdString();
 }
 
-TEST_F(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
+TEST_P(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
   const qint64 demoWebId = scalar("Select Min(WebOrderId) From SoDt").toLongLong();
   ASSERT_GT(demoWebId, 0);
   const int linesBefore = count("SoDt");
@@ -179,7 +194,7 @@ TEST_F(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
   EXPECT_EQ(count("SoDt", "WebOrderId In (9401, 9402)"), 2);
 }
 
-TEST_F(ImportOrders, ALineTheDatabaseRefusesIsSkippedAndTheOthersAreNumberedWithoutGaps) {
+TEST_P(ImportOrders, ALineTheDatabaseRefusesIsSkippedAndTheOthersAreNumberedWithoutGaps) {
   // Two web orders whose lines alternate, more lines than one insert statement takes; the database
   // refuses one line of the second statement.
   conn().execute("Create Trigger RefuseLine Before Insert On SoDt When New.WebOrderId = 9950"
@@ -217,7 +232,7 @@ TEST_F(ImportOrders, ALineTheDatabaseRefusesIsSkippedAndTheOthersAreNumberedWith
 // Files of a few lines to a few hundred (more than one insert statement takes, and more web ids
 // than one batch read looks for): every line is stored with its own unit, product, fraction,
 // quantity and back order, under its own web order, numbered from 1 in the order of the file.
-TEST_F(ImportOrders, EveryLineIsStoredWithItsOwnValuesWhateverTheirNumber) {
+TEST_P(ImportOrders, EveryLineIsStoredWithItsOwnValuesWhateverTheirNumber) {
   struct Unit {
     qint64 id, product, fraction;
   };
@@ -266,7 +281,7 @@ TEST_F(ImportOrders, EveryLineIsStoredWithItsOwnValuesWhateverTheirNumber) {
 // What the file holds reaches the database as bound values, never inside a statement's text: a
 // quote in an order number is only a character of it, and the statements of an import are a
 // fixed set of texts that the database keeps prepared, whatever the file holds.
-TEST_F(ImportOrders, TheFilesValuesReachTheDatabaseBoundNeverInAStatementsText) {
+TEST_P(ImportOrders, TheFilesValuesReachTheDatabaseBoundNeverInAStatementsText) {
   static QStringList* traced = nullptr;
   static const bool hooked = [] {
     db::addSqliteOpenHook([](void* handle, const QString&) {
@@ -305,7 +320,7 @@ TEST_F(ImportOrders, TheFilesValuesReachTheDatabaseBoundNeverInAStatementsText) 
 // The batch reads of a file's values look each value up by an index on every site: the demo site's
 // statistics are those of a small site, with which a list of hundreds of values would be read by a
 // scan of the whole table.
-TEST_F(ImportOrders, TheBatchReadsLookTheirValuesUpByIndex) {
+TEST_P(ImportOrders, TheBatchReadsLookTheirValuesUpByIndex) {
   namespace sql = weborder::sql;
   const db::Dialect d = conn().dialect();
   const struct {
@@ -313,7 +328,7 @@ TEST_F(ImportOrders, TheBatchReadsLookTheirValuesUpByIndex) {
     QString text;
   } reads[] = {
       {"stored web ids", sql::QStoredWebIdsHead.pick(d) + sql::BoundInList(sql::kInListMax)},
-      {"units of barcodes", sql::QProductUnitsHead.pick(d) + sql::BoundInList(sql::kInListMax) + "\nOrder By PU.Id"},
+      {"units of barcodes", sql::QProductUnitsHead.pick(d) + sql::BoundInList(sql::kInListMax)},
       {"today's headers", sql::QChkSoHdHead.pick(d) + sql::BoundInList(sql::kInListMax) + sql::QChkSoHdTail.pick(d)},
       {"customers", sql::QGetCustomersHead.pick(d) + sql::BoundInList(sql::kInListMax)},
   };
@@ -329,7 +344,7 @@ TEST_F(ImportOrders, TheBatchReadsLookTheirValuesUpByIndex) {
   }
 }
 
-TEST_F(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
+TEST_P(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
   const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'");
   const int headersBefore = count("SoHd");
   const int linesBefore = count("SoDt");
@@ -349,7 +364,7 @@ TEST_F(ImportOrders, AFailureRollsBackEverythingIncludingTheNumbersDrawn) {
 // Failures the database reports after a line's insert has begun: each is undone with that line
 // alone (the statement in its savepoint), the other lines are stored once each and numbered without
 // gaps, and the refused line is not acknowledged.
-TEST_F(ImportOrders, ARefusedLineIsUndoneAloneAndTheOthersAreStoredOnce) {
+TEST_P(ImportOrders, ARefusedLineIsUndoneAloneAndTheOthersAreStoredOnce) {
   struct Case {
     const char* what;
     const char* trigger;  // on the line whose web id is 9705
@@ -387,7 +402,7 @@ TEST_F(ImportOrders, ARefusedLineIsUndoneAloneAndTheOthersAreStoredOnce) {
 // A failure that ends the transaction (a deadlock victim, a trigger that rolls back): the import
 // stops with nothing stored and nothing to acknowledge, instead of storing the later lines outside
 // the transaction.
-TEST_F(ImportOrders, AFailureThatEndsTheTransactionAbortsTheWholeImport) {
+TEST_P(ImportOrders, AFailureThatEndsTheTransactionAbortsTheWholeImport) {
   const int headersBefore = count("SoHd");
   const int linesBefore = count("SoDt");
   const QVariant lastNo = scalar("Select Max(LastNo) From DocumentNo Where Code = 'SO-A'");
@@ -416,7 +431,7 @@ TEST_F(ImportOrders, AFailureThatEndsTheTransactionAbortsTheWholeImport) {
 
 // A counter set back draws a number already stored: no header takes it (its lines are skipped and
 // stay pending on the site), and a consolidation number already used stamps nothing.
-TEST_F(ImportOrders, NumbersAlreadyStoredAreRefused) {
+TEST_P(ImportOrders, NumbersAlreadyStoredAreRefused) {
   const QString year = QString::number(testsupport::serverToday().year());
   const auto r1 = import(orderXml({{"S01", "C00001", "W990", isoDate(testsupport::serverToday()), "9901", bottle(), "1"}}));
   ASSERT_EQ(r1.stored, QList<qint64>{9901});
@@ -449,7 +464,89 @@ TEST_F(ImportOrders, NumbersAlreadyStoredAreRefused) {
   }
 }
 
-TEST_F(ImportOrders, ConsolidationStampsEveryOpenOrderOfTheZoneOnly) {
+// Many new headers (more than one batch): a header the database refuses, one whose customer is
+// unknown and one whose drawn number is stored already each lose their own lines only; every other
+// header takes the next number of its counter in file order, and exactly the stored lines are
+// acknowledged.
+TEST_P(ImportOrders, ManyNewHeadersFailAloneAndTakeTheirNumbersInFileOrder) {
+  const QString year = QString::number(testsupport::serverToday().year());
+  const QString day = isoDate(testsupport::serverToday());
+  const qint64 lastNo = scalar("Select Coalesce(LastNo, 0) From DocumentNo Where Code = 'SO-A' And DocYear = " + year).toLongLong();
+  const QString prefix = scalar("Select RTrim(Prefix) From DocumentNo Where Code = 'SO-A' And DocYear = " + year).toString();
+  const int length = scalar("Select DocumentLength From DocumentNo Where Code = 'SO-A' And DocYear = " + year).toInt();
+  const auto number = [&](qint64 n) -> QString { return prefix + QString::number(n).rightJustified(length - prefix.size(), QLatin1Char('0')); };
+  // The number the 80th new header would draw is taken already by a stored order.
+  conn().execute(QStringLiteral("Update SoHd Set SoNo = '%1' Where Id = (Select Min(Id) From SoHd)").arg(number(lastNo + 80)));
+  conn().execute("Create Trigger RefusedHeader Before Insert On SoHd When New.Reference = 'WM030'"
+                 " Begin Select Raise(Fail, 'header refused'); End");
+  QVector<Order> orders;
+  const int kOrders = 100;
+  for (int o = 0; o < kOrders; ++o)
+    for (int l = 0; l < 2; ++l)
+      orders.push_back({"S01", o == 50 ? "NOSUCH" : QStringLiteral("C%1").arg(1 + o % 7, 5, 10, QLatin1Char('0')),
+                        QStringLiteral("WM%1").arg(o, 3, 10, QLatin1Char('0')), day, QString::number(20000 + 2 * o + l), bottle(1 + l), "1"});
+  const auto r = import(orderXml(orders));
+  conn().execute("Drop Trigger RefusedHeader");
+  if (drawInBatches) EXPECT_GT(batchDraws, 0);
+
+  // Headers 0..29 and 31..49, 51..: numbered on from the counter without gaps until the header
+  // that draws the stored number; from there every header draws that number again and is refused.
+  QList<qint64> stored;
+  QStringList expectedNumbers;
+  qint64 next = lastNo;
+  int refusedForNumber = 0;
+  for (int o = 0; o < kOrders; ++o) {
+    if (o == 30 || o == 50) continue;
+    if (next + 1 == lastNo + 80) {
+      ++refusedForNumber;
+      continue;
+    }
+    expectedNumbers << QStringLiteral("WM%1|%2").arg(o, 3, 10, QLatin1Char('0')).arg(number(++next));
+    stored << 20000 + 2 * o << 20000 + 2 * o + 1;
+  }
+  ASSERT_GT(refusedForNumber, 0);
+  EXPECT_EQ(r.stored, stored);
+  EXPECT_EQ(r.toAcknowledge(), stored);
+  EXPECT_EQ(r.headersCreated, expectedNumbers.size());
+  EXPECT_EQ(rows("Select Reference, RTrim(SoNo) From SoHd Where Reference Like 'WM%' Order By Id"), expectedNumbers);
+  EXPECT_EQ(scalar("Select LastNo From DocumentNo Where Code = 'SO-A' And DocYear = " + year).toLongLong(), next)
+      << "numbers given back with the headers that did not take them";
+  EXPECT_EQ(rows("Select Count(*), Min(SoRecNo), Max(SoRecNo) From SoDt Where WebOrderId Between 20000 And 20199"),
+            QStringList{QStringLiteral("%1|1|2").arg(stored.size())});
+  ASSERT_EQ(r.skipped.size(), 2 * (kOrders - expectedNumbers.size()));
+  QHash<qint64, QString> reasons;
+  for (const auto& k : r.skipped) reasons.insert(k.webId, k.reason);
+  EXPECT_EQ(reasons.value(20060), QStringLiteral("สร้างใบสั่งขายไม่ได้ : header refused"));
+  EXPECT_EQ(reasons.value(20061), QStringLiteral("สร้างใบสั่งขายไม่ได้ : header refused"));
+  EXPECT_EQ(reasons.value(20100), QStringLiteral("ไม่พบรหัสลูกค้า NOSUCH"));
+  EXPECT_EQ(reasons.value(20199), QStringLiteral("เลขที่ใบสั่งขาย %1 มีอยู่แล้ว (ชุดเลขที่ SO-A)").arg(number(lastNo + 80)));
+}
+
+// Headers of two years: each year's numbers come from its own counter, the earlier year's made on
+// first use; the numbers are those drawn one at a time in file order.
+TEST_P(ImportOrders, HeadersOfTwoYearsDrawFromEachYearsCounter) {
+  const int year = testsupport::serverToday().year();
+  const QString yy = QString::number(year % 100).rightJustified(2, QLatin1Char('0'));
+  const QString yyBefore = QString::number((year - 1) % 100).rightJustified(2, QLatin1Char('0'));
+  conn().execute(QStringLiteral("Delete From DocumentNo Where Code = 'SO-A' And DocYear = %1").arg(year - 1));
+  const qint64 lastNo =
+      scalar(QStringLiteral("Select Coalesce(LastNo, 0) From DocumentNo Where Code = 'SO-A' And DocYear = %1").arg(year)).toLongLong();
+  const QString dec31 = QStringLiteral("%1-12-31").arg(year - 1), jan1 = QStringLiteral("%1-01-01").arg(year);
+  const QStringList dates{dec31, dec31, jan1, jan1, jan1, dec31, jan1};
+  QVector<Order> orders;
+  for (int o = 0; o < dates.size(); ++o)
+    orders.push_back({"S01", "C00001", QStringLiteral("WY%1").arg(o), dates[o], QString::number(21000 + o), bottle(), "1"});
+  const auto r = import(orderXml(orders));
+  EXPECT_EQ(r.stored.size(), dates.size());
+  const auto thisYear = [&](qint64 n) -> QString { return "SOA" + yy + QString::number(lastNo + n).rightJustified(7, QLatin1Char('0')); };
+  const auto yearBefore = [&](qint64 n) -> QString { return "SOA" + yyBefore + QString::number(n).rightJustified(7, QLatin1Char('0')); };
+  EXPECT_EQ(rows("Select Reference || '|' || RTrim(SoNo) From SoHd Where Reference Like 'WY%' Order By Reference"),
+            (QStringList{"WY0|" + yearBefore(1), "WY1|" + yearBefore(2), "WY2|" + thisYear(1), "WY3|" + thisYear(2),
+                         "WY4|" + thisYear(3), "WY5|" + yearBefore(3), "WY6|" + thisYear(4)}));
+  EXPECT_EQ(drawnCodes.size(), dates.size());
+}
+
+TEST_F(ConsolidateZones, ConsolidationStampsEveryOpenOrderOfTheZoneOnly) {
   const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
                        " Inner Join Misc M On M.Id = C.Zone Where M.Code = '%1')";
   const int z01Open = count("SoHd", open.arg("Z01"));
@@ -478,7 +575,7 @@ TEST_F(ImportOrders, ConsolidationStampsEveryOpenOrderOfTheZoneOnly) {
   EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'CONSOLIDAT'"), lastNo);
 }
 
-TEST_F(ImportOrders, AFailedConsolidationStampsNothing) {
+TEST_F(ConsolidateZones, AFailedConsolidationStampsNothing) {
   const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
                        " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')";
   const int z01Open = count("SoHd", open);
@@ -493,7 +590,7 @@ TEST_F(ImportOrders, AFailedConsolidationStampsNothing) {
 
 // Another workstation stamps every open order of the zone between the read of the list and the
 // updates (possible on SQL Server, where the read takes no lock): no number is used up for nothing.
-TEST_F(ImportOrders, ANumberThatWouldStampNothingIsGivenBack) {
+TEST_F(ConsolidateZones, ANumberThatWouldStampNothingIsGivenBack) {
   const QString open = "Coalesce(RTrim(ConsoNo), '') = '' And Customer In (Select C.Id From Customer C"
                        " Inner Join Misc M On M.Id = C.Zone Where M.Code = 'Z01')";
   ASSERT_GT(count("SoHd", open), 0);
@@ -524,3 +621,6 @@ TEST(ImportReport, ListsAtMostThirtySkippedLines) {
   EXPECT_EQ(lines.last(), "... และอีก 2 รายการ");
   EXPECT_EQ(weborder::ImportResult{}.reportText(), QString()) << "nothing to report when every line was stored";
 }
+
+INSTANTIATE_TEST_SUITE_P(Headers, ImportOrders, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "InBatches" : "OneByOne"; });
