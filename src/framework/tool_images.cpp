@@ -1,5 +1,6 @@
 #include "tool_images.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -11,15 +12,53 @@ namespace {
 
 constexpr int kSize = 32;
 
-QIcon draw(const std::function<void(QPainter&)>& paint) {
+QPixmap picture(const std::function<void(QPainter&)>& paint) {
   QPixmap pm(kSize, kSize);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   paint(p);
   p.end();
-  return QIcon(pm);
+  return pm;
 }
+
+QIcon draw(const std::function<void(QPainter&)>& paint) { return QIcon(picture(paint)); }
+
+// An image drawn the first time it is painted or asked for, and then exactly as draw() makes it:
+// for the pictures that hold text, whose fonts cost more than the window's whole start-up needs
+// when their button is hidden.
+class DrawnWhenNeeded : public QIconEngine {
+ public:
+  explicit DrawnWhenNeeded(std::function<void(QPainter&)> paint) : paint_(std::move(paint)) {}
+
+  QIconEngine* clone() const override { return new DrawnWhenNeeded(*this); }
+  QString key() const override { return QStringLiteral("consolidate.drawn"); }
+  bool isNull() override { return false; }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().pixmap(size, 1.0, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    // size is in device pixels; the icon takes the size in logical pixels and the ratio.
+    return icon().pixmap(scale > 0 ? size / scale : size, scale > 0 ? scale : 1.0, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return icon().availableSizes(mode, state);
+  }
+
+ private:
+  const QIcon& icon() {
+    if (icon_.isNull()) icon_ = draw(paint_);
+    return icon_;
+  }
+  std::function<void(QPainter&)> paint_;
+  QIcon icon_;
+};
 
 // A sheet of paper with a folded corner.
 void page(QPainter& p, const QRectF& r, const QColor& fill) {
@@ -142,8 +181,8 @@ QVector<QIcon> ToolImages() {
     p.setBrush(QColor(0, 180, 0));
     p.drawEllipse(QRectF(24, 15, 3, 3));
   });
-  // 7 Change code: a pencil over a code tag.
-  images << draw([](QPainter& p) {
+  // 7 Change code: a pencil over a code tag. Its text loads a font: drawn when first needed.
+  images << QIcon(new DrawnWhenNeeded([](QPainter& p) {
     p.setPen(QPen(QColor(60, 60, 60), 1.5));
     p.setBrush(QColor(255, 255, 200));
     p.drawRoundedRect(QRectF(2, 14, 22, 12), 2, 2);
@@ -156,7 +195,7 @@ QVector<QIcon> ToolImages() {
     p.drawLine(QPointF(14, 12), QPointF(27, 3));
     p.setPen(QPen(QColor(40, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(12, 14), QPointF(14, 12));
-  });
+  }));
   return images;
 }
 

@@ -14,6 +14,7 @@
 #include "prompts.h"
 #include "qt_thai.h"
 #include "splash.h"
+#include "text_warm_up.h"
 #include "textutil/dates.h"
 
 namespace launch {
@@ -59,6 +60,7 @@ Outcome Startup::runSteps(const StartOptions& options) {
     logo->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
+  if (options.beforeText) options.beforeText();
   // 4. The short date format "dd/mm/yyyy" is the one of every date conversion (textutil/dates.h).
 
   // 5. The data module (which installs the error handler), then the configuration module.
@@ -110,15 +112,20 @@ int Main(int argc, char** argv, const TestSwitches& switches) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 
+  // The text machinery of the window is loaded on a thread of its own meanwhile.
+  TextWarmUp warmUp;
   // 2. The application object; errors escaping event handlers are caught by its notify().
   TApplication app(argc, argv);
+  warmUp.ApplicationReady();
   app.setApplicationName(QStringLiteral("consolidate"));
   if (switches.afterApplication) switches.afterApplication();
 
   int code = 0;
   {
     Startup startup(arguments);
-    const Outcome outcome = startup.Run();
+    StartOptions options;
+    options.beforeText = [&warmUp] { warmUp.WaitForWordBreaks(); };
+    const Outcome outcome = startup.Run(options);
     code = startup.ExitCode();
     // Start-up timing (bench/startup_bench.cpp): say when the window is on screen (or the dispatch
     // found none) and end there.
@@ -151,6 +158,8 @@ int Main(int argc, char** argv, const TestSwitches& switches) {
       std::fflush(stdout);
     }
   }
+  // The thread holds fonts of its own: it ends while the application object exists.
+  warmUp.Finish();
   // 12. The data modules are gone with the start-up object; both connections are closed.
   // Requests the web import left running (never awaited) do not hold the process: the menu that
   // started it waits for its end.

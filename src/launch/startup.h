@@ -31,6 +31,9 @@ enum class Outcome {
 struct StartOptions {
   bool showSplash = true;  // create and show the splash window
   bool dispatch = true;    // create and show the working window of the menu option
+  // Runs once the splash window is painted, before the first text may be laid out (launch::Main
+  // waits there for the text warm-up's word-break dictionary, text_warm_up.h).
+  std::function<void()> beforeText;
 };
 
 class Startup {
