@@ -76,11 +76,19 @@ void ResultModel::setDataSource(DataSource* ds) {
 }
 
 void ResultModel::setColumns(QVector<GridColumn> columns) {
-  beginResetModel();
+  beginChanges();
   columns_ = std::move(columns);
   resolve();
   rows_ = result() ? result()->rowCount() : 0;
-  endResetModel();
+  endChanges();
+}
+
+void ResultModel::beginChanges() {
+  if (changes_++ == 0) beginResetModel();
+}
+
+void ResultModel::endChanges() {
+  if (changes_ > 0 && --changes_ == 0) endResetModel();
 }
 
 int ResultModel::columnOf(const QString& field) const {
@@ -96,10 +104,10 @@ void ResultModel::resolve() {
 }
 
 void ResultModel::reload() {
-  beginResetModel();
+  beginChanges();
   resolve();
   rows_ = result() ? result()->rowCount() : 0;
-  endResetModel();
+  endChanges();
 }
 
 void ResultModel::refreshRow(int row) {
@@ -391,7 +399,17 @@ void DbGrid::addColumn(const GridColumn& c) {
 
 void DbGrid::setColumns(const QVector<GridColumn>& cs) {
   model_->setColumns(cs);
-  followCursor();
+  if (columnChanges_ == 0) followCursor();
+}
+
+DbGrid::ColumnChanges::ColumnChanges(DbGrid* grid) : grid_(grid) {
+  ++grid_->columnChanges_;
+  grid_->model_->beginChanges();
+}
+
+DbGrid::ColumnChanges::~ColumnChanges() {
+  grid_->model_->endChanges();
+  if (--grid_->columnChanges_ == 0) grid_->followCursor();
 }
 
 GridColumn* DbGrid::column(const QString& field) {
@@ -419,6 +437,41 @@ int DbGrid::TitleWidth(const QFontMetrics& fm, const QString& title) {
   return best;
 }
 
+namespace {
+// What a font measures with on a widget: the font itself (all its families) and the resolution.
+QString measureKey(const QWidget* w) {
+  const QFont& f = w->font();
+  return f.key() + QLatin1Char('/') + f.families().join(QLatin1Char(',')) + QLatin1Char('/') + QString::number(w->logicalDpiY());
+}
+}  // namespace
+
+double DbGrid::digitWidth() const {
+  const QString key = measureKey(this);
+  if (key != digitFont_) {
+    static const QString digits = QStringLiteral("0123456789");
+    digitWidth_ = fontMetrics().horizontalAdvance(digits) / double(digits.size());
+    digitFont_ = key;
+  }
+  return digitWidth_;
+}
+
+DbGrid::TitleWidths DbGrid::titleWidths(const QString& title) const {
+  const QHeaderView* header = horizontalHeader();
+  const QString key = measureKey(header);
+  if (key != titleFont_) {
+    titleWidths_.clear();
+    titleFont_ = key;
+  }
+  auto it = titleWidths_.constFind(title);
+  if (it != titleWidths_.constEnd()) return *it;
+  const QFontMetrics fm = header->fontMetrics();
+  TitleWidths w;
+  w.line = fm.horizontalAdvance(title);
+  w.fitted = TitleWidth(fm, title);
+  titleWidths_.insert(title, w);
+  return w;
+}
+
 int DbGrid::cellPadding() const {
   // The delegate's text margins on both sides, the grid line and a pixel of air.
   const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
@@ -429,14 +482,12 @@ int DbGrid::designWidth(int column) const {
   const auto& cs = model_->columns();
   if (column < 0 || column >= cs.size()) return 0;
   const GridColumn& c = cs[column];
-  static const QString digits = QStringLiteral("0123456789");
-  const double digit = fontMetrics().horizontalAdvance(digits) / double(digits.size());
-  int w = c.widthPixels > 0 ? c.widthPixels : int(std::lround(c.widthChars * digit)) + cellPadding();
+  int w = c.widthPixels > 0 ? c.widthPixels : int(std::lround(c.widthChars * digitWidth())) + cellPadding();
   if (c.isCheckBox()) w = std::max(w, style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this) + cellPadding());
   // The title is never cut (on two lines when it is longer than the column's texts).
   const QString title = model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
   const int titleMargin = 2 * (style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 2);
-  return std::max(w, TitleWidth(horizontalHeader()->fontMetrics(), title) + titleMargin);
+  return std::max(w, titleWidths(title).fitted + titleMargin);
 }
 
 int DbGrid::contentWidth(int column, int rows) const {
@@ -488,7 +539,7 @@ void DbGrid::applyColumns() {
       continue;
     }
     const QString title = model_->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
-    int w = std::max(content, TitleWidth(horizontalHeader()->fontMetrics(), title) + titleMargin);
+    int w = std::max(content, titleWidths(title).fitted + titleMargin);
     if (cs[i].isCheckBox()) w = std::max(w, style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this) + cellPadding());
     setColumnWidth(i, w);
   }
@@ -496,7 +547,7 @@ void DbGrid::applyColumns() {
   const QFontMetrics hfm = horizontalHeader()->fontMetrics();
   bool twoLines = false;
   for (int i = 0; i < cs.size(); ++i)
-    twoLines = twoLines || hfm.horizontalAdvance(model_->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()) >
+    twoLines = twoLines || titleWidths(model_->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString()).line >
                                columnWidth(i) - 2 * (style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 2);
   horizontalHeader()->setFixedHeight((twoLines ? 2 : 1) * hfm.height() + 10);
   updateGeometry();

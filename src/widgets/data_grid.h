@@ -15,6 +15,8 @@
 // without emitting fieldChanged again.
 #pragma once
 
+#include <QHash>
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QPointer>
@@ -56,6 +58,10 @@ class ResultModel : public QAbstractTableModel {
 
   // Re-reads the result's shape (row count, column positions).
   void reload();
+  // Changes of the columns and reloads between the two reach the views as one reset, at the
+  // outermost endChanges().
+  void beginChanges();
+  void endChanges();
   void refreshRow(int row);
 
   // The value of a grid cell (null when the result lacks the field or the row).
@@ -77,6 +83,7 @@ class ResultModel : public QAbstractTableModel {
   void fieldChanged(int row, const QString& field, const QVariant& oldValue);
 
  private:
+  int changes_ = 0;
   void resolve();
   bool numericColumn(int row, int column) const;
   QPointer<DataSource> ds_;
@@ -122,6 +129,19 @@ class DbGrid : public QTableView {
   const QVector<GridColumn>& columns() const { return model_->columns(); }
   GridColumn* column(const QString& field);  // change and call applyColumns(); null when absent
   void applyColumns();
+  // Column changes made while an object of this class lives reach the view when it goes, as one
+  // reset of the model (the header measured once, the columns applied once), and the grid then
+  // follows the data source's row; meanwhile column() and columns() already show them.
+  class ColumnChanges {
+   public:
+    explicit ColumnChanges(DbGrid* grid);
+    ~ColumnChanges();
+    ColumnChanges(const ColumnChanges&) = delete;
+    ColumnChanges& operator=(const ColumnChanges&) = delete;
+
+   private:
+    DbGrid* grid_;
+  };
   // The width of one character of a column in a font (the average digit); longer texts widen
   // their column.
   static int CharWidth(const QFontMetrics& fm);
@@ -176,8 +196,22 @@ class DbGrid : public QTableView {
   void followCursor();
   int cellPadding() const;
   void growWindowToColumns();
+  // The average digit of the grid's font, and a title's width on one line and as TitleWidth gives
+  // it in the header's font: measured once per font, because the columns are applied again at
+  // every change of the set (a window adds its columns one at a time).
+  double digitWidth() const;
+  struct TitleWidths {
+    int line = 0;
+    int fitted = 0;
+  };
+  TitleWidths titleWidths(const QString& title) const;
+  mutable QString digitFont_;
+  mutable double digitWidth_ = 0;
+  mutable QString titleFont_;
+  mutable QHash<QString, TitleWidths> titleWidths_;
   ResultModel* model_;
   bool following_ = false;
+  int columnChanges_ = 0;
 };
 
 }  // namespace widgets

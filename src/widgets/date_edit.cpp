@@ -31,7 +31,11 @@ DBDateEdit::DBDateEdit(QWidget* parent) : Edit(parent) {
   QAction* drop = addAction(dropDownIcon(), QLineEdit::TrailingPosition);
   drop->setObjectName(QStringLiteral("DropDown"));
   connect(drop, &QAction::triggered, this, &DBDateEdit::showCalendar);
+}
 
+void DBDateEdit::makeCalendar() {
+  // Made when first dropped down: a calendar costs more to build than the rest of a window's edits.
+  if (popup_) return;
   popup_ = new QFrame(this, Qt::Popup);
   popup_->setFrameShape(QFrame::Box);
   auto* lay = new QVBoxLayout(popup_);
@@ -127,6 +131,7 @@ void DBDateEdit::keyPressEvent(QKeyEvent* e) {
 void DBDateEdit::showCalendar() {
   if (isReadOnly() || !isEnabled()) return;
   const QDate shown = date();
+  makeCalendar();
   calendar_->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
   popup_->adjustSize();
   popup_->move(mapToGlobal(QPoint(0, height())));
@@ -134,7 +139,7 @@ void DBDateEdit::showCalendar() {
   calendar_->setFocus(Qt::PopupFocusReason);
 }
 
-bool DBDateEdit::calendarVisible() const { return popup_->isVisible(); }
+bool DBDateEdit::calendarVisible() const { return popup_ && popup_->isVisible(); }
 
 void DBDateEdit::pick(const QDate& d) {
   popup_->hide();

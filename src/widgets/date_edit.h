@@ -36,6 +36,7 @@ class DBDateEdit : public Edit {
   bool commit();
 
   void showCalendar();
+  // The drop-down calendar; null until it was first shown.
   QCalendarWidget* calendar() const { return calendar_; }
   bool calendarVisible() const;
 
@@ -47,6 +48,7 @@ class DBDateEdit : public Edit {
   bool hasField() const;
   void write(const QVariant& v);
   void pick(const QDate& d);
+  void makeCalendar();
 
   QPointer<DataSource> ds_;
   QString column_;

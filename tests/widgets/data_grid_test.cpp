@@ -269,4 +269,50 @@ TEST_F(GridFixture, ColumnsFromTabSeparatedLinesWithACheckBox) {
   EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 2)) & Qt::ItemIsEditable);
 }
 
+// Columns set one at a time inside a ColumnChanges reach the view as one reset, and the grid ends
+// as a grid given the same columns one change at a time: same widths, header and current row.
+TEST_F(GridFixture, ColumnChangesReachTheViewOnceAndEndAsSingleChanges) {
+  const QStringList lines = {"ToConso\t4\tจัด\tF", "SoNo\t12\tเลขที่สั่งขาย\tT", "SoDate\t10\tวันที่สั่งขาย\tT",
+                             "SendQnty\t8\tจำนวนสั่งจัด\tF", "Remark\t20\tหมายเหตุ\tF"};
+  DbGrid single(&host);
+  single.setDataSource(&ds);
+  ds.moveTo(3);
+  single.clearColumns();
+  for (const QString& line : lines) single.addColumnLine(line);
+  single.setCheckBox("ToConso", "Y;N");
+  single.applyColumns();
+
+  QSignalSpy resets(grid->model(), &QAbstractItemModel::modelReset);
+  {
+    DbGrid::ColumnChanges changes(grid);
+    grid->clearColumns();
+    for (const QString& line : lines) grid->addColumnLine(line);
+    grid->setCheckBox("ToConso", "Y;N");
+    // The columns are there at once for those who look them up.
+    ASSERT_NE(grid->column("Remark"), nullptr);
+    EXPECT_EQ(resets.count(), 0);
+  }
+  grid->applyColumns();
+  EXPECT_EQ(resets.count(), 1);
+  ASSERT_EQ(grid->model()->columnCount(), single.model()->columnCount());
+  for (int c = 0; c < lines.size(); ++c) EXPECT_EQ(grid->columnWidth(c), single.columnWidth(c)) << c;
+  EXPECT_EQ(grid->horizontalHeader()->height(), single.horizontalHeader()->height());
+  EXPECT_EQ(grid->currentIndex().row(), 3);
+  EXPECT_EQ(single.currentIndex().row(), 3);
+  EXPECT_EQ(grid->model()->data(cell(3, "SoDate")).toString(), "04/01/2024");
+}
+
+// The titles' widths are measured again in a new font: a larger header font widens a column that
+// its title holds open.
+TEST_F(GridFixture, TitleWidthsFollowTheHeadersFont) {
+  grid->setColumns({{"SoNo", "เลขที่สั่งขายของลูกค้าทั้งหมด", 2, 0, true}});
+  const int before = grid->columnWidth(0);
+  QFont big = grid->horizontalHeader()->font();
+  big.setPixelSize(3 * QFontInfo(big).pixelSize());
+  grid->horizontalHeader()->setFont(big);
+  grid->applyColumns();
+  EXPECT_GT(grid->columnWidth(0), before + before / 2);
+  EXPECT_EQ(grid->columnWidth(0), grid->designWidth(0));
+}
+
 }  // namespace

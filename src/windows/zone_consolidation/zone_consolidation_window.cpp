@@ -471,35 +471,39 @@ void TFrConsolidate_Qel_Dru::SetGrid(const QString& field, int width, const QStr
 
 void TFrConsolidate_Qel_Dru::SetDgDtColumn() {
   DgDt->setUpdatesEnabled(false);
-  DgDt->clearColumns();
-  SetGrid(QStringLiteral("ToConso"), 4, QStringLiteral("จัด"), QStringLiteral("CheckBox"), QStringLiteral("Y;N"), false);
-  SetGrid(QStringLiteral("SoNo"), 12, QStringLiteral("เลขที่สั่งขาย"), QString(), QString(), true);
-  SetGrid(QStringLiteral("SoDate"), 10, QStringLiteral("วันที่สั่งขาย"), QString(), QString(), true);
-  SetGrid(QStringLiteral("SendYourOrder"), 8, QStringLiteral("ลำดับการส่ง"), QString(), QString(), true);
-  SetGrid(QStringLiteral("Address3"), 10, QStringLiteral("อำเภอ"), QString(), QString(), true);
-  SetGrid(QStringLiteral("CusName"), 20, QStringLiteral("ชื่อลูกค้า"), QString(), QString(), true);
-  SetGrid(QStringLiteral("ProdCode"), 11, QStringLiteral("รหัสสินค้า"), QString(), QString(), true);
-  SetGrid(QStringLiteral("ProdName"), 28, QStringLiteral("ชื่อสินค้า"), QString(), QString(), true);
-  SetGrid(QStringLiteral("UnitName"), 8, QStringLiteral("หน่วย"), QString(), QString(), true);
-  SetGrid(QStringLiteral("Onhand"), 8, QStringLiteral("คงเหลือ"), QString(), QString(), true);
-  SetGrid(QStringLiteral("OrderQnty"), 8, QStringLiteral("จำนวนสั่งจัด"), QString(), QString(), true);
-  SetGrid(QStringLiteral("SendQnty"), 8, QStringLiteral("จัดได้"), QString(), QString(), false);
-  SetGrid(QStringLiteral("WeightKg"), 8, QStringLiteral("น้ำหนัก (Kg)"), QString(), QString(), true);
-  // Dates as dd/mm/yyyy whatever form the server returns them in; the weight in its formats.
-  if (widgets::GridColumn* c = DgDt->column(QStringLiteral("SoDate")))
-    c->displayText = [](const QVariant& v) {
-      const QDateTime d = db::toDateTime(v);
-      return d.isValid() ? textutil::dateToText(d.date()) : v.toString();
-    };
-  if (widgets::GridColumn* c = DgDt->column(QStringLiteral("WeightKg"))) {
-    c->displayText = [this](const QVariant& v) {
-      if (v.isNull() || WeightKgDisplayFormat.isEmpty()) return widgets::displayText(v);
-      return textutil::formatFloat(WeightKgDisplayFormat, v.toDouble());
-    };
-    c->editText = [this](const QVariant& v) {
-      if (v.isNull() || WeightKgEditFormat.isEmpty()) return widgets::displayText(v);
-      return textutil::formatFloat(WeightKgEditFormat, v.toDouble());
-    };
+  {
+    // The columns reach the grid together.
+    widgets::DbGrid::ColumnChanges changes(DgDt);
+    DgDt->clearColumns();
+    SetGrid(QStringLiteral("ToConso"), 4, QStringLiteral("จัด"), QStringLiteral("CheckBox"), QStringLiteral("Y;N"), false);
+    SetGrid(QStringLiteral("SoNo"), 12, QStringLiteral("เลขที่สั่งขาย"), QString(), QString(), true);
+    SetGrid(QStringLiteral("SoDate"), 10, QStringLiteral("วันที่สั่งขาย"), QString(), QString(), true);
+    SetGrid(QStringLiteral("SendYourOrder"), 8, QStringLiteral("ลำดับการส่ง"), QString(), QString(), true);
+    SetGrid(QStringLiteral("Address3"), 10, QStringLiteral("อำเภอ"), QString(), QString(), true);
+    SetGrid(QStringLiteral("CusName"), 20, QStringLiteral("ชื่อลูกค้า"), QString(), QString(), true);
+    SetGrid(QStringLiteral("ProdCode"), 11, QStringLiteral("รหัสสินค้า"), QString(), QString(), true);
+    SetGrid(QStringLiteral("ProdName"), 28, QStringLiteral("ชื่อสินค้า"), QString(), QString(), true);
+    SetGrid(QStringLiteral("UnitName"), 8, QStringLiteral("หน่วย"), QString(), QString(), true);
+    SetGrid(QStringLiteral("Onhand"), 8, QStringLiteral("คงเหลือ"), QString(), QString(), true);
+    SetGrid(QStringLiteral("OrderQnty"), 8, QStringLiteral("จำนวนสั่งจัด"), QString(), QString(), true);
+    SetGrid(QStringLiteral("SendQnty"), 8, QStringLiteral("จัดได้"), QString(), QString(), false);
+    SetGrid(QStringLiteral("WeightKg"), 8, QStringLiteral("น้ำหนัก (Kg)"), QString(), QString(), true);
+    // Dates as dd/mm/yyyy whatever form the server returns them in; the weight in its formats.
+    if (widgets::GridColumn* c = DgDt->column(QStringLiteral("SoDate")))
+      c->displayText = [](const QVariant& v) {
+        const QDateTime d = db::toDateTime(v);
+        return d.isValid() ? textutil::dateToText(d.date()) : v.toString();
+      };
+    if (widgets::GridColumn* c = DgDt->column(QStringLiteral("WeightKg"))) {
+      c->displayText = [this](const QVariant& v) {
+        if (v.isNull() || WeightKgDisplayFormat.isEmpty()) return widgets::displayText(v);
+        return textutil::formatFloat(WeightKgDisplayFormat, v.toDouble());
+      };
+      c->editText = [this](const QVariant& v) {
+        if (v.isNull() || WeightKgEditFormat.isEmpty()) return widgets::displayText(v);
+        return textutil::formatFloat(WeightKgEditFormat, v.toDouble());
+      };
+    }
   }
   DgDt->applyColumns();
   DgDt->setUpdatesEnabled(true);
