@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -120,12 +121,26 @@ void ResultModel::refreshRow(int row) {
   Q_EMIT dataChanged(index(row, 0), index(row, columns_.size() - 1));
 }
 
-QVariant ResultModel::value(int row, int column) const {
+const QVariant* ResultModel::cell(int row, int column) const {
   const db::Result* r = result();
-  if (!r || column < 0 || column >= resultColumn_.size()) return QVariant();
+  if (!r || column < 0 || column >= resultColumn_.size()) return nullptr;
   const int rc = resultColumn_[column];
-  if (rc < 0 || row < 0 || row >= r->rowCount() || rc >= r->columns().size()) return QVariant();
-  return r->at(row, rc);
+  if (rc < 0 || row < 0 || row >= r->rowCount() || rc >= r->columns().size()) return nullptr;
+  return &r->at(row, rc);
+}
+
+QVariant ResultModel::value(int row, int column) const {
+  const QVariant* v = cell(row, column);
+  return v ? *v : QVariant();
+}
+
+QString ResultModel::displayTextAt(int row, int column) const {
+  const GridColumn& c = columns_[column];
+  if (c.isCheckBox()) return QString();
+  static const QVariant null;
+  const QVariant* v = cell(row, column);
+  const QVariant& value = v ? *v : null;
+  return c.displayText ? c.displayText(value) : displayText(value);
 }
 
 int ResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -136,11 +151,9 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return QVariant();
   const GridColumn& c = columns_[index.column()];
   switch (role) {
-    case Qt::DisplayRole: {
+    case Qt::DisplayRole:
       if (c.isCheckBox()) return QVariant();
-      const QVariant v = value(index.row(), index.column());
-      return c.displayText ? c.displayText(v) : displayText(v);
-    }
+      return displayTextAt(index.row(), index.column());
     case Qt::EditRole: {
       const QVariant v = value(index.row(), index.column());
       if (c.editText) return c.editText(v);
@@ -498,14 +511,36 @@ int DbGrid::contentWidth(int column, int rows) const {
   constexpr int kCandidates = 8;
   const auto spacing = [](const QString& t) {
     int n = 0;
-    for (const QChar c : t) n += c.isMark() ? 0 : 1;
+    for (const QChar c : t) n += c.unicode() < 0x300 || !c.isMark() ? 1 : 0;  // no mark comes before U+0300
     return n;
   };
   QSet<QString> seen;
+  // A number, date or time seen before shows a text seen before: such values are told apart by
+  // their bytes (equal bytes, equal value), and the text of each is built once.
+  QSet<std::pair<int, quint64>> seenValues;
   QVector<std::pair<int, QString>> longest;  // by spacing length, longest first
   const int n = std::min(rows, model_->rowCount());
   for (int r = 0; r < n; ++r) {
-    QString text = model_->data(model_->index(r, column), Qt::DisplayRole).toString();
+    if (const QVariant* v = model_->cell(r, column)) {
+      std::pair<int, quint64> key{v->typeId(), 0};
+      switch (v->typeId()) {
+        case QMetaType::UnknownType: break;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Double:
+        case QMetaType::QDate:
+        case QMetaType::QDateTime:
+          if (v->metaType().sizeOf() > int(sizeof(quint64))) key.first = -1;
+          else std::memcpy(&key.second, v->constData(), size_t(v->metaType().sizeOf()));
+          break;
+        default: key.first = -1;  // texts and the rest: built every time
+      }
+      if (key.first >= 0) {
+        if (seenValues.contains(key)) continue;
+        seenValues.insert(key);
+      }
+    }
+    QString text = model_->displayTextAt(r, column);
     if (text.isEmpty()) continue;
     const int len = spacing(text);
     // Texts as long as the shortest one kept are kept too (their widths may differ), up to a few

@@ -66,6 +66,10 @@ class ResultModel : public QAbstractTableModel {
 
   // The value of a grid cell (null when the result lacks the field or the row).
   QVariant value(int row, int column) const;
+  // The value of a grid cell in the result's row, or null when there is none.
+  const QVariant* cell(int row, int column) const;
+  // The text a cell shows (empty for a check box).
+  QString displayTextAt(int row, int column) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -362,6 +362,103 @@ TEST(StoredDates, IsoTextsAreReadAndEverythingElseIsNoDate) {
 
 namespace {
 
+// Texts are read from the bytes SQLite holds exactly as the general UTF-8 decoder reads them: ASCII,
+// Thai and other two- and three-byte letters, and everything that is no plain UTF-8 (four-byte
+// letters, a byte-order mark, overlong forms, surrogates, cut sequences, stray bytes, NUL).
+TEST(EmbeddedTexts, EveryByteSequenceReadsAsTheGeneralDecoderReadsIt) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  const char* const cases[] = {
+      "",                                    // empty
+      "534F363931322D3030303031",            // SO6912-00001
+      "E0B8AAE0B8B4E0B899E0B884E0B989E0B8B2",  // สินค้า
+      "E0B881E0B8A5E0B988E0B8AD2028313229",  // กล่อง (12)
+      "C3A9E282AC",                          // é €
+      "EFBFBD",                              // U+FFFD
+      "EFBBBF61",                            // byte-order mark, a
+      "F09F988061",                          // a four-byte letter
+      "C080",                                // overlong NUL
+      "E08080",                              // overlong three bytes
+      "EDA080",                              // a surrogate
+      "80",                                  // a lone continuation byte
+      "E0B8",                                // cut at the end
+      "E0B841",                              // cut before a letter
+      "61FF62",                              // a byte that is never UTF-8
+      "610062",                              // NUL inside
+  };
+  for (const char* hex : cases) {
+    const db::Result r = c.select(QStringLiteral("Select Cast(X'%1' As Text) As T").arg(QLatin1String(hex)));
+    ASSERT_EQ(r.rowCount(), 1) << hex;
+    EXPECT_EQ(r.at(0, 0).toString(), QString::fromUtf8(QByteArray::fromHex(hex))) << hex;
+    EXPECT_EQ(r.at(0, 0).typeId(), QMetaType::QString) << hex;
+  }
+}
+
+// Values that come again in a column, next to each other or rows apart, read as they are stored,
+// in every type; in a column whose texts seldom repeat as well as in one where they do. A value
+// changed in memory changes that row alone.
+TEST(EmbeddedTexts, RepeatedValuesReadAsStoredAndAreEditedRowByRow) {
+  QTemporaryDir dir;
+  db::Connection c("X");
+  c.params = {"SERVER NAME=embedded:" + dir.path(), "DATABASE NAME=x", "CREATE DATABASE=TRUE"};
+  c.execute("Create Table T (N Integer, Unit VarChar(20), Name VarChar(40), Made DateTime, Qty Real, Ref Integer)");
+  const QString units[] = {QStringLiteral("กล่อง (12)"), QStringLiteral("ชิ้น (1)"), QString(), QStringLiteral("กล่อง (12)"),
+                           QStringLiteral("แพ็ค (6)")};
+  const QVariant made[] = {"2024-03-05", "2024-03-06 10:30:00", QVariant(), "no date", "2024-03-05"};
+  constexpr int kRows = 300;
+  const auto unitOf = [&](int i) { return units[(i * 7) % std::size(units)]; };
+  const auto nameOf = [](int i) { return i % 5 == 4 ? QVariant() : QVariant(QStringLiteral("สินค้าที่ %1").arg(i / 2)); };
+  for (int i = 0; i < kRows; ++i) {
+    db::Params p;
+    p.setInt("N", i);
+    p.set("Unit", unitOf(i).isNull() ? QVariant() : QVariant(unitOf(i)), db::ParamType::Text);
+    p.set("Name", nameOf(i), db::ParamType::Text);
+    p.set("Made", made[(i * 3) % std::size(made)], db::ParamType::Text);
+    p.set("Qty", i % 4 ? QVariant(i * 0.5) : QVariant(), db::ParamType::Float);
+    p.set("Ref", i % 3 ? QVariant(i % 3) : QVariant(), db::ParamType::Integer);
+    c.execute("Insert Into T Values (:N, :Unit, :Name, :Made, :Qty, :Ref)", p);
+  }
+  db::Result r = c.select("Select N, Unit, Name, Made, Qty, Ref From T Order By N");
+  ASSERT_EQ(r.rowCount(), kRows);
+  const auto madeValue = [&](int i) -> QVariant {
+    const QVariant m = made[(i * 3) % std::size(made)];
+    const QDateTime dt = db::toDateTime(m);
+    return dt.isValid() ? QVariant(dt) : m;
+  };
+  for (int i = 0; i < kRows; ++i) {
+    EXPECT_EQ(r.at(i, 0), QVariant(qint64(i))) << i;
+    EXPECT_EQ(r.at(i, 1), unitOf(i).isNull() ? QVariant() : QVariant(unitOf(i))) << i;
+    EXPECT_EQ(r.at(i, 2), nameOf(i)) << i;
+    EXPECT_EQ(r.at(i, 3), madeValue(i)) << i;
+    EXPECT_EQ(r.at(i, 4), i % 4 ? QVariant(i * 0.5) : QVariant()) << i;
+    EXPECT_EQ(r.at(i, 5), i % 3 ? QVariant(qint64(i % 3)) : QVariant()) << i;
+  }
+  // Rows 0 and 5 read the same unit and the same date; changing row 0 leaves row 5 as it was.
+  ASSERT_EQ(r.at(0, 1), r.at(5, 1));
+  ASSERT_EQ(r.at(0, 3), r.at(5, 3));
+  r.setValueAt(0, 1, QStringLiteral("ลัง (24)"));
+  r.moveTo(0);
+  r.setValue("Made", QDateTime(QDate(2025, 1, 2), QTime(0, 0)));
+  EXPECT_EQ(r.at(0, 1).toString(), QStringLiteral("ลัง (24)"));
+  EXPECT_EQ(r.at(5, 1).toString(), unitOf(5));
+  EXPECT_EQ(r.at(0, 3), QVariant(QDateTime(QDate(2025, 1, 2), QTime(0, 0))));
+  EXPECT_EQ(r.at(5, 3), madeValue(5));
+  // A row appended and a row deleted leave the others' values as they were read.
+  r.append();
+  r.setValue("Unit", units[0]);
+  r.moveTo(1);
+  r.deleteRow();
+  ASSERT_EQ(r.rowCount(), kRows);
+  EXPECT_EQ(r.at(kRows - 1, 1).toString(), units[0]);
+  EXPECT_TRUE(r.at(kRows - 1, 2).isNull());
+  for (int i = 2; i < kRows; ++i) EXPECT_EQ(r.at(i - 1, 1), unitOf(i).isNull() ? QVariant() : QVariant(unitOf(i))) << i;
+}
+
+}  // namespace
+
+namespace {
+
 // "MAX QUERY TIME" on the ODBC path, through the real unixODBC driver manager and the SQLite ODBC
 // driver: the time-out is set on every statement, as the driver manager's own trace records it, and
 // no time-out is set without the line. ("ENABLE BCD" cannot be shown with this driver: it reports

@@ -106,6 +106,40 @@ TEST_F(GridFixture, ShowsTheCachedRowsWithTitlesWidthsAndFormats) {
   EXPECT_EQ(grid->column("Nothing"), nullptr);
 }
 
+// A column is as wide as its widest text also when that text comes late, after many rows that
+// repeat narrower values of the same type: numbers, whole numbers, dates and times, Thai texts.
+TEST(GridWidths, AColumnIsAsWideAsItsWidestTextWhereverItComes) {
+  QWidget host;
+  host.resize(900, 300);
+  auto* lay = new QVBoxLayout(&host);
+  auto* grid = new DbGrid(&host);
+  lay->addWidget(grid);
+  DataSource ds;
+  const QStringList columns{"Qty", "Whole", "Made", "Name"};
+  const QVector<QVariant> narrow{1.5, qint64(7), QDateTime(QDate(2024, 1, 5), QTime(0, 0)), QStringLiteral("ชิ้น")};
+  const QVector<QVariant> other{2.25, qint64(12), QDateTime(QDate(2024, 1, 6), QTime(0, 0)), QStringLiteral("กล่อง")};
+  const QVector<QVariant> widest{123456789.75, qint64(9876543210), QDateTime(QDate(2024, 11, 30), QTime(13, 45, 10)),
+                                 QStringLiteral("สินค้าตัวอย่างที่ชื่อยาวที่สุด")};
+  QVector<QVector<QVariant>> rows;
+  for (int i = 0; i < 60; ++i) rows.push_back(i % 3 ? narrow : other);
+  rows.push_back(widest);
+  for (int i = 0; i < 20; ++i) rows.push_back(narrow);
+  db::Result all(columns, rows), alone(columns, {widest}), first(columns, {narrow});
+  grid->setColumns({{"Qty", "ก", 2, 0, true}, {"Whole", "ข", 2, 0, true}, {"Made", "ค", 2, 0, true}, {"Name", "ง", 2, 0, true}});
+  grid->setDataSource(&ds);
+  const auto widthsOver = [&](db::Result* r) {
+    ds.setResult(r);
+    QVector<int> w;
+    for (int i = 0; i < columns.size(); ++i) w << grid->columnWidth(i);
+    return w;
+  };
+  const QVector<int> ofAll = widthsOver(&all), ofWidest = widthsOver(&alone), ofFirst = widthsOver(&first);
+  for (int i = 0; i < columns.size(); ++i) {
+    EXPECT_EQ(ofAll[i], ofWidest[i]) << columns[i].toStdString();
+    EXPECT_GT(ofWidest[i], ofFirst[i]) << columns[i].toStdString();
+  }
+}
+
 TEST_F(GridFixture, CheckBoxTogglesOnOneClickAndOnSpaceAndReportsTheOldValue) {
   QSignalSpy changed(grid, &DbGrid::fieldChanged);
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre(0, "ToConso"));

@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <optional>
 
 #include "conso_to_iv_procedure.h"
@@ -434,19 +436,32 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
   bool shifted = to.size() - lead == QLoad.columns().size();
   for (int i = lead; shifted && i < to.size(); ++i) shifted = from[i] == i - lead;
   auto& rows = QConsoDt.rows();
-  rows.reserve(rows.size() + QLoad.rowCount());
-  for (auto& src : QLoad.rows()) {
-    QVector<QVariant> row;
-    if (shifted) {
-      row.reserve(to.size());
-      row.resize(lead);
-      row.append(std::move(src));
+  if (shifted) {
+    // Each due line becomes the document's row in place: it grows by the empty fields at its end
+    // (the memory is extended, the values stay where they are) and its values move up behind them
+    // as bytes, which Qt allows for its relocatable types.
+    static_assert(QTypeInfo<QVariant>::isRelocatable);
+    const qsizetype width = QLoad.columns().size();
+    for (auto& src : QLoad.rows()) {
+      src.resize(width + lead);  // the new fields are empty
+      QVariant* v = src.data();
+      std::memmove(static_cast<void*>(v + lead), static_cast<const void*>(v), size_t(width) * sizeof(QVariant));
+      for (int i = 0; i < lead; ++i) new (v + i) QVariant();  // over the moved bytes: nothing to free
+    }
+    if (rows.isEmpty()) {
+      rows = std::move(QLoad.rows());
     } else {
-      row.resize(to.size());
+      rows.reserve(rows.size() + QLoad.rowCount());
+      for (auto& src : QLoad.rows()) rows.push_back(std::move(src));
+    }
+  } else {
+    rows.reserve(rows.size() + QLoad.rowCount());
+    for (auto& src : QLoad.rows()) {
+      QVector<QVariant> row(to.size());
       for (int i = 0; i < to.size(); ++i)
         if (from[i] >= 0) row[i] = std::move(src[from[i]]);
+      rows.push_back(std::move(row));
     }
-    rows.push_back(std::move(row));
   }
   QLoad.close();
   QConsoDt.first();
