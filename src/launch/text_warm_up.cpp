@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QString>
 #include <QTextBoundaryFinder>
+#include <QThread>
 
 #ifdef CONSOLIDATE_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -21,7 +22,12 @@ QString sampleText() { return QStringLiteral("เลขที่ วันที
 
 }  // namespace
 
-TextWarmUp::TextWarmUp() : thread_([this] { run(); }) {}
+TextWarmUp::TextWarmUp() {
+  // Qt takes the first thread that asks for its thread data as its main thread, the one the
+  // application object must be made on: this thread asks before the warm-up thread can.
+  QThread::currentThread();
+  thread_ = std::thread([this] { run(); });
+}
 
 TextWarmUp::~TextWarmUp() { Finish(); }
 
