@@ -250,6 +250,8 @@ QString likeContains(const QString& text);
 
 // Converts a stored value to a date-time (ISO texts of the embedded backend included).
 QDateTime toDateTime(const QVariant& v);
+// A date-time as the embedded backend stores and binds it, "yyyy-MM-dd HH:mm:ss".
+QString storedDateTimeText(const QDateTime& t);
 
 // Whether a value read when a document was opened is still the stored one: nulls equal only nulls,
 // texts compare without trailing blanks, dates as date-times (either backend's form), the rest

@@ -205,6 +205,32 @@ QString likeContains(const QString& text) {
   return out + QLatin1Char('%');
 }
 
+// Written digit by digit: it is bound for every date of every statement (the general date
+// formatter costs far more); years outside 1..9999 go to the formatter.
+QString storedDateTimeText(const QDateTime& t) {
+  const QDate d = t.date();
+  const QTime h = t.time();
+  if (d.year() < 1 || d.year() > 9999) return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  char text[20];
+  const auto two = [&text](int at, int v) {
+    text[at] = char('0' + v / 10);
+    text[at + 1] = char('0' + v % 10);
+  };
+  two(0, d.year() / 100 % 100);
+  two(2, d.year() % 100);
+  text[4] = '-';
+  two(5, d.month());
+  text[7] = '-';
+  two(8, d.day());
+  text[10] = ' ';
+  two(11, h.hour());
+  text[13] = ':';
+  two(14, h.minute());
+  text[16] = ':';
+  two(17, h.second());
+  return QString::fromLatin1(text, 19);
+}
+
 bool sameStoredValue(const QVariant& a, const QVariant& b) {
   const bool an = a.isNull() || !a.isValid(), bn = b.isNull() || !b.isValid();
   if (an || bn) return an == bn;

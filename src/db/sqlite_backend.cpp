@@ -333,7 +333,7 @@ class SqliteBackend final : public Backend {
           case QMetaType::Float: rc = sqlite3_bind_double(st, i, v.toDouble()); break;
           case QMetaType::QDateTime:
           case QMetaType::QDate: {
-            QByteArray t = toDateTime(v).toString("yyyy-MM-dd HH:mm:ss").toUtf8();
+            QByteArray t = storedDateTimeText(toDateTime(v)).toUtf8();
             rc = sqlite3_bind_text(st, i, t.constData(), t.size(), SQLITE_TRANSIENT);
             break;
           }

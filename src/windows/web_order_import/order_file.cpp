@@ -445,9 +445,9 @@ class OrderImporter::Run {
             const Salesman& s = salesmen_[key(w.line->salesmanCode)];
             const Customer& c = customers_[key(w.line->customerCode)];
             if (i) p.append({names[n++], db::ParamType::Text, made[size_t(i)].first});
-            p.append({names[n++], db::ParamType::Text, dateText(w.soDate)});
+            p.append({names[n++], db::ParamType::Text, db::storedDateTimeText(w.soDate)});
             p.append({names[n++], db::ParamType::Unknown, s.department});
-            p.append({names[n++], db::ParamType::Text, dateText(w.soDate.addDays(c.dueDays.toLongLong()))});
+            p.append({names[n++], db::ParamType::Text, db::storedDateTimeText(w.soDate.addDays(c.dueDays.toLongLong()))});
             p.append({names[n++], db::ParamType::Unknown, c.customerId});
             p.append({names[n++], db::ParamType::Unknown, s.id});
             p.append({names[n++], db::ParamType::Unknown, c.taxCode});
@@ -474,32 +474,6 @@ class OrderImporter::Run {
     if (!done) return false;
     for (int i = 0; i < count; ++i) addHeader(wanted[from + size_t(i)].key, made[size_t(i)].second);
     return true;
-  }
-
-  // A date and time as the embedded server keeps it, "yyyy-MM-dd HH:mm:ss": the text the database
-  // client binds for a date, made without the general date formatter.
-  static QString dateText(const QDateTime& t) {
-    const QDate d = t.date();
-    const QTime h = t.time();
-    if (d.year() < 1 || d.year() > 9999) return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    char text[20];
-    const auto two = [&text](int at, int v) {
-      text[at] = char('0' + v / 10);
-      text[at + 1] = char('0' + v % 10);
-    };
-    two(0, d.year() / 100 % 100);
-    two(2, d.year() % 100);
-    text[4] = '-';
-    two(5, d.month());
-    text[7] = '-';
-    two(8, d.day());
-    text[10] = ' ';
-    two(11, h.hour());
-    text[13] = ':';
-    two(14, h.minute());
-    text[16] = ':';
-    two(17, h.second());
-    return QString::fromLatin1(text, 19);
   }
 
   const QString& headerInsertText(int rows) {
