@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 #include "edits.h"
 #include "textutil/dates.h"
@@ -300,7 +301,25 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
   painter->setFont(opt.font);
   painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
   // A text wider than its cell is cut at the cell's edge.
-  painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, opt.text);
+  const DbGrid::CellLine* line = painter->device() && opt.direction == Qt::LeftToRight
+                                     ? grid_->cellLine(painter->font(), painter->device()->logicalDpiY(), opt.text)
+                                     : nullptr;
+  if (!line) {
+    painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, opt.text);
+  } else {
+    // Placed and cut as drawText places and cuts one line in a rectangle.
+    const QRectF r(textRect);
+    const Qt::Alignment align = opt.displayAlignment;
+    qreal yoff = 0, xoff = 0;
+    if (align & Qt::AlignBottom) yoff = r.height() - line->height;
+    else if (align & Qt::AlignVCenter) yoff = (r.height() - line->height) / 2;
+    if (align & Qt::AlignRight) xoff = r.width() - line->naturalWidth;
+    else if (align & Qt::AlignHCenter) xoff = (r.width() - line->naturalWidth) / 2;
+    if (!r.contains(QRectF(r.x() + xoff, r.y() + yoff, line->naturalWidth, line->height))) painter->setClipRect(r, Qt::IntersectClip);
+    if (align & Qt::AlignRight) xoff = r.width() - line->advance;
+    else if (align & Qt::AlignHCenter) xoff = (r.width() - line->advance) / 2;
+    for (const QGlyphRun& run : line->glyphs) painter->drawGlyphRun(QPointF(r.x() + xoff, r.y() + yoff), run);
+  }
   painter->restore();
 }
 
@@ -485,6 +504,52 @@ DbGrid::TitleWidths DbGrid::titleWidths(const QString& title) const {
   return w;
 }
 
+const DbGrid::CellLine* DbGrid::cellLine(const QFont& font, int dpi, const QString& text) const {
+  for (const QChar c : text)
+    if (c == u'\n' || c == u'\r' || c == u'\t' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) return nullptr;
+  // A few screens' and a long list's texts are kept; past that the texts start over.
+  constexpr qsizetype kKept = 4096;
+  if (dpi != lineDpi_ || !(font == lineFont_)) {
+    lineFont_ = font;
+    lineDpi_ = dpi;
+    lines_.clear();
+  } else if (lines_.size() >= kKept) {
+    lines_.clear();
+  }
+  auto it = lines_.constFind(text);
+  if (it == lines_.constEnd()) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setAlignment(Qt::AlignLeft);  // the cell aligns the line
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    if (l.isValid()) l.setLineWidth(0x01000000);  // one line, never wrapped
+    layout.endLayout();
+    if (layout.lineCount() != 1) return nullptr;
+    CellLine line;
+    line.height = l.ascent() + l.descent();
+    line.naturalWidth = l.naturalTextWidth();
+    line.advance = l.horizontalAdvance();
+    line.glyphs = layout.glyphRuns();
+    it = lines_.insert(text, std::move(line));
+  }
+  return &*it;
+}
+
+void DbGrid::useTextWidthsOfFont() const {
+  const QString key = measureKey(this);
+  if (key != widthFont_ || textWidths_.size() >= 4096) textWidths_.clear();
+  widthFont_ = key;
+}
+
+int DbGrid::textWidth(const QString& text) const {
+  auto it = textWidths_.constFind(text);
+  if (it == textWidths_.constEnd()) it = textWidths_.insert(text, fontMetrics().horizontalAdvance(text));
+  return *it;
+}
+
 int DbGrid::cellPadding() const {
   // The delegate's text margins on both sides, the grid line and a pixel of air.
   const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
@@ -555,9 +620,9 @@ int DbGrid::contentWidth(int column, int rows) const {
     while (longest.size() > kCandidates && longest.back().first < longest[kCandidates - 1].first) longest.removeLast();
     if (longest.size() > 4 * kCandidates) longest.removeLast();
   }
-  const QFontMetrics fm = fontMetrics();
   int widest = 0;
-  for (const auto& e : longest) widest = std::max(widest, fm.horizontalAdvance(e.second));
+  useTextWidthsOfFont();
+  for (const auto& e : longest) widest = std::max(widest, textWidth(e.second));
   return widest ? widest + cellPadding() : 0;
 }
 

@@ -21,6 +21,7 @@
 #include <QColor>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QGlyphRun>
 #include <QTableView>
 #include <functional>
 
@@ -185,6 +186,18 @@ class DbGrid : public QTableView {
   // Moves to the next cell: the next column, or the first column of the next row after the last.
   void moveToNextCell();
 
+  // A cell's text laid out on one line as QPainter::drawText lays it out in a rectangle: its glyphs
+  // and the line's measures, kept per font, so that a text repeated from row to row (units,
+  // customers, dates) or painted again (scrolling, a moved cursor, another Load) is not shaped
+  // again. Null for a text that one line cannot show as drawText shows it (line breaks, tabs).
+  struct CellLine {
+    QList<QGlyphRun> glyphs;  // placed from the line's top left corner
+    qreal height = 0;         // ascent and descent
+    qreal naturalWidth = 0;
+    qreal advance = 0;
+  };
+  const CellLine* cellLine(const QFont& font, int dpi, const QString& text) const;
+
  Q_SIGNALS:
   void fieldChanged(int row, const QString& field, const QVariant& oldValue);
   void titleClicked(const QString& field);
@@ -209,10 +222,20 @@ class DbGrid : public QTableView {
     int fitted = 0;
   };
   TitleWidths titleWidths(const QString& title) const;
+  // QFontMetrics::horizontalAdvance of a text in the grid's font, kept per font: the widest texts
+  // of a column are mostly those of the Load before. useTextWidthsOfFont() before a round of
+  // textWidth() calls drops the widths of another font.
+  void useTextWidthsOfFont() const;
+  int textWidth(const QString& text) const;
   mutable QString digitFont_;
   mutable double digitWidth_ = 0;
   mutable QString titleFont_;
   mutable QHash<QString, TitleWidths> titleWidths_;
+  mutable QFont lineFont_;
+  mutable int lineDpi_ = 0;
+  mutable QHash<QString, CellLine> lines_;
+  mutable QString widthFont_;
+  mutable QHash<QString, int> textWidths_;
   ResultModel* model_;
   bool following_ = false;
   int columnChanges_ = 0;

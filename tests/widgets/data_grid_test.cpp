@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -350,3 +351,66 @@ TEST_F(GridFixture, TitleWidthsFollowTheHeadersFont) {
 }
 
 }  // namespace
+
+// Cells are painted from texts laid out once and kept; what reaches the screen must be what
+// QPainter::drawText paints for one line in the cell: left and right alignment, Thai marks above
+// and below, a text cut at a narrow cell's edge, the same text in several rows, and after the
+// grid's font changes (texts of the old font must not be painted in the new one), line breaks
+// and a tab in a text.
+TEST(GridPainting, CellsShowWhatDrawTextPaintsForTheirText) {
+  QWidget host;
+  host.resize(900, 400);
+  auto* lay = new QVBoxLayout(&host);
+  auto* grid = new DbGrid(&host);
+  lay->addWidget(grid);
+  DataSource ds;
+  const QStringList columns{"Name", "Qty", "Cut"};
+  const QString longThai = QStringLiteral("น้ำปลาแท้ตราปลาหมึกขวดใหญ่ที่สุดในร้าน");
+  QVector<QVector<QVariant>> rows{
+      {QStringLiteral("ปากกาลูกลื่น สีน้ำเงิน"), 1234567.5, longThai},
+      {QStringLiteral("Paper A4 80g"), qint64(12), QStringLiteral("short")},
+      {QStringLiteral("ปากกาลูกลื่น สีน้ำเงิน"), 1234567.5, longThai},
+      {QStringLiteral("กุ้งแห้ง ๑ กก. (ชั่ง)"), -0.25, QStringLiteral("Wide text that a narrow cell cannot hold")},
+      {QStringLiteral("ส่งก่อน\nเที่ยง\r\nA&B"), qint64(0), QStringLiteral("\tแท็บ")},
+  };
+  db::Result result(columns, rows);
+  grid->setColumns({{"Name", "ชื่อ", 10, 0, true}, {"Qty", "จำนวน", 8, 0, true}, {"Cut", "ตัด", 6, 0, true}});
+  grid->setDataSource(&ds);
+  grid->RowBackground = [](int, bool) { return QColor(Qt::white); };
+  ds.setResult(&result);
+  host.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+  grid->setColumnWidth(2, 60);  // narrower than the column's texts
+
+  const auto checkCells = [&](const char* when) {
+    grid->viewport()->repaint();
+    const QImage shown = grid->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int r = 0; r < int(rows.size()); ++r) {
+      for (int c = 0; c < int(columns.size()); ++c) {
+        const QModelIndex i = grid->model()->index(r, c);
+        const QRect cellRect = grid->visualRect(i);  // without the grid line
+        QImage expected = shown.copy(cellRect);
+        expected.fill(Qt::white);
+        {
+          QPainter p(&expected);
+          p.setFont(grid->font());
+          p.setPen(Qt::black);
+          const int align = grid->model()->data(i, Qt::TextAlignmentRole).toInt();
+          p.drawText(QRect(QPoint(0, 0), cellRect.size()).adjusted(3, 0, -3, 0), align | Qt::TextSingleLine,
+                     static_cast<QStyledItemDelegate*>(grid->itemDelegate())->displayText(grid->model()->data(i), grid->locale()));
+        }
+        const QImage got = shown.copy(cellRect);
+        int differ = 0;
+        for (int y = 0; y < got.height(); ++y)
+          for (int x = 0; x < got.width(); ++x) differ += got.pixel(x, y) != expected.pixel(x, y);
+        EXPECT_EQ(differ, 0) << "pixels that differ, " << when << ": row " << r << ", column " << c;
+      }
+    }
+  };
+  checkCells("first paint");
+  checkCells("painted again");
+  QFont bigger = grid->font();
+  bigger.setPointSizeF(bigger.pointSizeF() * 1.5);
+  grid->setFont(bigger);
+  checkCells("larger font");
+}
