@@ -192,9 +192,13 @@ void TFrForm::AcNewExecute(QObject*) {
 void TFrForm::AcExitExecute(QObject*) { close(); }
 
 void TFrForm::ShowStatus(const QString& text, bool error) {
+  SetStatusText(text, error);
+  StatusMessage->repaint();
+}
+
+void TFrForm::SetStatusText(const QString& text, bool error) {
   StatusMessage->setStyleSheet(error ? QStringLiteral("color: #c00000;") : QString());
   StatusMessage->setText(text);
-  StatusMessage->repaint();
 }
 
 void TFrForm::FormClose(QObject*, framework::CloseAction& action) {

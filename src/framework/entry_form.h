@@ -71,8 +71,13 @@ class TFrForm : public QWidget {
   void SetKeyPreview(bool on) { keyPreview_->enabled = on; }
 
   // Shows what an action ended with in the status bar (the number of a document just saved, an
-  // empty load, a refused scan); it stays there until the next message or ClearStatus.
+  // empty load, a refused scan); it stays there until the next message or ClearStatus. It is
+  // painted at once, so that it is seen while work goes on (printing the saved document).
   void ShowStatus(const QString& text, bool error = false);
+  // The same message, painted with the rest of the window when the handler ends: for an outcome
+  // that only short work follows (a Load's count, shown with the rows it counts), where painting
+  // the window twice would only delay the rows.
+  void SetStatusText(const QString& text, bool error = false);
   void ClearStatus() { ShowStatus(QString()); }
   QString StatusText() const { return StatusMessage->text(); }
 

@@ -333,9 +333,9 @@ void TFrconsolidate_load::BLoadClick(QObject*) {
     QGetGrid.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
     QGetGrid.open();
     if (QGetGrid.isEmpty())
-      ShowStatus(QStringLiteral("ไม่พบใบกำกับสินค้าที่ค้างชำระของเขต ") + EZone->currentText());
+      SetStatusText(QStringLiteral("ไม่พบใบกำกับสินค้าที่ค้างชำระของเขต ") + EZone->currentText());
     else
-      ShowStatus(QStringLiteral("พบใบกำกับสินค้าที่ค้างชำระ %1 ใบ").arg(QGetGrid.rowCount()));
+      SetStatusText(QStringLiteral("พบใบกำกับสินค้าที่ค้างชำระ %1 ใบ").arg(QGetGrid.rowCount()));
     EZone->setEnabled(false);
     // Loaded invoices have no date of their own: they start on the server's date, which the date
     // frame then edits for the whole document.

@@ -415,10 +415,10 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
   QLoad.open();
   AcSave->setEnabled(!QLoad.isEmpty());
   if (QLoad.isEmpty())
-    ShowStatus(QStringLiteral("ไม่พบรายการใบสั่งขายที่ถึงกำหนดส่งของเขต ") + EZone->currentText() + QStringLiteral(" วันที่ส่ง ") +
-               textutil::dateToText(SendDateOfFrame()));
+    SetStatusText(QStringLiteral("ไม่พบรายการใบสั่งขายที่ถึงกำหนดส่งของเขต ") + EZone->currentText() + QStringLiteral(" วันที่ส่ง ") +
+                  textutil::dateToText(SendDateOfFrame()));
   else
-    ShowStatus(QStringLiteral("พบ %1 รายการที่ถึงกำหนดส่ง").arg(QLoad.rowCount()));
+    SetStatusText(QStringLiteral("พบ %1 รายการที่ถึงกำหนดส่ง").arg(QLoad.rowCount()));
 
   // Every field copied by name, except Id and ConsolidateHd, which stay empty.
   const QStringList& to = QConsoDt.columns();
