@@ -18,6 +18,16 @@ class Backend {
   virtual void callProcedure(Connection& conn, const QString& name, Params& params, const QStringList& outputs) = 0;
 };
 
+// A row of `fields` nulls, made with room for two more fields: a window that turns a list's rows
+// into its document's rows puts the document's own keys in front of them, and the row then grows
+// in place instead of being copied to a larger block.
+inline QVector<QVariant> newRow(qsizetype fields) {
+  QVector<QVariant> row;
+  row.reserve(fields + 2);
+  row.resize(fields);
+  return row;
+}
+
 std::unique_ptr<Backend> openSqliteBackend(const Connection& conn, const QString& folder);
 std::unique_ptr<Backend> openOdbcBackend(const Connection& conn);
 

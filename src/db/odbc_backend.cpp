@@ -109,7 +109,7 @@ class OdbcBackend final : public Backend {
         }
         QVector<QVector<QVariant>> rows;
         while (q.next()) {
-          QVector<QVariant> row(rec.count());
+          QVector<QVariant> row = newRow(rec.count());
           for (int c = 0; c < rec.count(); ++c) {
             row[c] = q.value(c);
             if (decimal[c] && row[c].typeId() == QMetaType::QString) row[c] = exactDecimal(row[c].toString());

@@ -248,7 +248,7 @@ class SqliteBackend final : public Backend {
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
       // Each value is read once and built in its place in the row: the row is made of nulls, and a
       // value is constructed over its null (a null holds nothing that would need to be freed).
-      QVector<QVariant> row(cols);
+      QVector<QVariant> row = newRow(cols);
       QVariant* out = row.data();
       // The value of a column is taken once and read through the sqlite3_value functions (each
       // sqlite3_column_ function looks the column up again and checks the connection's state).

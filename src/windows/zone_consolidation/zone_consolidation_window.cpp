@@ -438,8 +438,8 @@ void TFrConsolidate_Qel_Dru::BLoadClick(QObject*) {
   auto& rows = QConsoDt.rows();
   if (shifted) {
     // Each due line becomes the document's row in place: it grows by the empty fields at its end
-    // (the memory is extended, the values stay where they are) and its values move up behind them
-    // as bytes, which Qt allows for its relocatable types.
+    // (within the room the rows are read with, so the values stay where they are) and its values
+    // move up behind them as bytes, which Qt allows for its relocatable types.
     static_assert(QTypeInfo<QVariant>::isRelocatable);
     const qsizetype width = QLoad.columns().size();
     for (auto& src : QLoad.rows()) {
