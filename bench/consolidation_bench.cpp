@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QTest>
 #include <algorithm>
+#include <vector>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -211,15 +212,33 @@ void BM_DueLinesFloor_sqlite3(benchmark::State& state) {
 }
 BENCHMARK(BM_DueLinesFloor_sqlite3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Load against its floor on equal terms: in every round the window is made ready for a Load (a new
+// document, the zone chosen) and the floor runs once; the window is made ready again and loads.
+// Both thus run after the same work, which leaves the processor's caches as a user's Load finds
+// them. Run back to back, the floor finds the statement's pages in the processor's caches and is
+// 2 to 4 ms faster than the same statement inside the Load (its best of five that way is kept as
+// floor_best_cpu_ms and ratio_best_cpu). Ratios are of the medians.
 void BM_LoadLargestZone(benchmark::State& state) {
   Run& r = run();
   int floorRows = 0;
-  double floorCpu = 0;
-  const double floor = floorMs(&floorRows, &floorCpu);
-  double total = 0, totalCpu = 0, peakMb = 0;
-  int n = 0;
+  double floorBestCpu = 0;
+  floorMs(&floorRows, &floorBestCpu);
+  const FloorHandle floorHandle(db::embeddedDatabaseFile(r.app.site().folder(), r.app.site().companyDatabase()));
+  const QDate day = r.app.dm().ServerTime().date();
+  floorOnce(floorHandle.h, r.largestZoneId, day, &floorRows);  // fills its page cache
+  std::vector<double> loadMs, loadCpu, floorWall, floorCpu;
+  double peakMb = 0;
   for (auto _ : state) {
     state.PauseTiming();
+    r.readyToLoad();
+    double cpu = 0;
+    floorWall.push_back(floorOnce(floorHandle.h, r.largestZoneId, day, &floorRows, &cpu));
+    floorCpu.push_back(cpu);
     r.readyToLoad();
     bench::resetPeakRss();
     state.ResumeTiming();
@@ -229,17 +248,18 @@ void BM_LoadLargestZone(benchmark::State& state) {
       bench::ProfileScope profile;
       r.load();
     }
-    totalCpu += (bench::threadCpuSeconds() - cpuStart) * 1000.0;
-    total += msSince(start);
+    loadCpu.push_back((bench::threadCpuSeconds() - cpuStart) * 1000.0);
+    loadMs.push_back(msSince(start));
     peakMb = std::max(peakMb, bench::peakRssMb());
-    ++n;
   }
   state.counters["rows"] = r.w->QConsoDt.rowCount();
-  state.counters["floor_ms"] = floor;
-  state.counters["ratio"] = total / n / floor;
-  state.counters["floor_cpu_ms"] = floorCpu;
-  state.counters["load_cpu_ms"] = totalCpu / n;
-  state.counters["ratio_cpu"] = totalCpu / n / floorCpu;
+  state.counters["floor_ms"] = median(floorWall);
+  state.counters["ratio"] = median(loadMs) / median(floorWall);
+  state.counters["floor_cpu_ms"] = median(floorCpu);
+  state.counters["load_cpu_ms"] = median(loadCpu);
+  state.counters["ratio_cpu"] = median(loadCpu) / median(floorCpu);
+  state.counters["floor_best_cpu_ms"] = floorBestCpu;
+  state.counters["ratio_best_cpu"] = median(loadCpu) / floorBestCpu;
   state.counters["peak_rss_MB"] = peakMb;
   if (r.w->QConsoDt.rowCount() != floorRows) state.SkipWithError("the window listed another number of lines than the floor");
 }

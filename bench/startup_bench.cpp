@@ -13,6 +13,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <cstdio>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <map>
@@ -58,13 +59,21 @@ double runOnce(const QString& program, const QStringList& args, const QString& w
   t.start();
   p.start(program, args);
   double ms = -1;
+  QByteArray line;
   while (p.waitForReadyRead(120000)) {
     if (!p.canReadLine()) continue;
-    const QByteArray line = p.readLine().trimmed();
+    line = p.readLine().trimmed();
     if (line == "shown" || line == "dispatch") ms = double(t.nsecsElapsed()) / 1e6;
     break;
   }
-  if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return -1;
+  const bool finished = p.waitForFinished(120000);
+  if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || ms < 0) {
+    // What went wrong goes beside the benchmark's error.
+    std::fprintf(stderr, "%s %s: %s, exit code %d, first line \"%s\"\n", qPrintable(program), qPrintable(args.join(u' ')),
+                 !finished ? "did not end" : p.exitStatus() != QProcess::NormalExit ? "crashed" : "ended", p.exitCode(),
+                 line.constData());
+    return -1;
+  }
   return ms;
 }
 
@@ -144,6 +153,27 @@ void BM_EmptyQtWindow(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EmptyQtWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
+
+// The same empty window with one Thai label, against the empty window: what the first Thai text
+// costs any Qt program, whatever else its window holds.
+void BM_OneThaiLabelWindow(benchmark::State& state) {
+  std::vector<double> label, yardstick;
+  for (auto _ : state) {
+    const double empty = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {}, QString());
+    const double ms = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {QStringLiteral("thai")}, QString());
+    if (ms < 0 || empty < 0) {
+      state.SkipWithError("the program failed");
+      return;
+    }
+    state.SetIterationTime(ms / 1000.0);
+    label.push_back(ms);
+    yardstick.push_back(empty);
+  }
+  state.counters["median_ms"] = median(label);
+  state.counters["empty_window_median_ms"] = median(yardstick);
+  state.counters["x_empty_window"] = median(label) / median(yardstick);
+}
+BENCHMARK(BM_OneThaiLabelWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
 
 void BM_Dispatch(benchmark::State& state) { measure(state, arguments(999), int(state.range(0))); }
 BENCHMARK(BM_Dispatch)->Arg(1)->Arg(100)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
