@@ -118,23 +118,27 @@ double median(std::vector<double> v) {
 
 // Each iteration runs the yardstick and then the program, so that both see the same load of the
 // machine; the ratio is taken between their medians.
-void measure(benchmark::State& state, const QStringList& args, int scale) {
-  Site& s = site(scale);
-  std::vector<double> program, yardstick;
+void measureAgainstEmptyWindow(benchmark::State& state, const QString& program, const QStringList& args,
+                               const QString& workDir) {
+  std::vector<double> runs, yardstick;
   for (auto _ : state) {
     const double empty = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {}, QString());
-    const double ms = runOnce(QStringLiteral(CONSOLIDATE_EXE), args, s.info.folder);
+    const double ms = runOnce(program, args, workDir);
     if (ms < 0 || empty < 0) {
       state.SkipWithError("a program failed");
       return;
     }
     state.SetIterationTime(ms / 1000.0);
-    program.push_back(ms);
+    runs.push_back(ms);
     yardstick.push_back(empty);
   }
-  state.counters["median_ms"] = median(program);
+  state.counters["median_ms"] = median(runs);
   state.counters["empty_window_median_ms"] = median(yardstick);
-  state.counters["x_empty_window"] = median(program) / median(yardstick);
+  state.counters["x_empty_window"] = median(runs) / median(yardstick);
+}
+
+void measure(benchmark::State& state, const QStringList& args, int scale) {
+  measureAgainstEmptyWindow(state, QStringLiteral(CONSOLIDATE_EXE), args, site(scale).info.folder);
 }
 
 QStringList arguments(int option) {
@@ -157,21 +161,7 @@ BENCHMARK(BM_EmptyQtWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Ite
 // The same empty window with one Thai label, against the empty window: what the first Thai text
 // costs any Qt program, whatever else its window holds.
 void BM_OneThaiLabelWindow(benchmark::State& state) {
-  std::vector<double> label, yardstick;
-  for (auto _ : state) {
-    const double empty = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {}, QString());
-    const double ms = runOnce(QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {QStringLiteral("thai")}, QString());
-    if (ms < 0 || empty < 0) {
-      state.SkipWithError("the program failed");
-      return;
-    }
-    state.SetIterationTime(ms / 1000.0);
-    label.push_back(ms);
-    yardstick.push_back(empty);
-  }
-  state.counters["median_ms"] = median(label);
-  state.counters["empty_window_median_ms"] = median(yardstick);
-  state.counters["x_empty_window"] = median(label) / median(yardstick);
+  measureAgainstEmptyWindow(state, QStringLiteral(STARTUP_EMPTY_WINDOW_EXE), {QStringLiteral("thai")}, QString());
 }
 BENCHMARK(BM_OneThaiLabelWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(21);
 

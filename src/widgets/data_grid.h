@@ -19,9 +19,9 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QGlyphRun>
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QGlyphRun>
 #include <QTableView>
 #include <functional>
 

@@ -79,6 +79,19 @@ class GridFixture : public ::testing::Test {
   widgets::DBEdit* edit = nullptr;
 };
 
+// A grid alone in a window, over a data source of its own.
+struct GridWindow {
+  GridWindow(int width, int height) {
+    host.resize(width, height);
+    auto* lay = new QVBoxLayout(&host);
+    grid = new DbGrid(&host);
+    lay->addWidget(grid);
+  }
+  QWidget host;
+  DbGrid* grid = nullptr;
+  DataSource ds;
+};
+
 TEST_F(GridFixture, ShowsTheCachedRowsWithTitlesWidthsAndFormats) {
   auto* m = grid->model();
   ASSERT_EQ(m->rowCount(), 5);
@@ -110,12 +123,9 @@ TEST_F(GridFixture, ShowsTheCachedRowsWithTitlesWidthsAndFormats) {
 // A column is as wide as its widest text also when that text comes late, after many rows that
 // repeat narrower values of the same type: numbers, whole numbers, dates and times, Thai texts.
 TEST(GridWidths, AColumnIsAsWideAsItsWidestTextWhereverItComes) {
-  QWidget host;
-  host.resize(900, 300);
-  auto* lay = new QVBoxLayout(&host);
-  auto* grid = new DbGrid(&host);
-  lay->addWidget(grid);
-  DataSource ds;
+  GridWindow w(900, 300);
+  DbGrid* grid = w.grid;
+  DataSource& ds = w.ds;
   const QStringList columns{"Qty", "Whole", "Made", "Name"};
   const QVector<QVariant> narrow{1.5, qint64(7), QDateTime(QDate(2024, 1, 5), QTime(0, 0)), QStringLiteral("ชิ้น")};
   const QVector<QVariant> other{2.25, qint64(12), QDateTime(QDate(2024, 1, 6), QTime(0, 0)), QStringLiteral("กล่อง")};
@@ -358,12 +368,9 @@ TEST_F(GridFixture, TitleWidthsFollowTheHeadersFont) {
 // grid's font changes (texts of the old font must not be painted in the new one), line breaks
 // and a tab in a text.
 TEST(GridPainting, CellsShowWhatDrawTextPaintsForTheirText) {
-  QWidget host;
-  host.resize(900, 400);
-  auto* lay = new QVBoxLayout(&host);
-  auto* grid = new DbGrid(&host);
-  lay->addWidget(grid);
-  DataSource ds;
+  GridWindow w(900, 400);
+  DbGrid* grid = w.grid;
+  DataSource& ds = w.ds;
   const QStringList columns{"Name", "Qty", "Cut"};
   const QString longThai = QStringLiteral("น้ำปลาแท้ตราปลาหมึกขวดใหญ่ที่สุดในร้าน");
   QVector<QVector<QVariant>> rows{
@@ -378,8 +385,8 @@ TEST(GridPainting, CellsShowWhatDrawTextPaintsForTheirText) {
   grid->setDataSource(&ds);
   grid->RowBackground = [](int, bool) { return QColor(Qt::white); };
   ds.setResult(&result);
-  host.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+  w.host.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.host));
   grid->setColumnWidth(2, 60);  // narrower than the column's texts
 
   const auto checkCells = [&](const char* when) {
