@@ -478,29 +478,21 @@ QString measureKey(const QWidget* w) {
 }  // namespace
 
 double DbGrid::digitWidth() const {
-  const QString key = measureKey(this);
-  if (key != digitFont_) {
-    static const QString digits = QStringLiteral("0123456789");
-    digitWidth_ = fontMetrics().horizontalAdvance(digits) / double(digits.size());
-    digitFont_ = key;
-  }
-  return digitWidth_;
+  static const QString digits = QStringLiteral("0123456789");
+  useTextWidthsOfFont();
+  return textWidth(digits) / double(digits.size());
 }
 
 DbGrid::TitleWidths DbGrid::titleWidths(const QString& title) const {
   const QHeaderView* header = horizontalHeader();
-  const QString key = measureKey(header);
-  if (key != titleFont_) {
-    titleWidths_.clear();
-    titleFont_ = key;
-  }
-  auto it = titleWidths_.constFind(title);
-  if (it != titleWidths_.constEnd()) return *it;
+  titleWidths_.use(measureKey(header));
+  auto it = titleWidths_.widths.constFind(title);
+  if (it != titleWidths_.widths.constEnd()) return *it;
   const QFontMetrics fm = header->fontMetrics();
   TitleWidths w;
   w.line = fm.horizontalAdvance(title);
   w.fitted = TitleWidth(fm, title);
-  titleWidths_.insert(title, w);
+  titleWidths_.widths.insert(title, w);
   return w;
 }
 
@@ -538,15 +530,11 @@ const DbGrid::CellLine* DbGrid::cellLine(const QFont& font, int dpi, const QStri
   return &*it;
 }
 
-void DbGrid::useTextWidthsOfFont() const {
-  const QString key = measureKey(this);
-  if (key != widthFont_ || textWidths_.size() >= 4096) textWidths_.clear();
-  widthFont_ = key;
-}
+void DbGrid::useTextWidthsOfFont() const { textWidths_.use(measureKey(this)); }
 
 int DbGrid::textWidth(const QString& text) const {
-  auto it = textWidths_.constFind(text);
-  if (it == textWidths_.constEnd()) it = textWidths_.insert(text, fontMetrics().horizontalAdvance(text));
+  auto it = textWidths_.widths.constFind(text);
+  if (it == textWidths_.widths.constEnd()) it = textWidths_.widths.insert(text, fontMetrics().horizontalAdvance(text));
   return *it;
 }
 

@@ -213,29 +213,36 @@ class DbGrid : public QTableView {
   void followCursor();
   int cellPadding() const;
   void growWindowToColumns();
-  // The average digit of the grid's font, and a title's width on one line and as TitleWidth gives
-  // it in the header's font: measured once per font, because the columns are applied again at
-  // every change of the set (a window adds its columns one at a time).
+  // Widths measured per text in one font, kept until the font or the resolution changes: the
+  // columns are applied again at every change of the set (a window adds its columns one at a time)
+  // and at every Load, whose widest texts are mostly those of the Load before.
+  template <typename T>
+  struct MeasuredTexts {
+    QString font;  // what the widths were measured with (measureKey)
+    QHash<QString, T> widths;
+    // Drops the widths of another font (and, past a few thousand texts, all of them).
+    void use(const QString& key) {
+      if (key != font || widths.size() >= 4096) widths.clear();
+      font = key;
+    }
+  };
+  // The average digit of the grid's font.
   double digitWidth() const;
+  // A title's width on one line and as TitleWidth gives it, in the header's font.
   struct TitleWidths {
     int line = 0;
     int fitted = 0;
   };
   TitleWidths titleWidths(const QString& title) const;
-  // QFontMetrics::horizontalAdvance of a text in the grid's font, kept per font: the widest texts
-  // of a column are mostly those of the Load before. useTextWidthsOfFont() before a round of
-  // textWidth() calls drops the widths of another font.
+  // QFontMetrics::horizontalAdvance of a text in the grid's font. useTextWidthsOfFont() comes
+  // before a round of textWidth() calls (it builds the font's key once for the round).
   void useTextWidthsOfFont() const;
   int textWidth(const QString& text) const;
-  mutable QString digitFont_;
-  mutable double digitWidth_ = 0;
-  mutable QString titleFont_;
-  mutable QHash<QString, TitleWidths> titleWidths_;
+  mutable MeasuredTexts<TitleWidths> titleWidths_;
+  mutable MeasuredTexts<int> textWidths_;
   mutable QFont lineFont_;
   mutable int lineDpi_ = 0;
   mutable QHash<QString, CellLine> lines_;
-  mutable QString widthFont_;
-  mutable QHash<QString, int> textWidths_;
   ResultModel* model_;
   bool following_ = false;
   int columnChanges_ = 0;

@@ -4,6 +4,11 @@
 
 #include <QFontMetrics>
 #include <QTextBoundaryFinder>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <thread>
 
 #include "framework.h"
 #include "text_warm_up.h"
@@ -17,20 +22,33 @@ QList<qsizetype> lineBreaks(const QString& text) {
   return at;
 }
 
+// Whether a use of the warm-up ends (its thread joined): it runs on a thread of its own, so that a
+// use that hangs is reported as a failure instead of holding the test.
+bool ends(std::function<void()> use) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ended = done->get_future();
+  std::thread([use = std::move(use), done] {
+    use();
+    done->set_value();
+  }).detach();
+  return ended.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+}
+
 TEST(TextWarmUp, EndsWhateverTheOrderOfUse) {
   // Never told the application exists: it ends without touching the font database.
-  { launch::TextWarmUp warmUp; }
-  {
+  EXPECT_TRUE(ends([] { launch::TextWarmUp warmUp; }));
+  EXPECT_TRUE(ends([] {
     launch::TextWarmUp warmUp;
     warmUp.WaitForWordBreaks();
-  }
-  {
+  }));
+  // Finished twice, and asked for the dictionary after it ended.
+  EXPECT_TRUE(ends([] {
     launch::TextWarmUp warmUp;
     warmUp.ApplicationReady();
     warmUp.Finish();
     warmUp.Finish();
     warmUp.WaitForWordBreaks();
-  }
+  }));
 }
 
 TEST(TextWarmUp, MainThreadBreaksThaiWordsAndMeasuresWhileTheThreadRuns) {

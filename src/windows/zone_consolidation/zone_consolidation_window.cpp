@@ -487,7 +487,7 @@ void TFrConsolidate_Qel_Dru::SetGrid(const QString& field, int width, const QStr
 void TFrConsolidate_Qel_Dru::SetDgDtColumn() {
   DgDt->setUpdatesEnabled(false);
   {
-    // The columns reach the grid together.
+    // The columns reach the grid together, applied once when the changes end.
     widgets::DbGrid::ColumnChanges changes(DgDt);
     DgDt->clearColumns();
     SetGrid(QStringLiteral("ToConso"), 4, QStringLiteral("จัด"), QStringLiteral("CheckBox"), QStringLiteral("Y;N"), false);
@@ -520,7 +520,6 @@ void TFrConsolidate_Qel_Dru::SetDgDtColumn() {
       };
     }
   }
-  DgDt->applyColumns();
   DgDt->setUpdatesEnabled(true);
 }
 
