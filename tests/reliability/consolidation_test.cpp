@@ -143,6 +143,43 @@ TEST_F(ConsolidationReliability, HostileSearchTextsAreMatchedAsOrdinaryCharacter
   }
 }
 
+// 20,000 characters pasted into each crew and remark edit: the edit takes what its column holds
+// (ConsolidateHd: VarChar(100), the licence plate VarChar(30), the remark VarChar(200)), a key typed
+// after that adds nothing, and the save stores exactly what the edits show.
+TEST_F(ConsolidationReliability, TheCrewAndRemarkEditsTakeNoMoreThanTheirColumnsHold) {
+  struct Case {
+    widgets::DBEdit* edit;
+    const char* column;
+    int length;
+  } cases[] = {
+      {w->Carman, "Carman", 100},   {w->LicensePlate, "LicensePlate", 30}, {w->Porter1, "Porter1", 100},
+      {w->Porter2, "Porter2", 100}, {w->Porter3, "Porter3", 100},          {w->Remark, "Remark", 200},
+  };
+  loadZone("Z01");
+  tick(rowOf(fixedLines[0]));
+  const QString pasted = QString(20000, QChar(0x0E01));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.column);
+    activate();
+    c.edit->setFocus(Qt::TabFocusReason);
+    c.edit->selectAll();
+    c.edit->insert(pasted);  // what a paste does
+    QTest::keyClicks(c.edit, "x");
+    EXPECT_EQ(c.edit->text(), QString(c.length, QChar(0x0E01)));
+  }
+  prints.clear();
+  save();
+  ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  ASSERT_EQ(prints.size(), 1);
+  db::Params p;
+  p.setText("No", prints[0].docNo);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.column);
+    EXPECT_EQ(scalar(QStringLiteral("Select %1 From ConsolidateHd Where DocNo = :No").arg(QLatin1String(c.column)), p).toString(),
+              QString(c.length, QChar(0x0E01)));
+  }
+}
+
 TEST_F(ConsolidationReliability, SendDatesOutsideTheCalendarAreRefusedWithAMessage) {
   newDocument();
   enterNumber(QString());

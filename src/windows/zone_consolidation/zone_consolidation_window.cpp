@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "conso_to_iv_procedure.h"
+#include "embedded.h"
 #include "zone_consolidation_sql.h"
 #include "data_module.h"
 #include "config_module.h"
@@ -132,10 +133,14 @@ void TFrConsolidate_Qel_Dru::layoutControls() {
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return l;
   };
-  auto edit = [this](const char* name, int width) {
+  // An edit of a header column takes no more characters than the column holds.
+  const embedded::TableDef* header = embedded::findTable(embedded::DatabaseKind::Company, QStringLiteral("ConsolidateHd"));
+  auto edit = [this, header](const char* name, int width) {
     auto* e = new widgets::DBEdit(Client);
     e->setObjectName(QString::fromLatin1(name));
     e->setMinimumWidth(width);
+    if (const embedded::ColumnDef* c = header ? header->column(QLatin1String(name)) : nullptr; c && c->size > 0)
+      e->setMaxLength(c->size);
     return e;
   };
 
