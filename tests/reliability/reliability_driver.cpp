@@ -5,7 +5,7 @@
 //   reliability_driver numbers COUNT CODE:YEAR[,CODE:YEAR...] -- MENU_ID USER_ID DATABASE - OPTION DATE
 //   reliability_driver pack CUSTOMER BARCODE[,BARCODE...] BOX[,BOX...] -- ARGUMENTS OF consolidate
 //   reliability_driver conso ZONE -- ARGUMENTS OF consolidate
-//   reliability_driver edit DOCNO save|invoice|delete -- ARGUMENTS OF consolidate
+//   reliability_driver edit DOCNO save|invoice|invoice-paused|delete -- ARGUMENTS OF consolidate
 //   reliability_driver lock DATABASE
 //
 // "numbers" draws COUNT document numbers, taking the series in turn, a millisecond apart, and
@@ -25,7 +25,9 @@
 // delete), writes "ready",
 // waits for its line, and then saves it, sends it to invoices or deletes it (answers through
 // CONSOLIDATE_PROMPTS_ANSWERS); it writes "saved NUMBER", "invoiced NUMBER", "deleted NUMBER" or
-// "not saved" (the window still shows the document).
+// "not saved" (the window still shows the document). "invoice-paused" sends it to invoices too,
+// but writes "ready" again and waits for another line between the commit of the save step and the
+// invoicing step; it writes "invoiced NUMBER", "not saved" or "not invoiced" (saved, no invoice).
 // "lock" opens the current folder's embedded database DATABASE, starts a transaction (which holds
 // the database's write lock), writes "ready", waits for one line on its standard input (or its
 // end) and rolls back: another process that wants to write meanwhile finds the database locked.
@@ -123,7 +125,13 @@ int packBoxes(const QString& customer, const QStringList& barcodes, const QStrin
 class ConsolidationWindow : public TFrConsolidate_Qel_Dru {
  public:
   QString printed;
+  bool pauseAfterSave = false;  // "ready" and a wait after a save committed
   void PrintDocument(const QString& docNo, int, const QString&) override { printed = docNo; }
+  bool SaveDate() override {
+    const bool saved = TFrConsolidate_Qel_Dru::SaveDate();
+    if (saved && pauseAfterSave) waitForGo();
+    return saved;
+  }
 };
 
 int consolidateZone(const QString& zone) {
@@ -176,21 +184,23 @@ int editConsolidation(const QString& docNo, const QString& action) {
   w.Carman->setFocus(Qt::TabFocusReason);  // the number field is left: the document opens
   QApplication::processEvents();
   if (w.IsNewDocument) throw std::runtime_error("no consolidation " + docNo.toStdString());
-  if (action != QLatin1String("invoice")) {
+  const bool invoice = action == QLatin1String("invoice") || action == QLatin1String("invoice-paused");
+  w.pauseAfterSave = action == QLatin1String("invoice-paused");
+  if (!invoice) {
     w.Carman->end(false);
     QTest::keyClicks(w.Carman, QStringLiteral(" (A)"));
   }
   if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
   waitForGo();
   if (action == QLatin1String("save")) w.AcSave->trigger();
-  else if (action == QLatin1String("invoice")) w.BSendToIV->click();
+  else if (invoice) w.BSendToIV->click();
   else if (action == QLatin1String("delete")) w.AcDel->trigger();
   else throw std::runtime_error("unknown action " + action.toStdString());
   if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
   if (action == QLatin1String("delete"))
     std::printf(w.IsNewDocument ? "deleted %s\n" : "not saved\n", qPrintable(docNo));
   else if (w.printed.isEmpty())
-    std::printf("not saved\n");
+    std::printf(w.pauseAfterSave ? "not invoiced\n" : "not saved\n");
   else
     std::printf("%s %s\n", action == QLatin1String("save") ? "saved" : "invoiced", qPrintable(w.printed));
   std::fflush(stdout);

@@ -319,4 +319,91 @@ TEST(TwoUsers, ADocumentFinishedElsewhereIsNotWrittenOver) {
   }
 }
 
+// User A sends a consolidation to invoices; its save step commits, and before its invoicing step
+// starts, user B sends the same document to invoices, saves it with another driver, or deletes it.
+// A's invoicing step finds the document no longer as A saved it: nothing is invoiced, A is told
+// what changed, and the document stays as B left it.
+TEST(TwoUsers, ADocumentChangedBetweenTheSaveAndTheInvoicesIsNotInvoiced) {
+  const auto run = [](const QString& folder, const QString& log, const QStringList& job, const QStringList& answers) {
+    return std::make_unique<Process>(reliability::driverPath(), job + QStringList{QStringLiteral("--")} + reliability::programArguments(200),
+                                     folder, log, answers);
+  };
+  struct Case {
+    const char* action;  // B's
+    const char* outcome;  // B's output before the number
+    const char* named;    // what A's refusal names
+  } cases[] = {
+      {"invoice", "invoiced", "เอกสารจัดเสร็จแล้ว (ออก Invoice แล้ว)"},
+      {"save", "saved", "หัวเอกสารถูกแก้ไข : Carman"},
+      {"delete", "deleted", "เอกสารถูกยกเลิกแล้ว"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    testsupport::TempSite site;
+    QTemporaryDir logs;
+    auto maker = run(site.folder(), logs.filePath(QStringLiteral("maker.jsonl")), {QStringLiteral("conso"), QStringLiteral("Z01")},
+                     {QStringLiteral("yes")});
+    ASSERT_TRUE(maker->waitReady());
+    maker->go();
+    ASSERT_TRUE(maker->finish());
+    ASSERT_EQ(maker->exitCode(), 0) << maker->errorText().toStdString();
+    ASSERT_EQ(maker->outputLines().size(), 2);
+    ASSERT_TRUE(maker->outputLines()[1].startsWith(QLatin1String("saved "))) << maker->outputLines()[1].toStdString();
+    const QString docNo = maker->outputLines()[1].mid(6);
+
+    // A: Send to invoices, held between its save and its invoicing step.
+    auto a = run(site.folder(), logs.filePath(QStringLiteral("a.jsonl")), {QStringLiteral("edit"), docNo, QStringLiteral("invoice-paused")},
+                 {QStringLiteral("yes")});
+    ASSERT_TRUE(a->waitReady()) << a->errorText().toStdString();
+    a->go();
+    ASSERT_TRUE(a->waitReady()) << "A's save step: " << a->errorText().toStdString();
+
+    auto b = run(site.folder(), logs.filePath(QStringLiteral("b.jsonl")), {QStringLiteral("edit"), docNo, QString::fromLatin1(c.action)},
+                 {QStringLiteral("yes")});
+    ASSERT_TRUE(b->waitReady()) << b->errorText().toStdString();
+    b->go();
+    ASSERT_TRUE(b->finish());
+    ASSERT_EQ(b->exitCode(), 0) << b->errorText().toStdString();
+    ASSERT_EQ(b->outputLines(), QStringList{QString::fromLatin1(c.outcome) + QLatin1Char(' ') + docNo});
+
+    db::Params p;
+    p.setText(QStringLiteral("No"), docNo);
+    const QString linesOfDoc = QStringLiteral(
+        "Select D.Id, D.SoDt, D.ToConso, D.SendQnty, D.IvNo, D.IvHd, D.IvDt From ConsolidateDt D "
+        "Inner Join ConsolidateHd H On H.Id = D.ConsolidateHd Where H.DocNo = :No Order By D.Id");
+    const QString header = QStringLiteral("Select Confirm, Delflag, Carman From ConsolidateHd Where DocNo = :No");
+    const QString soLines = QStringLiteral("Select Id, BackOrder, Send, Clear From SoDt Order By Id");
+    auto company = site.openCompany();
+    const db::Result linesAfterB = company->select(linesOfDoc, p);
+    const db::Result headerAfterB = company->select(header, p);
+    const db::Result soAfterB = company->select(soLines);
+    const qint64 invoicesAfterB = company->select(QStringLiteral("Select Count(*) n From IvHd")).asInt(QStringLiteral("n"));
+    company.reset();
+
+    a->go();
+    ASSERT_TRUE(a->finish());
+    ASSERT_EQ(a->exitCode(), 0) << a->errorText().toStdString();
+    EXPECT_EQ(a->outputLines(), QStringList{QStringLiteral("not invoiced")});
+    QStringList refusals;
+    for (const reliability::Box& box : a->boxes())
+      if (box.text.startsWith(QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากบันทึก จึงไม่ได้ออก Invoice").arg(docNo)))
+        refusals << box.text;
+    ASSERT_EQ(refusals.size(), 1) << "A is told once";
+    EXPECT_TRUE(refusals[0].contains(QString::fromUtf8(c.named))) << refusals[0].toStdString();
+    for (const reliability::Box& box : a->boxes()) EXPECT_FALSE(box.text.startsWith(QStringLiteral("เลขที่ใบขาย"))) << "no invoice list";
+
+    // Nothing written after B: the document, its lines, the orders and the invoices are as B left them.
+    company = site.openCompany();
+    EXPECT_EQ(company->select(header, p).rows(), headerAfterB.rows());
+    EXPECT_EQ(company->select(linesOfDoc, p).rows(), linesAfterB.rows());
+    EXPECT_EQ(company->select(soLines).rows(), soAfterB.rows());
+    EXPECT_EQ(company->select(QStringLiteral("Select Count(*) n From IvHd")).asInt(QStringLiteral("n")), invoicesAfterB)
+        << "no invoice made after B";
+    EXPECT_EQ(company->select(QStringLiteral("Select SoDt From ConsolidateDt Where Coalesce(IvNo, '') <> '' "
+                                             "Group By SoDt Having Count(*) > 1"))
+                  .rowCount(),
+              0);
+  }
+}
+
 }  // namespace

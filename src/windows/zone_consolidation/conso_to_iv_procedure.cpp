@@ -98,6 +98,18 @@ QStringList consoToIV(db::Connection& c, const QString& docNoIn) {
     invoices[*it].lines << l;
   }
 
+  if (invoices.isEmpty()) {
+    // A document is finished only with its invoices: one that has none and would get none (its
+    // ticked lines send nothing) is refused before anything is written.
+    const db::Result invoiced = c.select(QStringLiteral("Select Count(*) As n From ConsolidateDt "
+                                                       "Where ConsolidateHd = :Hd And ToConso = 'Y' And Coalesce(IvNo, '') <> ''"),
+                                         lp);
+    if (invoiced.asInt(QStringLiteral("n")) == 0)
+      throw db::Error(QStringLiteral("ใบจัดสินค้าเลขที่ %1 ไม่มีรายการที่ออก Invoice ได้ (รายการที่เลือกจัดต้องมีจำนวนจัดได้มากกว่า 0) "
+                                     "จึงไม่ได้ออก Invoice")
+                          .arg(docNo));
+  }
+
   const QDate today = embedded::serverNow().date();
   QStringList made;
   QSet<qint64> orders;

@@ -10,7 +10,10 @@
 //     cleared, and an order whose lines are all cleared is cleared. Every invoiced consolidation line
 //     gets IvNo, IvHd and IvDt; the header's Confirm becomes "Y". A second call invoices nothing
 //     twice. A number that names no undeleted consolidation is refused with the server's message
-//     "ไม่พบใบจัดสินค้าเลขที่ <DocNo>". Runs inside the caller's transaction, or in its own.
+//     "ไม่พบใบจัดสินค้าเลขที่ <DocNo>"; a document that has no invoice and would get none (no ticked
+//     line with a quantity to send) is refused, nothing written, with "ใบจัดสินค้าเลขที่ <DocNo>
+//     ไม่มีรายการที่ออก Invoice ได้ ...": no document is finished without an invoice. Runs inside
+//     the caller's transaction, or in its own.
 #pragma once
 
 #include <QString>

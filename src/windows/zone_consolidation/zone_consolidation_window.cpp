@@ -683,10 +683,10 @@ QStringList TFrConsolidate_Qel_Dru::changesSinceOpened() {
   return changes;
 }
 
-QString TFrConsolidate_Qel_Dru::changedRefusal(const QStringList& changes) const {
-  QString text = QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่นหลังจากเปิดเอกสารนี้ จึงไม่ได้บันทึก")
+QString TFrConsolidate_Qel_Dru::changedRefusal(const QStringList& changes, const QString& since) const {
+  QString text = QStringLiteral("เอกสารเลขที่ %1 ถูกแก้ไขจากเครื่องอื่น")
                      .arg(openedHd_.isEmpty() ? QString() : openedHd_.asString(QStringLiteral("DocNo")).trimmed()) +
-                 kBreak;
+                 since + kBreak;
   for (const QString& c : changes) text += c + kBreak;
   text += QStringLiteral("กรุณาเปิดเอกสารใหม่อีกครั้ง");
   return text;
@@ -836,9 +836,17 @@ bool TFrConsolidate_Qel_Dru::SaveDate() {
     QStringList orders;
     QString refusal;
     bool written = false;
+    db::Result writtenHd, writtenDt;
     try {
       conn.startTransaction();
       written = writeDocument(&held, &orders, &refusal);
+      if (written && !before.isNew) {
+        // An existing document as this save leaves it, read before the commit: the invoicing step
+        // of Send to invoices goes on only while it is still so.
+        const qint64 id = QConsoHd.asInt(QStringLiteral("Id"));
+        writtenHd = readStored(QHdAsStored, QStringLiteral("Id"), id);
+        writtenDt = readStored(QDtAsStored, QStringLiteral("ConsolidateHd"), id);
+      }
       if (written) conn.commit();
     } catch (...) {
       conn.rollback();
@@ -846,7 +854,13 @@ bool TFrConsolidate_Qel_Dru::SaveDate() {
       data::HandleException(this, std::current_exception());
       return false;
     }
-    if (written) break;
+    if (written) {
+      if (!before.isNew) {
+        openedHd_ = writtenHd;
+        openedDt_ = writtenDt;
+      }
+      break;
+    }
 
     // Refused: nothing stays written, the work stays on screen.
     conn.rollback();
@@ -955,15 +969,53 @@ void TFrConsolidate_Qel_Dru::AcDelExecute(QObject*) {
   AcNewExecute(this);
 }
 
+bool TFrConsolidate_Qel_Dru::MakesAnInvoice() const {
+  const int cTick = QConsoDt.columnIndex(QStringLiteral("ToConso"));
+  const int cSend = QConsoDt.columnIndex(QStringLiteral("SendQnty"));
+  const int cIvNo = QConsoDt.columnIndex(QStringLiteral("IvNo"));
+  if (cTick < 0 || cSend < 0 || cIvNo < 0) return false;
+  for (const auto& row : QConsoDt.rows()) {
+    if (row[cTick].toString() != QLatin1String("Y")) continue;
+    if (!row[cIvNo].toString().trimmed().isEmpty() || row[cSend].toDouble() > 0) return true;
+  }
+  return false;
+}
+
 void TFrConsolidate_Qel_Dru::BSendToIVClick(QObject*) {
   if (!DM->ConfirmYesNo(QStringLiteral("ต้องการออก Invoice ?"))) return;
+  const QString noInvoice = QStringLiteral("ไม่มีรายการที่ออก Invoice ได้ : รายการที่เลือกจัดต้องมีจำนวนจัดได้มากกว่า 0") + kBreak;
+  // A load that would make no invoice is refused before anything is written: it would be marked
+  // finished without an invoice, and its delivery notes could not be printed.
+  if (!MakesAnInvoice()) {
+    prompts::message(noInvoice + QStringLiteral("จึงไม่ได้บันทึกและไม่ได้ออก Invoice"));
+    return;
+  }
   if (!SaveDate()) return;
+  const QString notInvoiced = QStringLiteral("บันทึกใบจัดสินค้าเลขที่ %1 แล้ว แต่ไม่ได้ออก Invoice").arg(CurrentDocNo);
+  // The save may have left out lines another consolidation took meanwhile.
+  if (!MakesAnInvoice()) {
+    prompts::message(noInvoice + notInvoiced);
+    StartNextDocument(notInvoiced);
+    return;
+  }
   db::Connection& conn = dataConnection();
+  QString refusal;
   try {
     conn.startTransaction();
-    SpConsoToIV.set(QStringLiteral("@DocNo"), CurrentDocNo);
-    SpConsoToIV.execute();
-    conn.commit();
+    // The invoicing runs under the zone's lock, as the zone's saves do, and only on the document as
+    // this window saved it: another workstation may have sent it to invoices, deleted or changed it
+    // since the save committed.
+    SQLLockZone.params.setInt(QStringLiteral("Zone"), SelectedZoneId());
+    SQLLockZone.execSql();
+    const QStringList changes = changesSinceOpened();
+    if (changes.isEmpty()) {
+      SpConsoToIV.set(QStringLiteral("@DocNo"), CurrentDocNo);
+      SpConsoToIV.execute();
+      conn.commit();
+    } else {
+      refusal = changedRefusal(changes, QStringLiteral("หลังจากบันทึก จึงไม่ได้ออก Invoice"));
+      conn.rollback();
+    }
   } catch (...) {
     conn.rollback();
     // The document is saved: it stays on screen as stored, ready for another try.
@@ -975,6 +1027,12 @@ void TFrConsolidate_Qel_Dru::BSendToIVClick(QObject*) {
     AttachFieldChanged();
     CalSumWeight();
     SetDocumentControls();
+    return;
+  }
+  if (!refusal.isEmpty()) {
+    // The save stands; what is on screen is no longer what is stored.
+    prompts::message(refusal);
+    StartNextDocument(notInvoiced);
     return;
   }
   try {

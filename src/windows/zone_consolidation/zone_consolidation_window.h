@@ -22,6 +22,12 @@
 // or deleted it meanwhile; the work stays on screen. The window never writes back what it does not
 // edit (Confirm, Printed, and the invoice of a line). A new document whose drawn number is empty or
 // stored already is refused, never written over the stored one.
+//
+// Send to invoices saves the document (its own transaction, committed) and then invoices it in a
+// second transaction that takes the zone's lock, as a save does, and goes on only while the
+// document is still as that save left it; otherwise nothing is invoiced and the user is told what
+// changed. A load that would make no invoice (every ticked line sends 0) is refused before
+// anything is written.
 #pragma once
 
 #include <QComboBox>
@@ -127,6 +133,9 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   virtual void PrintDocument(const QString& docNo, int docYear, const QString& printCode);
   // The rows ticked to be sent.
   int TickedLines() const;
+  // Whether the ticked rows give the document an invoice: a ticked row with a quantity to send, or
+  // one invoiced already.
+  bool MakesAnInvoice() const;
 
  private:
   class RulesOff;
@@ -152,8 +161,10 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   // What another workstation changed in the open document since it was opened (read inside the
   // transaction), as lines of the refusal; empty when nothing changed.
   QStringList changesSinceOpened();
-  // The refusal of a save or delete of a document that changed since it was opened.
-  QString changedRefusal(const QStringList& changes) const;
+  // The refusal of a document that changed since it was opened (or, for the invoicing step, since
+  // this window saved it): `since` ends the first line.
+  QString changedRefusal(const QStringList& changes,
+                         const QString& since = QStringLiteral("หลังจากเปิดเอกสารนี้ จึงไม่ได้บันทึก")) const;
   // Binds the header fields the window edits to the header statement.
   void bindHeader(db::Params& p, const QDateTime& docDate, const QDateTime& sendDate);
   void checkStock();
@@ -167,6 +178,7 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   void layoutControls();
 
   QMetaObject::Connection fieldChanged_;
-  // The header and the stored lines as read when the document was opened (an existing document).
+  // The header and the stored lines as read when the document was opened (an existing document),
+  // and again as its save left them.
   db::Result openedHd_, openedDt_;
 };

@@ -237,6 +237,38 @@ TEST_F(ConsoToIV, RefusesANumberThatNamesNoLiveConsolidation) {
   EXPECT_EQ(consoLine(custA[0]).asString("IvNo"), "");
 }
 
+// A document that has no invoice and would get none is refused before anything is written, so no
+// caller finishes a load without an invoice; one invoiced already is not refused (InvoicesNothingTwice).
+TEST_F(ConsoToIV, RefusesADocumentThatWouldBeFinishedWithoutAnInvoice) {
+  pickLines();
+  struct Case {
+    const char* no;
+    QVector<Line> lines;
+  } cases[] = {
+      {"TST006", {{custA[1], 0}}},                        // the only line sends nothing
+      {"TST007", {{custA[0], 0}, {custA[2], 2, "N"}}},    // nothing ticked sends anything
+      {"TST008", {}},                                     // no line at all
+  };
+  const auto invoices = scalar("Select Count(*) From IvHd").toLongLong();
+  const auto counters = scalar("Select Group_Concat(LastNo) From DocumentNo Where Code = 'IV-A'").toString();
+  for (const Case& k : cases) {
+    const QString no = QString::fromLatin1(k.no);
+    SCOPED_TRACE(k.no);
+    makeConsolidation(no, k.lines);
+    try {
+      run(no);
+      ADD_FAILURE() << "no refusal";
+    } catch (const db::Error& e) {
+      EXPECT_TRUE(e.message().startsWith(QStringLiteral("ใบจัดสินค้าเลขที่ %1 ไม่มีรายการที่ออก Invoice ได้").arg(no)))
+          << e.message().toStdString();
+    }
+    EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = '" + no + "'").toString(), "N");
+  }
+  EXPECT_EQ(scalar("Select Count(*) From IvHd").toLongLong(), invoices);
+  EXPECT_EQ(scalar("Select Group_Concat(LastNo) From DocumentNo Where Code = 'IV-A'").toString(), counters);
+  EXPECT_EQ(consoLine(custA[0]).asString("IvNo"), "");
+}
+
 TEST_F(ConsoToIV, RunsInsideTheCallersTransaction) {
   pickLines();
   const QString no = makeConsolidation("TST005", {{custA[0], 1}});

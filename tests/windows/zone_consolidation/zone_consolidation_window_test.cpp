@@ -543,18 +543,97 @@ TEST_F(ConsolidateWindow, SendToInvoicesMakesTheInvoicesAndPrintsTheDeliveryNote
   EXPECT_EQ(app.prompts().log.back().text, "เลขที่ใบขาย " + kBreak + ivNo + kBreak);
 }
 
-TEST_F(ConsolidateWindow, SendToInvoicesWithNothingToInvoiceShowsAnEmptyListAndStillPrints) {
-  const QString no = saveZ01({1});  // P00002 ticked with nothing to send
+// A load that would make no invoice is not sent to invoices: it would be marked finished without
+// an invoice, with an empty invoice list and delivery notes that cannot be printed. It is refused
+// before anything is written: the edits on screen are not saved, no invoice is made, the document
+// stays open and on screen.
+TEST_F(ConsolidateWindow, ALoadThatWouldMakeNoInvoiceIsRefusedBeforeAnythingIsWritten) {
+  const QString refusal = "ไม่มีรายการที่ออก Invoice ได้ : รายการที่เลือกจัดต้องมีจำนวนจัดได้มากกว่า 0" + kBreak +
+                          "จึงไม่ได้บันทึกและไม่ได้ออก Invoice";
+  struct Case {
+    const char* what;
+    int line;           // the only ticked line (index into fixedLines)
+    const char* typed;  // its quantity typed before sending, or none
+  } cases[] = {
+      {"the only line has nothing to send", 1, nullptr},  // P00002: no stock, allocated 0
+      {"the only line's quantity set to 0", 0, "0"},      // P00001: allocated 5
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString no = saveZ01({c.line});
+    ASSERT_FALSE(no.isEmpty());
+    openDocument(no);
+    if (c.typed) enterSendQnty(rowOf(fixedLines[c.line]), QString::fromLatin1(c.typed));
+    w->Remark->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(w->Remark, "Back door");
+    db::Params p;
+    p.setText("No", no);
+    const QString storedSql = "Select H.Confirm, H.Remark, D.Id, D.SendQnty, D.IvNo From ConsolidateHd H "
+                              "Inner Join ConsolidateDt D On D.ConsolidateHd = H.Id Where H.DocNo = :No Order By D.Id";
+    const auto before = conn().select(storedSql, p).rows();
+    const int invoices = count("IvHd");
+
+    prints.clear();
+    errors.clear();
+    app.prompts().clear();
+    app.prompts().answer(true);
+    expectPrintDialog();
+    w->BSendToIV->click();
+    EXPECT_EQ(app.prompts().texts(), (QStringList{"ต้องการออก Invoice ?", refusal}));
+    EXPECT_TRUE(prints.isEmpty()) << "no delivery notes";
+    widgets::ClearModalDrivers();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(conn().select(storedSql, p).rows(), before) << "nothing saved";
+    EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = :No", p).toString(), "N");
+    EXPECT_EQ(count("IvHd"), invoices);
+    EXPECT_FALSE(conn().inTransaction());
+    // The work stays on screen.
+    EXPECT_FALSE(w->IsNewDocument);
+    EXPECT_EQ(w->QConsoHd.asString("DocNo"), no);
+    EXPECT_EQ(w->Remark->text(), "Back door");
+    EXPECT_TRUE(w->BSendToIV->isEnabled());
+    EXPECT_TRUE(w->AcSave->isEnabled());
+  }
+}
+
+// The save step of Send to invoices may leave out the lines another consolidation of the zone took
+// meanwhile (the user agrees to save the rest); when what is left would make no invoice, the save
+// stands and nothing is invoiced.
+TEST_F(ConsolidateWindow, ALoadLeftWithoutAnInvoiceByItsSaveIsNotInvoiced) {
+  const QString no = saveZ01({1});  // P00002, nothing to send
+  ASSERT_FALSE(no.isEmpty());
   openDocument(no);
+  ASSERT_EQ(cell(rowOf(fixedLines[0]), "ToConso").toString(), "N") << "P00001's line is listed as due";
+  tick(rowOf(fixedLines[0]));
+  ASSERT_GT(cell(rowOf(fixedLines[0]), "SendQnty").toDouble(), 0);
+  // Meanwhile another user saves a consolidation of the zone holding P00001's line.
+  conn().execute(QStringLiteral("Insert Into ConsolidateHd (DocNo, DocDate, SendDate, CustomerZone, Confirm, Delflag, Printed) "
+                                "Values ('Con-OTHER', '2024-01-01 00:00:00', '2024-01-01 00:00:00', %1, 'N', 'N', 'N')")
+                     .arg(zoneId("Z01")));
+  conn().execute(QStringLiteral("Insert Into ConsolidateDt (ConsolidateHd, ToConso, SoHd, SoDt, Customer, Product, ProductUnits, "
+                                "OrderSoQnty, Onhand, OrderQnty, SendQnty, IvNo, IvHd, IvDt) "
+                                "Select (Select Id From ConsolidateHd Where DocNo = 'Con-OTHER'), 'Y', SoHd, Id, 1, Product, "
+                                "ProductUnits, 5, 0, 5, 5, '', 0, 0 From SoDt Where Id = %1")
+                     .arg(fixedLines[0]));
+  const int invoices = count("IvHd");
   prints.clear();
   app.prompts().clear();
-  app.prompts().answer(true);
+  app.prompts().answer(true);  // invoices ?
+  app.prompts().answer(true);  // save the rest ?
   expectPrintDialog();
   w->BSendToIV->click();
-  ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
-  EXPECT_EQ(app.prompts().log.back().text, "เลขที่ใบขาย " + kBreak);
-  ASSERT_EQ(prints.size(), 1);
-  EXPECT_EQ(prints[0].printCode, "CONSOTOIV");
+  const QStringList texts = app.prompts().texts();
+  ASSERT_EQ(texts.size(), 3);
+  EXPECT_TRUE(texts[1].startsWith("รายการของใบสั่งขายต่อไปนี้ถูกจัดลงใบจัดสินค้าอื่นของเขตนี้แล้ว")) << texts[1].toStdString();
+  EXPECT_EQ(texts[2], "ไม่มีรายการที่ออก Invoice ได้ : รายการที่เลือกจัดต้องมีจำนวนจัดได้มากกว่า 0" + kBreak + "บันทึกใบจัดสินค้าเลขที่ " +
+                          no + " แล้ว แต่ไม่ได้ออก Invoice");
+  EXPECT_TRUE(prints.isEmpty());
+  widgets::ClearModalDrivers();
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+  EXPECT_EQ(storedLines(no), QVector<qint64>{fixedLines[1]}) << "the save stands";
+  EXPECT_EQ(scalar("Select Confirm From ConsolidateHd Where DocNo = '" + no + "'").toString(), "N");
+  EXPECT_EQ(count("IvHd"), invoices);
+  EXPECT_TRUE(w->IsNewDocument);
 }
 
 TEST_F(ConsolidateWindow, NoAnswersChangeNothing) {
