@@ -137,6 +137,7 @@ Run& run() {
 struct FloorHandle {
   sqlite3* h = nullptr;
   explicit FloorHandle(const QString& file) {
+    db::useDescriptionLocks();  // the same locks as the program's connections to the same file
     sqlite3_open_v2(file.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (sqlite3_exec(h, db::kSqliteHandleSettings, nullptr, nullptr, nullptr) != SQLITE_OK)
       throw std::runtime_error(sqlite3_errmsg(h));

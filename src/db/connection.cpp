@@ -21,6 +21,8 @@ void Connection::open() {
   if (beforeConnect) beforeConnect(*this);
   const QString server = paramValue(QStringLiteral("SERVER NAME"));
   const QString folder = paramValue(QStringLiteral("ODBC DRIVER")).trimmed().isEmpty() ? embeddedFolder(server) : QString();
+  // Before any database file of the process is opened (the ODBC path may reach SQLite too).
+  useDescriptionLocks();
   backend_ = folder.isEmpty() ? openOdbcBackend(*this) : openSqliteBackend(*this, folder);
   inTransaction_ = false;
   if (afterConnect) afterConnect(*this);

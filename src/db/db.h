@@ -279,4 +279,22 @@ inline const char* kDefaultServerName = "embedded:.";
 // The file of a database of an embedded server: FOLDER/NAME.sqlite, NAME upper-cased.
 QString embeddedDatabaseFile(const QString& folder, const QString& databaseName);
 
+// SQLite's locks on the embedded databases are kept on SQLite's own open file descriptions (Linux
+// open-file-description locks) instead of the process's record locks, which the process loses as
+// soon as anything in it (a file dialog reading a file's type, a completer) opens and closes a
+// database file. Installed before the first connection opens; true when they are in use.
+bool useDescriptionLocks();
+// The folders of the embedded sites opened by this process (canonical paths), and whether a folder
+// is one of them.
+void noteEmbeddedSiteFolder(const QString& folder);
+QStringList openEmbeddedSiteFolders();
+bool isEmbeddedSiteFolder(const QString& folder);
+// The network file system a folder lies on ("NFS", "CIFS", "SMB2", ...), empty for a local one:
+// SQLite's locks are not reliable there. networkFileSystemName() names a statfs() type.
+QString networkFileSystemOf(const QString& folder);
+QString networkFileSystemName(unsigned long fileSystemType);
+// Tests: answers networkFileSystemOf() instead of statfs() (an empty function restores it);
+// returns the previous one.
+std::function<QString(const QString&)> setNetworkFileSystemProbe(std::function<QString(const QString&)> probe);
+
 }  // namespace db

@@ -406,6 +406,7 @@ std::unique_ptr<Backend> openSqliteBackend(const Connection& conn, const QString
     sqlite3_close_v2(h);
     throw Error(QStringLiteral("%1 (%2)").arg(m, file));
   }
+  noteEmbeddedSiteFolder(folder);
   auto backend = std::make_unique<SqliteBackend>(h, dbName);
   bool ok = false;
   int timeout = conn.paramValue(QStringLiteral("BUSY TIMEOUT")).toInt(&ok);
