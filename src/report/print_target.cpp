@@ -3,9 +3,12 @@
 #include "report/engine.h"
 #include "report/export.h"
 
+#include "db.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -37,15 +40,47 @@ PdfFallback setPdfFallback(PdfFallback fallback) {
   return previous;
 }
 
+namespace {
+
+QString& lastPdfFolder() {
+  static QString folder;
+  return folder;
+}
+
+// A folder the file dialog may open in: one that exists (the dialog shows the program's working
+// folder, the embedded site's, in place of a missing one) and holds no embedded site.
+bool offerable(const QString& folder) {
+  return !folder.isEmpty() && QFileInfo(folder).isDir() && !db::isEmbeddedSiteFolder(folder) &&
+         !db::isEmbeddedSiteFolder(QDir(folder).absolutePath());
+}
+
+}  // namespace
+
+QString pdfStartFolder() {
+  const QString candidates[] = {
+      lastPdfFolder(),
+      QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+      QDir::homePath(),
+      QDir::tempPath(),
+  };
+  for (const QString& c : candidates)
+    if (offerable(c)) return QDir(c).absolutePath();
+  return QDir::homePath();
+}
+
+void rememberPdfFolder(const QString& file) {
+  const QString folder = QFileInfo(file).absolutePath();
+  if (offerable(folder)) lastPdfFolder() = folder;
+}
+
 QString suggestedPdfPath(const QString& suggestedName) {
-  QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-  if (desktop.isEmpty()) desktop = QDir::homePath();
   QString name = suggestedName.trimmed();
   // A document number may hold characters a file name cannot.
   for (QChar& c : name)
     if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':')) c = QLatin1Char('_');
   if (name.isEmpty()) name = QStringLiteral("document");
-  return QDir(desktop).filePath(name + QStringLiteral(".pdf"));
+  return QDir(pdfStartFolder()).filePath(name + QStringLiteral(".pdf"));
 }
 
 QString askPdfFile(QWidget* parent, const QString& suggestedName) {
@@ -64,6 +99,7 @@ QString askPdfFile(QWidget* parent, const QString& suggestedName) {
   if (box.clickedButton() != pdf) return QString();
   QString file = QFileDialog::getSaveFileName(parent, tr("Save as PDF"), suggested, tr("PDF files (*.pdf)"));
   if (!file.isEmpty() && !file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) file += QStringLiteral(".pdf");
+  if (!file.isEmpty()) rememberPdfFolder(file);
   return file;
 }
 

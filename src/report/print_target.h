@@ -19,14 +19,21 @@ namespace report {
 bool printerReady(const QPrinter& printer);
 
 // With no printer ready: says so ("ไม่พบเครื่องพิมพ์..." in Thai) and offers "บันทึกเป็น PDF"; the file
-// dialog opens on the desktop folder with `suggestedName`.pdf. Returns the chosen file, or an empty
+// dialog opens on pdfStartFolder() with `suggestedName`.pdf. Returns the chosen file, or an empty
 // text when the user cancelled. Tests replace the dialogs with setPdfFallback().
 QString askPdfFile(QWidget* parent, const QString& suggestedName);
 using PdfFallback = std::function<QString(QWidget* parent, const QString& suggestedPath)>;
 // Replaces the message and the file dialog (nullptr restores them); returns the previous one.
 PdfFallback setPdfFallback(PdfFallback fallback);
-// The path the file dialog suggests: the desktop folder and the name with ".pdf".
+// The path the file dialog suggests: pdfStartFolder() and the name with ".pdf".
 QString suggestedPdfPath(const QString& suggestedName);
+// The folder the PDF file dialog opens in: the folder a PDF was last saved in during this run, else
+// the desktop folder, else the documents folder, else the home folder; only a folder that exists
+// and is not the folder of an embedded site open in this process (the dialog would otherwise open
+// the program's working folder, which is usually the site's).
+QString pdfStartFolder();
+// Notes the folder of a PDF file the user chose (unless it is a site's folder).
+void rememberPdfFolder(const QString& file);
 
 // Prints every page on `printer` (the run's printer when null). When no printer is ready, the
 // pages go to a PDF file the user chooses (askPdfFile); false when the user cancelled that.

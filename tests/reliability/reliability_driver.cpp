@@ -7,6 +7,7 @@
 //   reliability_driver conso ZONE -- ARGUMENTS OF consolidate
 //   reliability_driver edit DOCNO save|invoice|invoice-paused|delete -- ARGUMENTS OF consolidate
 //   reliability_driver lock DATABASE
+//   reliability_driver dialog ZONE,ZONE -- ARGUMENTS OF consolidate
 //
 // "numbers" draws COUNT document numbers, taking the series in turn, a millisecond apart, and
 // writes one line "CODE YEAR NUMBER" for each. Before the first job the driver writes "ready" and waits for one
@@ -28,6 +29,13 @@
 // "not saved" (the window still shows the document). "invoice-paused" sends it to invoices too,
 // but writes "ready" again and waits for another line between the commit of the save step and the
 // invoicing step; it writes "invoiced NUMBER", "not saved" or "not invoiced" (saved, no invoice).
+// "dialog" saves a zone consolidation of the first ZONE (as "conso", without waiting), then opens
+// the PDF file dialog of a print without a printer, types the site folder's path into its file name
+// and shows the site folder in it, cancels it, then opens, reads and closes every file of the site
+// folder itself; writes "ready" and waits for its line; then writes "saved NUMBER" (the first save),
+// "dialog-folder FOLDER" (where the dialog opened), "deleted-files N" (its open descriptors of the
+// site folder whose files were deleted meanwhile), saves a zone consolidation of the second ZONE and
+// writes "saved NUMBER" (or "not saved").
 // "lock" opens the current folder's embedded database DATABASE, starts a transaction (which holds
 // the database's write lock), writes "ready", waits for one line on its standard input (or its
 // end) and rolls back: another process that wants to write meanwhile finds the database locked.
@@ -35,6 +43,12 @@
 // 2 for a usage error, 3 when the start-up did not reach the dispatch, 4 when a job failed.
 #include <QApplication>
 #include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QStringList>
 #include <QTest>
 #include <cstdio>
@@ -50,6 +64,7 @@
 #include "zone_consolidation_window.h"
 #include "box_packing_window.h"
 #include "prompts_seam.h"
+#include "report/print_target.h"
 #include "startup.h"
 
 namespace {
@@ -207,6 +222,95 @@ int editConsolidation(const QString& docNo, const QString& action) {
   return 0;
 }
 
+// Loads a new zone consolidation of `zone`, ticks every line and saves it (answers through
+// CONSOLIDATE_PROMPTS_ANSWERS); returns "saved NUMBER" or "not saved".
+QString saveZone(ConsolidationWindow& w, const QString& zone, QStringList& errors) {
+  w.printed.clear();
+  w.AcNew->trigger();
+  w.FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+  w.FaGetDocNo1->DocNo->clear();
+  w.EZone->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  const int z = w.EZone->findData(zone);
+  if (z < 0) throw std::runtime_error("no zone " + zone.toStdString());
+  w.EZone->setCurrentIndex(z);
+  w.BLoad->click();
+  auto* model = w.DgDt->resultModel();
+  const int tickColumn = model->columnOf(QStringLiteral("ToConso"));
+  const int tick = w.QConsoDt.findColumn(QStringLiteral("ToConso"));
+  for (int r = 0; r < w.QConsoDt.rowCount(); ++r)
+    if (w.QConsoDt.at(r, tick).toString() != QLatin1String("Y")) model->toggle(model->index(r, tickColumn));
+  w.AcSave->trigger();
+  if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
+  return w.printed.isEmpty() ? QStringLiteral("not saved") : QStringLiteral("saved ") + w.printed;
+}
+
+// The descriptors of this process that name a file of `folder` that was deleted.
+int deletedSiteFiles(const QString& folder) {
+  int n = 0;
+  const QString canonical = QFileInfo(folder).canonicalFilePath();
+  for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files)) {
+    const QString target = fd.symLinkTarget();
+    if (target.startsWith(canonical) && target.endsWith(QLatin1String(" (deleted)"))) ++n;
+  }
+  return n;
+}
+
+int saveAroundTheFileDialog(const QStringList& zones) {
+  QStringList errors;
+  data::SetExceptionHandler([&](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+  ConsolidationWindow w;
+  w.show();
+  QApplication::setActiveWindow(&w);
+  if (!QTest::qWaitForWindowActive(&w)) throw std::runtime_error("the consolidation window did not become active");
+  const QString first = saveZone(w, zones.value(0), errors);
+
+  // The clerk prints without a printer: "บันทึกเป็น PDF", then the file dialog, driven as a clerk
+  // would: the site folder's path typed into the file name, the site folder shown, then Cancel.
+  const QString site = QDir::currentPath();
+  QString openedIn;
+  int step = 0;
+  QTimer driver;
+  driver.setInterval(50);
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      if (box->defaultButton()) box->defaultButton()->click();
+      return;
+    }
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    if (!dialog) return;
+    driver.stop();
+    openedIn = dialog->directory().absolutePath();
+    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+      name->setFocus();
+      name->clear();
+      QTest::keyClicks(name, site + QLatin1Char('/'));
+    }
+    QTest::qWait(1500);  // the completer lists the folder
+    dialog->setDirectory(site);
+    QTest::qWait(1500);  // the dialog reads the folder's files
+    ++step;
+    dialog->reject();
+  });
+  driver.start();
+  const QString chosen = report::askPdfFile(&w, w.printed);
+  driver.stop();
+  if (step != 1 || !chosen.isEmpty()) throw std::runtime_error("the file dialog was not driven");
+  // Whatever else in the process opens the database files and closes them again.
+  for (const QFileInfo& f : QDir(site).entryInfoList(QDir::Files)) {
+    QFile file(f.absoluteFilePath());
+    if (file.open(QIODevice::ReadOnly)) file.read(1 << 16);
+  }
+  waitForGo();
+  std::printf("%s\ndialog-folder %s\ndeleted-files %d\n", qPrintable(first), qPrintable(openedIn),
+              deletedSiteFiles(site));
+  std::fflush(stdout);
+  std::printf("%s\n", qPrintable(saveZone(w, zones.value(1), errors)));
+  std::fflush(stdout);
+  return 0;
+}
+
 int holdLock(const QString& database) {
   embedded::install();
   db::Connection conn(QStringLiteral("Lock"));
@@ -261,6 +365,10 @@ int main(int argc, char** argv) {
     if (job.value(0) == QLatin1String("edit") && job.size() == 3) {
       QApplication::setQuitOnLastWindowClosed(false);
       return editConsolidation(job[1], job[2]);
+    }
+    if (job.value(0) == QLatin1String("dialog") && job.size() == 2) {
+      QApplication::setQuitOnLastWindowClosed(false);
+      return saveAroundTheFileDialog(job[1].split(QLatin1Char(',')));
     }
     if (job.value(0) == QLatin1String("pack") && job.size() == 4) {
       QApplication::setQuitOnLastWindowClosed(false);
