@@ -1,6 +1,8 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <cstdio>
@@ -8,6 +10,7 @@
 
 #include "window_registry.h"
 #include "data_module.h"
+#include "db.h"
 #include "config_module.h"
 #include "error_reporter.h"
 #include "net/http.h"
@@ -20,6 +23,29 @@
 namespace launch {
 
 QString RefusalMessage(int menuOption) { return QStringLiteral("No User Right Access !") + QString::number(menuOption); }
+
+QString NetworkSiteWarning(const QString& folder, const QString& fileSystem) {
+  return QStringLiteral("โฟลเดอร์ฐานข้อมูล %1 อยู่บนระบบไฟล์เครือข่าย (%2) ซึ่งการล็อกไฟล์ของฐานข้อมูลในตัวเชื่อถือไม่ได้ "
+                        "ข้อมูลที่บันทึกพร้อมกันจากหลายเครื่องอาจสูญหาย\n\n"
+                        "ฐานข้อมูลในตัวรองรับการทำงานหลายหน้าต่างบนเครื่องเดียวกันเท่านั้น "
+                        "หากต้องใช้งานจากหลายเครื่อง กรุณาใช้ Microsoft SQL Server")
+      .arg(QDir::toNativeSeparators(folder), fileSystem);
+}
+
+// The folders of the embedded sites the two connections opened, each once.
+void WarnAboutNetworkSites(const QList<const db::Connection*>& connections) {
+  QStringList folders;
+  for (const db::Connection* c : connections) {
+    if (!c->isOpen() || !c->paramValue(QStringLiteral("ODBC DRIVER")).trimmed().isEmpty()) continue;
+    const QString folder = db::embeddedFolder(c->paramValue(QStringLiteral("SERVER NAME")));
+    const QString canonical = folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+    if (!canonical.isEmpty() && !folders.contains(canonical)) folders << canonical;
+  }
+  for (const QString& folder : folders) {
+    const QString fileSystem = db::networkFileSystemOf(folder);
+    if (!fileSystem.isEmpty()) prompts::current().message(NetworkSiteWarning(folder, fileSystem), prompts::Style::Warning);
+  }
+}
 
 Startup::Startup(QStringList arguments) : args_(std::move(arguments)) {}
 
@@ -89,6 +115,9 @@ Outcome Startup::runSteps(const StartOptions& options) {
     prompts::current().message(RefusalMessage(config_->MenuOption), prompts::Style::Info);
     return Outcome::Refused;
   }
+  // An embedded site on a network file system works, but its locks cannot be trusted there: the
+  // user is told so before the window opens, and goes on.
+  WarnAboutNetworkSites({&config_->DmCfg, &dm_->DMdata});
   if (!options.dispatch) return Outcome::Ready;
 
   const data::WindowFactory factory = data::WindowFactoryFor(config_->MenuOption);

@@ -85,5 +85,9 @@ int Main(int argc, char** argv, const TestSwitches& switches = {});
 
 // "No User Right Access !" followed directly by the menu option.
 QString RefusalMessage(int menuOption);
+// The warning shown before the window opens when an embedded site's folder lies on a network file
+// system (NFS, SMB/CIFS), where SQLite's locks are unreliable: what the embedded site supports
+// (several windows on one computer) and SQL Server for several computers.
+QString NetworkSiteWarning(const QString& folder, const QString& fileSystem);
 
 }  // namespace launch

@@ -1,6 +1,7 @@
 // The start-up sequence driven in-process on a real embedded site with a scripted prompts service:
 // argument conversion and its order, the refusals, the dispatch and the splash window.
 #include <QApplication>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -12,6 +13,8 @@
 #include "window_registry.h"
 #include "data_module.h"
 #include "config_module.h"
+#include "db.h"
+#include "startup.h"
 #include "error_reporter.h"
 #include "jpeg_image.h"
 #include "splash.h"
@@ -210,6 +213,47 @@ TEST(Jpeg, DamagedDataGivesNoPictureAndNoCrash) {
   ASSERT_EQ(back.size(), img.size());
   EXPECT_LT(qAbs(back.pixelColor(15, 8).blue() - 255), 8);
   EXPECT_LT(back.pixelColor(15, 8).red(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+// A site on a network file system: a warning before the window, which opens all the same; on a
+// local disk nothing is said.
+TEST_F(StartupTest, ASiteOnANetworkFileSystemIsWarnedAboutAndTheWindowStillOpens) {
+  data::RegisterWindow(4244, [] { return new QWidget; });
+  struct Case {
+    const char* name;
+    QString fileSystem;
+  } cases[] = {{"local disk", QString()}, {"NFS", QStringLiteral("NFS")}, {"SMB share", QStringLiteral("CIFS")}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QStringList asked;
+    const auto previous = db::setNetworkFileSystemProbe([&](const QString& folder) {
+      asked << folder;
+      return c.fileSystem;
+    });
+    boxes->log.clear();
+    {
+      Startup s(args(QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("4244")));
+      EXPECT_EQ(s.Run(), Outcome::WindowShown);
+      EXPECT_EQ(s.ExitCode(), 0);
+    }
+    db::setNetworkFileSystemProbe(previous);
+    const QString siteFolder = QFileInfo(site.folder()).canonicalFilePath();
+    EXPECT_TRUE(asked.contains(siteFolder)) << asked.join(' ').toStdString();
+    if (c.fileSystem.isEmpty()) {
+      EXPECT_TRUE(boxes->log.empty());
+    } else {
+      ASSERT_EQ(boxes->log.size(), 1u);
+      EXPECT_EQ(boxes->log[0].style, prompts::Style::Warning);
+      EXPECT_EQ(boxes->log[0].text, launch::NetworkSiteWarning(siteFolder, c.fileSystem));
+      EXPECT_TRUE(boxes->log[0].text.contains(QStringLiteral("หลายหน้าต่างบนเครื่องเดียวกัน")));
+      EXPECT_TRUE(boxes->log[0].text.contains(QStringLiteral("Microsoft SQL Server")));
+    }
+  }
+  data::UnregisterWindow(4244);
 }
 
 }  // namespace
