@@ -41,13 +41,18 @@ int descriptionCommand(int cmd) {
 // released only when SQLite closes it. Both kinds see each other, so other processes, whichever
 // kind they use, are locked out as before.
 int fcntlWithDescriptionLocks(int fd, int cmd, ...) {
+  const int ofd = descriptionCommand(cmd);
   va_list ap;
   va_start(ap, cmd);
-  void* arg = va_arg(ap, void*);
+  if (ofd == 0) {
+    // The other commands SQLite gives (F_GETFD, F_SETFD) take an int.
+    const int value = va_arg(ap, int);
+    va_end(ap);
+    return systemFcntl(fd, cmd, value);
+  }
+  auto* lock = va_arg(ap, struct flock*);
   va_end(ap);
-  const int ofd = descriptionCommand(cmd);
-  if (ofd == 0 || !descriptionLocks.load(std::memory_order_relaxed)) return systemFcntl(fd, cmd, arg);
-  auto* lock = static_cast<struct flock*>(arg);
+  if (!descriptionLocks.load(std::memory_order_relaxed)) return systemFcntl(fd, cmd, lock);
   struct flock l = *lock;
   l.l_pid = 0;  // required by the description locks
   const int rc = systemFcntl(fd, ofd, &l);
@@ -55,7 +60,7 @@ int fcntlWithDescriptionLocks(int fd, int cmd, ...) {
     // A kernel without them: record locks for this process from now on. Only the first call can
     // get here (SQLite holds no lock yet), so no description lock is left behind.
     descriptionLocks.store(false);
-    return systemFcntl(fd, cmd, arg);
+    return systemFcntl(fd, cmd, lock);
   }
   if (cmd == F_GETLK) {
     lock->l_type = l.l_type;
