@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as a web-order file, the way the import reads a downloaded file. XmlError
-// (not an XML document) and ImportError (an id or quantity that is not a whole number) are the
-// expected refusals; a crash, a hang or a sanitizer report is a fault.
+// (not an XML document) and ImportError (an id or quantity that is not a whole number, a document
+// with elements but no order) are the expected refusals; a crash, a hang or a sanitizer report is a
+// fault.
 #include "order_file.h"
 #include "xml/xml_scanner.h"
 

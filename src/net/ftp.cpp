@@ -36,6 +36,9 @@ FtpResult::Stage stageOf(CURLcode code, CURL* easy) {
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_LOGIN_DENIED:
       return FtpResult::Stage::Connect;
+    // 550 to RETR: the one answer that says the server has no such file.
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+      return FtpResult::Stage::NotFound;
     case CURLE_OPERATION_TIMEDOUT: {
       double connectTime = 0;
       detail::curl().easy_getinfo(easy, CURLINFO_CONNECT_TIME, &connectTime);
@@ -89,12 +92,25 @@ FtpResult ftpDownload(const FtpSettings& s, const QString& remotePath, const QSt
 
   const CURLcode code = detail::curl().easy_perform(c);
   if (code != CURLE_OK) {
+    const QString writeError = file.errorString();
     file.cancelWriting();
     result.stage = stageOf(code, c);
-    result.message = detail::curlMessage(code, errorBuffer);
+    result.message = code == CURLE_WRITE_ERROR
+                         ? QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(localPath), writeError)
+                         : detail::curlMessage(code, errorBuffer);
     return result;
   }
   result.bytes = file.size();
+  // The size the server announced (SIZE, or the 150 reply), -1 when it announced none. libcurl
+  // refuses a shorter file itself; this holds whatever it lets through.
+  curl_off_t announced = -1;
+  if (detail::curl().easy_getinfo(c, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK) announced = -1;
+  if (announced >= 0 && result.bytes != qint64(announced)) {
+    file.cancelWriting();
+    result.stage = FtpResult::Stage::Transfer;
+    result.message = QStringLiteral("Received %1 bytes of the %2 the server announced").arg(result.bytes).arg(qint64(announced));
+    return result;
+  }
   if (!file.commit()) {
     result.stage = FtpResult::Stage::Transfer;
     result.message = QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(localPath), file.errorString());

@@ -20,7 +20,10 @@ struct FtpResult {
   enum class Stage {
     None,      // downloaded
     Connect,   // the server could not be reached or refused the login
-    Transfer,  // connected, but the file could not be fetched or written
+    NotFound,  // the server answered that the file does not exist
+    Transfer,  // connected, but the transfer failed: cut off (426, the connection lost before 226),
+               // shorter than the size the server announced, refused otherwise, or the local file
+               // could not be written
   };
   bool ok = false;
   Stage stage = Stage::None;
@@ -29,8 +32,10 @@ struct FtpResult {
 };
 
 // Downloads `remotePath` (relative to the login folder; a leading "/" makes it absolute) into
-// `localPath`. The local file is replaced only when the whole file arrived; a failed or partial
-// download leaves no file behind and an older local file untouched. Never raises.
+// `localPath`. The local file is replaced only when the whole file arrived: every byte of the size
+// the server announced (its answer to SIZE, or the "(n bytes)" of its 150 reply), and the server's
+// 226 after them. A failed or partial download leaves no file behind and an older local file
+// untouched. Never raises.
 FtpResult ftpDownload(const FtpSettings& settings, const QString& remotePath, const QString& localPath);
 
 }  // namespace net

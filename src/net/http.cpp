@@ -91,13 +91,17 @@ BackgroundGet::~BackgroundGet() {
   abandoned().append(pool_);
 }
 
-void BackgroundGet::start(const QString& url) {
+void BackgroundGet::start(const QString& url) { start(url, {}); }
+
+void BackgroundGet::start(const QString& url, std::function<void(const Outcome&)> done) {
   ++state_->pending;
   const int timeoutMs = timeoutMs_;
   std::shared_ptr<State> state = state_;
-  pool_->start(QRunnable::create([state, url, timeoutMs] {
+  pool_->start(QRunnable::create([state, url, timeoutMs, done = std::move(done)] {
     const HttpResult r = httpGet(url, timeoutMs);
-    state->record(Outcome{url, r.ok, r.status, r.message});
+    const Outcome outcome{url, r.ok, r.status, r.message};
+    if (done) done(outcome);
+    state->record(outcome);
   }));
 }
 

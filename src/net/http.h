@@ -9,6 +9,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace net {
@@ -44,6 +45,9 @@ class BackgroundGet {
   BackgroundGet& operator=(const BackgroundGet&) = delete;
 
   void start(const QString& url);
+  // The same, and `done` is called with the request's outcome on the request's own thread once it
+  // ended (the caller hands it on to its own thread and guards against having gone meanwhile).
+  void start(const QString& url, std::function<void(const Outcome&)> done);
   // Waits until every started request has ended; false when `msecs` passed first (-1: no limit).
   bool waitForDone(int msecs = -1);
   int pending() const { return state_->pending.load(); }

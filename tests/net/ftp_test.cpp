@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -86,7 +87,7 @@ TEST_F(FtpDownload, MissingRemoteFileFailsAndKeepsTheOlderLocalFile) {
   writeFile(localFile(), "older file");
   const FtpResult r = ftpDownload(settings(), QStringLiteral("public_html/reportout/Z09_20160305.xml"), localFile());
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.stage, FtpResult::Stage::Transfer);
+  EXPECT_EQ(r.stage, FtpResult::Stage::NotFound) << "the one answer that means the server has no such file";
   EXPECT_FALSE(r.message.isEmpty());
   EXPECT_EQ(readFile(localFile()), QByteArray("older file"));
   EXPECT_EQ(localEntries(), QStringList{QStringLiteral("Z01_20160305.xml")});
@@ -124,6 +125,47 @@ TEST_F(FtpDownload, LocalFolderThatCannotBeWrittenFails) {
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.stage, FtpResult::Stage::Transfer);
   EXPECT_TRUE(r.message.contains(QStringLiteral("x.xml"))) << r.message.toStdString();
+}
+
+// A server that cuts the file off: its 226 after fewer bytes than it announced (by SIZE, or in its
+// 150 reply), a 426, or both connections dropped. Each is a failed transfer, never "no such file":
+// no partial file is left and an older local file stays as it was.
+TEST(FtpDownloadCut, ATransferCutShortFailsAndIsNoMissingFile) {
+  QTemporaryDir root, local;
+  QByteArray big;
+  for (int i = 0; i < 20000; ++i) big += "<line>" + QByteArray::number(i) + "</line>\n";
+  writeFile(root.filePath(QStringLiteral("public_html/reportout/Z01_20160305.xml")), big);
+  const struct {
+    const char* what;
+    QStringList args;
+  } cases[] = {
+      {"226 short of the SIZE answer", {"--cut", "226"}},
+      {"226 short of the size in the 150 reply", {"--cut", "226", "--no-size", "--announce-size"}},
+      {"426", {"--cut", "426", "--no-size"}},
+      {"both connections dropped", {"--cut", "drop", "--no-size"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    nettest::TestServer server(QStringLiteral("ftp_server.py"),
+                               QStringList{QStringLiteral("--root"), root.path(), QStringLiteral("--user"), QStringLiteral("varnotek"),
+                                           QStringLiteral("--password"), QStringLiteral("quenmarl")} +
+                                   c.args);
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    FtpSettings s;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = server.port();
+    s.user = QStringLiteral("varnotek");
+    s.password = QStringLiteral("quenmarl");
+    const QString target = local.filePath(QStringLiteral("Z01_20160305.xml"));
+    writeFile(target, "yesterday's file");
+    const FtpResult r = ftpDownload(s, QStringLiteral("public_html/reportout/Z01_20160305.xml"), target);
+    EXPECT_FALSE(r.ok) << "a cut-off file was reported as downloaded (" << r.bytes << " bytes)";
+    EXPECT_EQ(r.stage, FtpResult::Stage::Transfer) << r.message.toStdString();
+    EXPECT_FALSE(r.message.isEmpty());
+    EXPECT_EQ(readFile(target), QByteArray("yesterday's file"));
+    EXPECT_EQ(QDir(local.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QStringLiteral("Z01_20160305.xml")})
+        << "no temporary file is left";
+  }
 }
 
 TEST(FtpDownloadNoServer, NothingListeningFailsAtTheConnection) {

@@ -1,7 +1,8 @@
 """HTTP server for the network tests: records the path of every GET in a file, one line each.
 
 Prints "PORT <n>" once it accepts connections. "/status/<code>" answers with that status;
-"/slow?seconds=<s>" answers after s seconds; anything else answers 200 "OK".
+"/slow?seconds=<s>" answers after s seconds; anything else answers 200 "OK". --answer TEXT=CODE
+(repeatable) answers every request whose path holds TEXT with status CODE.
 """
 import argparse
 import sys
@@ -15,6 +16,7 @@ lock = threading.Lock()
 
 class Handler(BaseHTTPRequestHandler):
     log_path = None
+    answers = []
 
     def do_GET(self):
         with lock, open(self.log_path, "a", encoding="utf-8") as log:
@@ -25,6 +27,10 @@ class Handler(BaseHTTPRequestHandler):
             status = int(url.path.rsplit("/", 1)[1])
         elif url.path == "/slow":
             time.sleep(float(parse_qs(url.query).get("seconds", ["5"])[0]))
+        for text, code in self.answers:
+            if text in self.path:
+                status = code
+                break
         body = b"OK" if status == 200 else b"NO"
         try:
             self.send_response(status)
@@ -42,8 +48,10 @@ class Handler(BaseHTTPRequestHandler):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log", required=True)
+    parser.add_argument("--answer", action="append", default=[])
     args = parser.parse_args()
     Handler.log_path = args.log
+    Handler.answers = [(a.rsplit("=", 1)[0], int(a.rsplit("=", 1)[1])) for a in args.answer]
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
     print("PORT %d" % server.server_address[1], flush=True)

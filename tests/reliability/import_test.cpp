@@ -69,6 +69,8 @@ TEST_F(ImportReliability, BadOrderFilesStopTheImportWithAMessageAndStoreNothing)
        {"Z01_", ".xml: line 1", "incorrectly encoded content"}},
       {"a web server's error page", "<html><body><h1>500 Internal Server Error</h1><p>try again<br></body></html>",
        {"Z01_", ".xml: line 1", "tag mismatch"}},
+      {"a well-formed error page", "<html><body><h1>500 Internal Server Error</h1></body></html>",
+       {"ไฟล์ที่ได้รับไม่ใช่ไฟล์ Order", "500 Internal Server Error"}},
       {"an id that is not a whole number", orderXml({{"S01", "C00001", "W8100", "2016-03-05", "81O1", bottle(), "1"}}),
        {"'81O1' is not a valid integer value", "element id of order line 1"}},
       {"a quantity beyond any integer", orderXml({{"S01", "C00001", "W8100", "2016-03-05", "8101", bottle(), "99999999999"}}),
@@ -112,9 +114,11 @@ TEST_F(ImportReliability, AHundredMegabyteOrderFileIsImported) {
   EXPECT_EQ(printed, 1);
 }
 
-// The FTP server drops the connection after the first kilobyte of the file: nothing of the part
-// that arrived is read or kept, the site is told nothing, and the lines stay pending there.
+// The FTP server drops the connection after the first kilobyte of the file: the download failed
+// (it is no missing file), so nothing of the part that arrived is read or kept, nothing is
+// consolidated, the site is told nothing, and the lines stay pending there.
 TEST_F(ImportReliability, TheFtpServerClosingMidTransferImportsNothing) {
+  const int openBefore = openOrdersOfZ01();
   // The test FTP server cuts files whose name starts with "broken": a zone of that code.
   conn().execute("Insert Into Misc (GroupCode, Code, Description, Blocked) Values ('ZONE', 'brokenZ', 'เขตทดสอบ ตัดสาย', 'N')");
   w = open();
@@ -130,9 +134,11 @@ TEST_F(ImportReliability, TheFtpServerClosingMidTransferImportsNothing) {
   servers.publish(name, file);
 
   const QString failure = load();
-  EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
-  EXPECT_TRUE(statuses.contains("Status : ไม่พบ ข้อมูลของ Order")) << statuses.join('|').toStdString();
+  EXPECT_TRUE(failure.startsWith("ดาวน์โหลดไฟล์ Order " + name + ".xml ไม่สำเร็จ")) << failure.toStdString();
+  EXPECT_FALSE(statuses.contains("Status : ไม่พบ ข้อมูลของ Order")) << statuses.join('|').toStdString();
   EXPECT_FALSE(statuses.contains("Status : Load File To DB"));
+  EXPECT_EQ(printed, 0) << "nothing consolidated, nothing to print";
+  EXPECT_EQ(openOrdersOfZ01(), openBefore);
   EXPECT_FALSE(QFileInfo::exists(servers.home() + "/Desktop/LoadXML/" + name + ".xml")) << "no partial file is left";
   EXPECT_EQ(count("SoDt", "WebOrderId Between 8201 And 8260"), 0);
   EXPECT_EQ(w->Acknowledge.total(), 0) << "nothing acknowledged: the site keeps the lines";

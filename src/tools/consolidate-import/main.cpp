@@ -13,6 +13,11 @@ int main(int argc, char** argv) {
   if (!importtool::ParseArguments(arguments, options, problem)) {
     std::fprintf(stderr, "consolidate-import: %s\n%s", problem.toLocal8Bit().constData(),
                  importtool::Usage().toLocal8Bit().constData());
+    // A caller that asked for JSON reads why from it.
+    if (arguments.contains(QStringLiteral("--json"))) {
+      const QByteArray bytes = importtool::JsonRefusal(problem);
+      std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    }
     return 1;
   }
   if (options.help) {

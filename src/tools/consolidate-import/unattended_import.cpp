@@ -94,11 +94,16 @@ void errorLine(Console& console, const QString& text) {
 class ConsolePrompts : public prompts::Prompts {
  public:
   explicit ConsolePrompts(Console& console) : console_(console) {}
-  void message(const QString& text, prompts::Style, const QString&) override { errorLine(console_, text.simplified()); }
+  void message(const QString& text, prompts::Style, const QString&) override {
+    errorLine(console_, text.simplified());
+    shown << text.simplified();
+  }
   bool confirm(const QString& text, prompts::Style, const QString&) override {
     errorLine(console_, text.simplified() + QStringLiteral(" : No"));
+    shown << text.simplified() + QStringLiteral(" : No");
     return false;
   }
+  QStringList shown;  // every box, in order (a refused start says why in them)
 
  private:
   Console& console_;
@@ -108,6 +113,11 @@ class ConsolePrompts : public prompts::Prompts {
 QString failureText(const QString& message) {
   const QString thai = data::ExplainError(message);
   return thai.isEmpty() ? message : message + QStringLiteral(" (") + thai + QLatin1Char(')');
+}
+
+// "1 acknowledgement", "2 acknowledgements".
+QString counted(qint64 n, const char* noun) {
+  return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? QString() : QStringLiteral("s"));
 }
 
 // ---- One zone ------------------------------------------------------------------------------------
@@ -136,6 +146,11 @@ struct ZoneRun {
   }
 };
 
+// How much of the skipped lines the report and the JSON show (the file beside the order file
+// lists them all).
+constexpr int kReasonsListed = 20;
+constexpr int kExamplesPerReason = 5;
+
 QJsonArray ids(const QList<qint64>& list) {
   QJsonArray a;
   for (qint64 id : list) a.append(double(id));
@@ -153,16 +168,39 @@ QJsonObject toJson(const ZoneRun& z) {
   o[QStringLiteral("lines")] = z.import.lines;
   o[QStringLiteral("stored")] = ids(z.import.stored);
   o[QStringLiteral("storedBefore")] = ids(z.import.alreadyStored);
-  QJsonArray skipped;
-  for (const weborder::SkippedLine& s : z.import.skipped) {
-    QJsonObject l;
-    l[QStringLiteral("id")] = double(s.webId);
-    l[QStringLiteral("orderNo")] = s.orderNo;
-    l[QStringLiteral("barcode")] = s.barcode;
-    l[QStringLiteral("reason")] = s.reason;
-    skipped.append(l);
+  // The skipped lines by reason with their first examples; the file beside the order file lists
+  // them all.
+  o[QStringLiteral("skipped")] = int(z.import.skipped.size());
+  QJsonArray reasons;
+  for (const weborder::SkippedGroup& g : z.import.skippedByReason(kExamplesPerReason)) {
+    QJsonObject r;
+    r[QStringLiteral("reason")] = g.reason;
+    r[QStringLiteral("count")] = g.count;
+    QJsonArray examples;
+    for (const weborder::SkippedLine& s : g.examples) {
+      QJsonObject l;
+      l[QStringLiteral("id")] = double(s.webId);
+      l[QStringLiteral("orderNo")] = s.orderNo;
+      l[QStringLiteral("barcode")] = s.barcode;
+      examples.append(l);
+    }
+    r[QStringLiteral("examples")] = examples;
+    reasons.append(r);
   }
-  o[QStringLiteral("skipped")] = skipped;
+  o[QStringLiteral("skippedByReason")] = reasons;
+  o[QStringLiteral("skippedFile")] = z.import.skippedFile;
+  // New lines that joined sales orders consolidated before: their load sheets lack them.
+  QJsonArray joined;
+  for (const weborder::JoinedConsolidation& j : z.import.joinedConsolidated) {
+    QJsonObject c;
+    c[QStringLiteral("consolidation")] = j.consoNo;
+    c[QStringLiteral("lines")] = j.lines;
+    c[QStringLiteral("orders")] = QJsonArray::fromStringList(j.orderNos);
+    c[QStringLiteral("salesOrders")] = QJsonArray::fromStringList(j.soNos);
+    c[QStringLiteral("printAgain")] = true;
+    joined.append(c);
+  }
+  o[QStringLiteral("joinedConsolidated")] = joined;
   o[QStringLiteral("headersCreated")] = z.import.headersCreated;
   o[QStringLiteral("consolidation")] = z.consoNo;
   o[QStringLiteral("ordersStamped")] = z.ordersStamped;
@@ -246,6 +284,9 @@ class Runner {
     try {
       z.fetch = weborder::RunImportRoad(DM->DMdata, http_, z.code, z.fileDate, road, &settings_);
       if (!o_.pdfDir.isEmpty() && !z.consoNo.isEmpty()) printPdf(z);
+      // The lines are stored; the list of the skipped ones is a file the run writes like any other.
+      if (!z.import.skippedFileError.isEmpty())
+        z.failure = QStringLiteral("the list of the skipped lines was not written: ") + z.import.skippedFileError;
     } catch (...) {
       z.failure = data::ErrorMessageOf(std::current_exception());
       if (z.failure.isEmpty()) z.failure = QStringLiteral("unknown failure");
@@ -281,7 +322,8 @@ class Runner {
     QString text;
     if (current_) text = current_->code + QStringLiteral(": ");
     if (current_ && linesSeen_ > 0 && !current_->stored) text += QStringLiteral("line %1, ").arg(linesSeen_);
-    text += QStringLiteral("stored %1, acknowledgements sent %2 of %3").arg(storedAll_).arg(acknowledge_.sent()).arg(acknowledge_.total());
+    text += QStringLiteral("stored %1, acknowledged %2 of %3").arg(storedAll_).arg(acknowledge_.succeeded()).arg(acknowledge_.total());
+    if (acknowledge_.failed() > 0) text += QStringLiteral(" (%1 failed)").arg(acknowledge_.failed());
     if (!status_.isEmpty()) text += QStringLiteral(" | ") + status_.trimmed();
     console_.progress(text, force);
   }
@@ -300,12 +342,14 @@ class Runner {
     console_.line(text);
   }
 
-  // Runs the event loop until every acknowledgement is sent, then waits for the requests.
+  // Runs the event loop until every acknowledgement is sent and answered, then waits for the
+  // requests.
   void waitForAcknowledgements() {
     if (acknowledge_.busy()) {
       if (!console_.terminal())
-        console_.line(QStringLiteral("sending %1 acknowledgements, one every %2 seconds")
-                          .arg(acknowledge_.waiting())
+        console_.line(QStringLiteral("waiting for the order site to take %1 (%2 sent so far, one every %3 seconds)")
+                          .arg(counted(acknowledge_.total(), "acknowledgement"))
+                          .arg(acknowledge_.sent())
                           .arg(weborder::Acknowledger::kPacingMs / 1000));
       QEventLoop loop;
       QObject::connect(&acknowledge_, &weborder::Acknowledger::finished, &loop, &QEventLoop::quit);
@@ -322,9 +366,6 @@ class Runner {
       const int c = z.exitCode();
       if (c == 1 || (c == 2 && code == 0)) code = c;
     }
-    int failedRequests = 0;
-    for (const net::BackgroundGet::Outcome& r : http_.outcomes())
-      if (!r.ok && r.url.contains(QLatin1String("upordertransfer"))) ++failedRequests;
 
     for (const ZoneRun& z : runs_) {
       QString head = z.code;
@@ -337,23 +378,30 @@ class Runner {
       }
       if (z.failure.isEmpty() && !z.fetch.found) console_.line(QStringLiteral("  ") + weborder::StatusNoOrderFile());
       if (z.stored)
-        for (const QString& l : z.import.reportLines(z.import.skipped.size())) console_.line(QStringLiteral("  ") + l);
+        for (const QString& l : z.import.reportLines(kReasonsListed, kExamplesPerReason)) console_.line(QStringLiteral("  ") + l);
       if (o_.consolidate && (z.failure.isEmpty() || !z.consoNo.isEmpty()))
         console_.line(z.consoNo.isEmpty() ? QStringLiteral("  consolidation: none (no open sales order in the zone)")
                                           : QStringLiteral("  consolidation: %1 (%2 sales orders)").arg(z.consoNo).arg(z.ordersStamped));
       if (!z.pdf.isEmpty()) console_.line(QStringLiteral("  PDF: ") + z.pdf);
     }
-    console_.line(QStringLiteral("acknowledgements sent: %1 of %2").arg(acknowledge_.sent()).arg(acknowledge_.total()) +
-                  (failedRequests ? QStringLiteral(" (%1 not answered by the site; it keeps those lines pending)").arg(failedRequests)
-                                  : QString()));
+    // Counted is what the site answered with success.
+    const int failed = acknowledge_.failed();
+    QString acks = QStringLiteral("acknowledgements: %1 of %2 taken by the order site")
+                       .arg(acknowledge_.succeeded())
+                       .arg(acknowledge_.total());
+    if (failed > 0)
+      acks += QStringLiteral("; %1 failed (the site keeps those lines pending; the next import tells it again)")
+                  .arg(failed);
+    console_.line(acks);
 
     if (o_.json) {
       QJsonObject root;
       QJsonArray zones;
       for (const ZoneRun& z : runs_) zones.append(toJson(z));
       root[QStringLiteral("zones")] = zones;
-      root[QStringLiteral("acknowledgementsSent")] = acknowledge_.sent();
-      root[QStringLiteral("acknowledgementsNotAnswered")] = failedRequests;
+      root[QStringLiteral("acknowledgements")] = acknowledge_.total();
+      root[QStringLiteral("acknowledgementsSent")] = acknowledge_.succeeded();
+      root[QStringLiteral("acknowledgementsFailed")] = acknowledge_.failed();
       root[QStringLiteral("exitCode")] = code;
       const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
       std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
@@ -387,6 +435,17 @@ int importMenuId(const QString& serverName) {
 }
 
 }  // namespace
+
+QByteArray JsonRefusal(const QString& error) {
+  QJsonObject root;
+  root[QStringLiteral("exitCode")] = 1;
+  root[QStringLiteral("error")] = error;
+  root[QStringLiteral("zones")] = QJsonArray();
+  root[QStringLiteral("acknowledgements")] = 0;
+  root[QStringLiteral("acknowledgementsSent")] = 0;
+  root[QStringLiteral("acknowledgementsFailed")] = 0;
+  return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
 
 QString Usage() {
   return QStringLiteral(
@@ -480,23 +539,29 @@ int Run(const Options& given) {
   Options o = given;
   // The boxes and the error handler below keep writing through it until the process ends.
   static Console console(o.json);
-  prompts::install(std::make_shared<ConsolePrompts>(console));
+  auto boxes = std::make_shared<ConsolePrompts>(console);
+  prompts::install(boxes);
+  // A start refused: the reason on the error stream, and with --json the error object on the
+  // output stream, as for a run.
+  const auto refuse = [&o](const QString& why) {
+    errorLine(console, why);
+    if (o.json) {
+      const QByteArray bytes = JsonRefusal(why);
+      std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+      std::fflush(stdout);
+    }
+    return 1;
+  };
 
   // Folders named relative to where the program was started, before it moves into the site.
   if (!o.pdfDir.isEmpty()) {
     o.pdfDir = QDir(o.pdfDir).absolutePath();
-    if (!QDir().mkpath(o.pdfDir)) {
-      errorLine(console, QStringLiteral("Cannot create ") + o.pdfDir);
-      return 1;
-    }
+    if (!QDir().mkpath(o.pdfDir)) return refuse(QStringLiteral("Cannot create ") + o.pdfDir);
   }
   QString serverName = o.server;
   if (!o.site.isEmpty()) {
     const QFileInfo site(o.site);
-    if (!site.isDir()) {
-      errorLine(console, QStringLiteral("The site folder %1 does not exist").arg(o.site));
-      return 1;
-    }
+    if (!site.isDir()) return refuse(QStringLiteral("The site folder %1 does not exist").arg(o.site));
     // The site's report templates sit beside its data, where the program runs.
     serverName = QStringLiteral("embedded:") + site.absoluteFilePath();
     QDir::setCurrent(site.absoluteFilePath());
@@ -507,13 +572,9 @@ int Run(const Options& given) {
   try {
     menuId = importMenuId(serverName);
   } catch (...) {
-    errorLine(console, failureText(data::ErrorMessageOf(std::current_exception())));
-    return 1;
+    return refuse(failureText(data::ErrorMessageOf(std::current_exception())));
   }
-  if (menuId <= 0) {
-    errorLine(console, QStringLiteral("No menu entry of option %1 in TALVIK_CONFIG.Menu").arg(kMenuOption));
-    return 1;
-  }
+  if (menuId <= 0) return refuse(QStringLiteral("No menu entry of option %1 in TALVIK_CONFIG.Menu").arg(kMenuOption));
 
   const QDate workDate = o.date.isValid() ? o.date : QDate::currentDate();
   launch::Startup startup({QString::number(menuId), QString::number(o.user), o.database, QStringLiteral("-"),
@@ -521,7 +582,17 @@ int Run(const Options& given) {
   launch::StartOptions start;
   start.showSplash = false;
   start.dispatch = false;
-  if (startup.Run(start) != launch::Outcome::Ready) return 1;  // the reason was written by the start-up
+  if (startup.Run(start) != launch::Outcome::Ready) {
+    // The start-up wrote its reason as boxes; the JSON carries them.
+    if (!o.json) return 1;
+    QString why = boxes->shown.join(QLatin1Char('\n'));
+    if (why.isEmpty()) why = startup.FailureText();
+    if (why.isEmpty()) why = QStringLiteral("the start-up was refused");
+    const QByteArray bytes = JsonRefusal(why);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+    return 1;
+  }
 
   // An error that reaches the error handler (none should) is written and logged, never shown.
   data::SetExceptionHandler([](QObject*, std::exception_ptr error) {
@@ -546,15 +617,11 @@ int Run(const Options& given) {
       runner.setFileDate(z.asString(QStringLiteral("FileDate")).trimmed());
     }
   } catch (...) {
-    errorLine(console, failureText(data::ErrorMessageOf(std::current_exception())));
-    return 1;
+    return refuse(failureText(data::ErrorMessageOf(std::current_exception())));
   }
   if (!o.allZones)
     for (const QString& code : o.zones) zoneCodes << (zones.contains(code.toUpper()) ? zones.value(code.toUpper()).first : code);
-  if (zoneCodes.isEmpty()) {
-    errorLine(console, QStringLiteral("The company has no zones (Misc, group ZONE)"));
-    return 1;
-  }
+  if (zoneCodes.isEmpty()) return refuse(QStringLiteral("The company has no zones (Misc, group ZONE)"));
   const int code = runner.run(zoneCodes, zones);
   TFrDocPrintForm::ReleaseInstance();
   return code;

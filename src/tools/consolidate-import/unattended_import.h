@@ -14,9 +14,12 @@
 // and the other zones go on.
 //
 // Exit codes: 0 every line stored (or no order file), 2 some lines skipped (the report says
-// which), 1 a failure of some zone or of the start (wrong arguments, unknown database, no right).
+// which), 1 a failure of some zone (a download that failed, a file that is no order file, ...) or
+// of the start (wrong arguments, unknown database, no right); with --json a refused start prints
+// its error object too.
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -44,5 +47,8 @@ QString Usage();
 
 // The whole run on an application object that exists; returns the exit code.
 int Run(const Options& options);
+
+// The JSON a refused start prints with --json: {"exitCode": 1, "error": why, "zones": [], ...}.
+QByteArray JsonRefusal(const QString& why);
 
 }  // namespace importtool

@@ -1,6 +1,9 @@
 #include "order_file.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHash>
+#include <QSaveFile>
 #include <QSet>
 #include <algorithm>
 #include <string>
@@ -31,10 +34,20 @@ qint64 wholeNumber(const QString& text, const char* element, int orderNo) {
 QVector<OrderLine> ReadOrderLines(xml::TXmlScanner& scanner) {
   QVector<OrderLine> lines;
   OrderLine current;
+  // What the document holds besides order lines: a page that is not an order file (a web server's
+  // error page) has elements, but no `order`.
+  bool anyOrder = false;
+  QString root, otherElement, firstText;
   while (scanner.next()) {
     const xml::PartKind kind = scanner.partKind();
     const QString& name = scanner.currentName();
+    if (kind == xml::PartKind::StartTag || kind == xml::PartKind::EmptyTag) {
+      if (name == QLatin1String("order")) anyOrder = true;
+      else if (root.isEmpty()) root = name;
+      else if (otherElement.isEmpty()) otherElement = name;
+    }
     if (kind == xml::PartKind::Content) {
+      if (firstText.isEmpty()) firstText = scanner.currentContent().simplified().left(80);
       const QString& text = scanner.currentContent();
       const int lineNo = int(lines.size()) + 1;
       if (name == QLatin1String("salesmancode")) current.salesmanCode = text;
@@ -48,6 +61,13 @@ QVector<OrderLine> ReadOrderLines(xml::TXmlScanner& scanner) {
       lines.push_back(current);
     }
   }
+  // An order file without orders is its root element alone: nothing to import. Anything else
+  // without an `order` element is not an order file, and storing it as "0 lines" would consolidate
+  // the zone without the orders the site failed to send.
+  if (!anyOrder && !otherElement.isEmpty())
+    throw ImportError(QStringLiteral("ไฟล์ที่ได้รับไม่ใช่ไฟล์ Order (ไม่มีรายการ <order> แต่มี <%1> <%2>%3 เช่น หน้าเว็บแจ้งข้อผิดพลาดของเว็บไซต์) "
+                                     "จึงไม่ได้บันทึกรายการและไม่ได้ออกเลขที่ Conso ของเขตนี้")
+                          .arg(root, otherElement, firstText.isEmpty() ? QString() : QStringLiteral(" : ") + firstText));
   return lines;
 }
 
@@ -73,25 +93,97 @@ QList<qint64> ImportResult::toAcknowledge() const {
   return ids;
 }
 
-QString ImportResult::reportText() const {
-  if (skipped.isEmpty() && alreadyStored.isEmpty()) return QString();
-  return reportLines(30).join(QStringLiteral("\r\n"));
+QVector<SkippedGroup> ImportResult::skippedByReason(int examples) const {
+  QVector<SkippedGroup> groups;
+  QHash<QString, int> at;
+  for (const SkippedLine& l : skipped) {
+    auto it = at.constFind(l.reason);
+    if (it == at.constEnd()) {
+      it = at.insert(l.reason, int(groups.size()));
+      groups.push_back({l.reason, 0, {}});
+    }
+    SkippedGroup& g = groups[*it];
+    ++g.count;
+    if (g.examples.size() < examples) g.examples.push_back(l);
+  }
+  return groups;
 }
 
-QStringList ImportResult::reportLines(int listed) const {
+QString ImportResult::reportText() const {
+  if (skipped.isEmpty() && alreadyStored.isEmpty() && joinedConsolidated.isEmpty()) return QString();
+  return reportLines(10, 3).join(QStringLiteral("\r\n"));
+}
+
+QStringList ImportResult::reportLines(int reasons, int examples) const {
   QStringList out;
   out << QStringLiteral("บันทึกรายการ Order แล้ว %1 รายการ").arg(stored.size());
   if (!alreadyStored.isEmpty())
     out << QStringLiteral("รายการที่เคยบันทึกไว้แล้ว %1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)").arg(alreadyStored.size());
+  if (!joinedConsolidated.isEmpty()) {
+    int lines = 0;
+    for (const JoinedConsolidation& j : joinedConsolidated) lines += j.lines;
+    out << QStringLiteral("รายการใหม่ %1 รายการ เพิ่มเข้าในใบสั่งขายที่ออกเลขที่ Conso ไปแล้ว "
+                          "(ใบจัดสินค้าที่พิมพ์ไว้ยังไม่มีรายการเหล่านี้) :")
+               .arg(lines);
+    for (const JoinedConsolidation& j : joinedConsolidated) {
+      QStringList orders = j.orderNos.mid(0, 10);
+      if (j.orderNos.size() > orders.size()) orders << QStringLiteral("และอีก %1 Order").arg(j.orderNos.size() - orders.size());
+      out << QStringLiteral("เลขที่ Conso %1 : %2 รายการ OrderNo : %3 กรุณาพิมพ์ใบจัดสินค้าของเลขที่ Conso นี้อีกครั้ง")
+                 .arg(j.consoNo)
+                 .arg(j.lines)
+                 .arg(orders.join(QStringLiteral(", ")));
+    }
+  }
   if (!skipped.isEmpty()) {
     out << QStringLiteral("รายการที่ไม่ได้บันทึก %1 รายการ (ยังค้างอยู่ที่เว็บไซต์) :").arg(skipped.size());
-    for (int i = 0; i < skipped.size() && i < listed; ++i) {
-      const SkippedLine& s = skipped[i];
-      out << QStringLiteral("OrderNo : %1 Barcode : %2 : %3").arg(s.orderNo, s.barcode, s.reason);
+    const QVector<SkippedGroup> groups = skippedByReason(examples);
+    int listedLines = 0;
+    for (int i = 0; i < groups.size() && i < reasons; ++i) {
+      const SkippedGroup& g = groups[i];
+      listedLines += g.count;
+      out << QStringLiteral("%1 : %2 รายการ").arg(g.reason).arg(g.count);
+      for (const SkippedLine& l : g.examples) out << QStringLiteral("  OrderNo : %1 Barcode : %2").arg(l.orderNo, l.barcode);
+      if (g.count > g.examples.size()) out << QStringLiteral("  ... และอีก %1 รายการ").arg(g.count - g.examples.size());
     }
-    if (skipped.size() > listed) out << QStringLiteral("... และอีก %1 รายการ").arg(skipped.size() - listed);
+    if (groups.size() > reasons)
+      out << QStringLiteral("... และสาเหตุอื่นอีก %1 สาเหตุ รวม %2 รายการ").arg(groups.size() - reasons).arg(skipped.size() - listedLines);
+    if (!skippedFile.isEmpty()) out << QStringLiteral("รายการที่ไม่ได้บันทึกทั้งหมดอยู่ในไฟล์ ") + skippedFile;
+    if (!skippedFileError.isEmpty()) out << QStringLiteral("เขียนรายการที่ไม่ได้บันทึกลงไฟล์ไม่ได้ : ") + skippedFileError;
   }
   return out;
+}
+
+QString SkippedListPath(const QString& orderFile) { return orderFile + QStringLiteral(".skipped.txt"); }
+
+void WriteSkippedList(ImportResult& result, const QString& orderFile) {
+  const QString path = SkippedListPath(orderFile);
+  result.skippedFile.clear();
+  result.skippedFileError.clear();
+  if (result.skipped.isEmpty()) {
+    QFile::remove(path);
+    return;
+  }
+  QSaveFile file(path);
+  file.setDirectWriteFallback(false);
+  if (file.open(QIODevice::WriteOnly)) {
+    QByteArray bytes = "id\torderno\tbarcode\treason\n";
+    const auto field = [](const QString& text) { return text.simplified().toUtf8(); };  // no tab or line break inside
+    for (const SkippedLine& l : result.skipped) {
+      bytes += QByteArray::number(l.webId) + '\t' + field(l.orderNo) + '\t' + field(l.barcode) + '\t' + field(l.reason) + '\n';
+      if (bytes.size() >= (1 << 20)) {
+        if (file.write(bytes) != bytes.size()) break;
+        bytes.clear();
+      }
+    }
+    if ((bytes.isEmpty() || file.write(bytes) == bytes.size()) && file.commit()) {
+      result.skippedFile = QDir::toNativeSeparators(path);
+      return;
+    }
+  }
+  result.skippedFileError = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+  file.cancelWriting();
+  // An older list would name lines of another import.
+  QFile::remove(path);
 }
 
 // ---- Storing the lines -------------------------------------------------------------------------
@@ -100,6 +192,9 @@ QStringList ImportResult::reportLines(int listed) const {
 struct OrderImporter::Header {
   qint64 id = 0;
   qint64 lastRecNo = 0;
+  // Of a header imported earlier today: its consolidation number (empty when it has none yet), its
+  // number and its web order number.
+  QString consoNo, soNo, orderNo;
 };
 
 struct OrderImporter::Customer {
@@ -256,6 +351,9 @@ class OrderImporter::Run {
             Header h;
             h.id = r.asInt(QStringLiteral("Id"));
             h.lastRecNo = r.asInt(QStringLiteral("SoRecNo"));
+            h.consoNo = r.asString(QStringLiteral("ConsoNo")).trimmed();
+            h.soNo = r.asString(QStringLiteral("SoNo")).trimmed();
+            h.orderNo = r.asString(QStringLiteral("Reference")).trimmed();
             if (!headers_.contains(h.id)) headers_.insert(h.id, h);
             headerOfKey_.insert(k, h.id);
           }
@@ -627,7 +725,7 @@ class OrderImporter::Run {
         },
         &failure);
     if (inserted) {
-      for (const PendingLine& p : pending_) r_.stored << p.line->webId;
+      for (const PendingLine& p : pending_) noteStored(p);
     } else {
       insertOneByOne();
     }
@@ -674,7 +772,25 @@ class OrderImporter::Run {
         continue;
       }
       ++h.lastRecNo;
-      r_.stored << p.line->webId;
+      noteStored(p);
+    }
+  }
+
+  // A line is stored: one joining a sales order that has a consolidation number is told of.
+  void noteStored(const PendingLine& p) {
+    r_.stored << p.line->webId;
+    const Header& h = headers_[p.soHd];
+    if (h.consoNo.isEmpty()) return;
+    auto at = joinedAt_.constFind(h.consoNo);
+    if (at == joinedAt_.constEnd()) {
+      at = joinedAt_.insert(h.consoNo, int(r_.joinedConsolidated.size()));
+      r_.joinedConsolidated.push_back({h.consoNo, 0, {}, {}});
+    }
+    JoinedConsolidation& j = r_.joinedConsolidated[*at];
+    ++j.lines;
+    if (!j.soNos.contains(h.soNo)) {
+      j.soNos << h.soNo;
+      j.orderNos << h.orderNo;
     }
   }
 
@@ -718,6 +834,7 @@ class OrderImporter::Run {
   std::vector<PendingLine> pending_;
   std::vector<const OrderLine*> repeated_;  // lines whose web id was met before in the file or stored
   QHash<qint64, QString> refused_;          // web ids whose insert the database refused, and why
+  QHash<QString, int> joinedAt_;            // consolidation number -> its entry in r_.joinedConsolidated
 };
 
 NumberBatchSource DocumentNumberBatches(db::Connection& conn, NumberSource single) {

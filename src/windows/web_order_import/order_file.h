@@ -75,22 +75,53 @@ struct SkippedLine {
   QString reason;
 };
 
+// The skipped lines of one reason: how many, and the first of them.
+struct SkippedGroup {
+  QString reason;
+  int count = 0;
+  QVector<SkippedLine> examples;
+};
+
+// Lines stored now into sales orders imported earlier today that carry a consolidation number
+// already: the load sheet of that number was printed without them.
+struct JoinedConsolidation {
+  QString consoNo;
+  int lines = 0;
+  QStringList orderNos;  // the web order numbers, each once, in file order
+  QStringList soNos;     // their sales orders' numbers
+};
+
 struct ImportResult {
   int lines = 0;                // order lines read
   QList<qint64> stored;         // web ids of the lines stored now
   QList<qint64> alreadyStored;  // web ids of lines found stored already (not stored again)
   QVector<SkippedLine> skipped; // lines not stored, with their reason
   int headersCreated = 0;
+  QVector<JoinedConsolidation> joinedConsolidated;  // by consolidation number, in file order
+  QString skippedFile;       // the full list of the skipped lines (WriteSkippedList)
+  QString skippedFileError;  // why that list could not be written
 
   // The web ids to acknowledge: the lines stored now and those stored before, each once, in file
   // order.
   QList<qint64> toAcknowledge() const;
-  // The end-of-import message (CR LF between lines); empty when every line was stored now.
+  // The skipped lines by reason, in the order the reasons first came, each with its first
+  // `examples` lines.
+  QVector<SkippedGroup> skippedByReason(int examples) const;
+  // The end-of-import message (CR LF between lines); empty when every line was stored now and
+  // none joined a consolidated sales order.
   QString reportText() const;
-  // The lines of that message, also when every line was stored now, listing at most `listed`
-  // skipped lines.
-  QStringList reportLines(int listed) const;
+  // The lines of that message, also when every line was stored now: the skipped lines by reason,
+  // at most `reasons` of them with `examples` lines each, and the file that lists them all.
+  QStringList reportLines(int reasons, int examples) const;
 };
+
+// The list of the skipped lines written beside the order file: "<order file>.skipped.txt".
+QString SkippedListPath(const QString& orderFile);
+// Writes every skipped line of `result` (web id, order number, barcode, reason; tab-separated
+// UTF-8, one line each) whole into SkippedListPath(orderFile) and records the path in
+// result.skippedFile, or the failure in result.skippedFileError. With no skipped line an older
+// list of that file is removed, so that a list beside an order file is always its last import's.
+void WriteSkippedList(ImportResult& result, const QString& orderFile);
 
 // Draws a document number for a code and a date (the data module's NewDocumentNo).
 using NumberSource = std::function<QString(const QString& docCode, const QDate& date)>;

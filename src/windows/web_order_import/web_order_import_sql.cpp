@@ -18,14 +18,14 @@ const db::SqlText QWebOrderRemark{QStringLiteral("Select 'Web Order ' + Convert(
 const db::SqlText QChkSoHdHead{
     QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
                    "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo,\n"
-                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference\n"
+                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference, Coalesce(H.ConsoNo, '') ConsoNo\n"
                    "From SoHd H\n"
                    "  Inner Join SalesMan S On S.Id = H.Salesman\n"
                    "  Inner Join Customer C On C.Id = H.Customer\n"
                    "Where H.Remark = :Remark And H.Imported = 'Y' And H.Reference In ("),
     QStringLiteral("Select H.Id, H.SoNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate,\n"
                    "  Coalesce((Select Max(D.SoRecNo) From SoDt D Where D.SoHd = H.Id), 0) SoRecNo,\n"
-                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference\n"
+                   "  S.Code SalesmanCode, C.Code CustomerCode, H.Reference, Coalesce(H.ConsoNo, '') ConsoNo\n"
                    "From SoHd H Indexed By SoHd_Reference\n"
                    "  Inner Join SalesMan S On S.Id = H.Salesman\n"
                    "  Inner Join Customer C On C.Id = H.Customer\n"

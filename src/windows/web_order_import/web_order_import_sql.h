@@ -11,7 +11,8 @@ extern const db::SqlText QZone;
 // "Web Order " + the server's date as yyyymmdd: the remark of the headers imported today.
 extern const db::SqlText QWebOrderRemark;
 // Head of the read of today's headers (:Remark) of web order numbers, with their highest line
-// number (the caller appends a list of values and the closing bracket).
+// number and their consolidation number (the caller appends a list of values and the closing
+// bracket).
 extern const db::SqlText QChkSoHdHead;
 extern const db::SqlText QChkSoHdTail;  // after the list: by header Id
 // An order date text converted by the server: :StOrderDate.

@@ -135,6 +135,7 @@ TFrLoadFileXML_Varnotek::TFrLoadFileXML_Varnotek(QWidget* parent)
   };
 
   connect(&Acknowledge, &weborder::Acknowledger::progress, this, data::Guarded(this, [this] { ShowAcknowledged(); }));
+  connect(&Acknowledge, &weborder::Acknowledger::answered, this, data::Guarded(this, [this] { ShowAcknowledged(); }));
   connect(&Acknowledge, &weborder::Acknowledger::finished, this, data::Guarded(this, [this] {
             if (closeRequested_) close();
           }));
@@ -237,6 +238,9 @@ void TFrLoadFileXML_Varnotek::BLoadClick() {
       // The next step's status replaced it: the missing file stays in sight on a line of its own.
       AddOutcome(weborder::StatusNoOrderFile());
     }
+    // Load sheets printed before these lines came lack them: they stay in sight after the report.
+    for (const weborder::JoinedConsolidation& j : LastImport.joinedConsolidated)
+      AddOutcome(QStringLiteral("กรุณาพิมพ์ใบจัดสินค้าเลขที่ Conso %1 อีกครั้ง (มีรายการใหม่ %2 รายการ)").arg(j.consoNo).arg(j.lines));
     if (DocNo->text().isEmpty()) {
       // Nothing was stamped: there is no consolidation to print.
       const QString nothing = QStringLiteral("ไม่มีใบสั่งขายของเขตนี้ที่รอจัด จึงไม่ได้ออกเลขที่ Conso");

@@ -7,16 +7,21 @@
 //   1. asks the site to produce the zone's order file (not awaited) and downloads it by FTP into
 //      the desktop folder "LoadXML";
 //   2. stores its lines in one transaction (LoadXMLToDB); after the commit the site is told which
-//      lines arrived, one acknowledgement every three seconds while the window stays usable; lines
-//      that could not be stored, and lines stored before, are reported in one message;
+//      lines arrived, one acknowledgement every three seconds while the window stays usable (the
+//      line below the status counts those the site answered with success, and those that failed);
+//      lines that could not be stored (by reason, all of them listed in a file beside the order
+//      file), lines stored before, and new lines that joined a sales order consolidated before are
+//      reported in one message;
 //   3. stamps every sales order of the zone without a consolidation number with a new one
-//      (Consolidate), also when the site had no file;
+//      (Consolidate), also when the site had no file (a download that failed, or a file that is no
+//      order file, is an error: nothing is stored or consolidated);
 //   4. opens the print dialog for that number (print code "CONSOLIDAT"); when no sales order was
 //      left to stamp it says so instead.
 // With a number in the field the button only prints. The load sheet of a number lists the sales
 // orders stamped with it (docs/web-order-import.md).
 //
-// Closing while acknowledgements are still waiting keeps the window open until they are sent;
+// Closing while acknowledgements are still waiting keeps the window open until they are sent and
+// answered;
 // closing a second time closes at once (the site keeps the lines not acknowledged pending and the
 // next import acknowledges them again).
 #pragma once
@@ -59,7 +64,7 @@ class TFrLoadFileXML_Varnotek : public QDialog {
   widgets::SpeedButton* BtSearch = nullptr;
   QLabel* lStatus = nullptr;
   QLabel* lOutcome = nullptr;       // what the last import ended with (kept after the run)
-  QLabel* lAcknowledged = nullptr;  // how many acknowledgements were sent to the site
+  QLabel* lAcknowledged = nullptr;  // how many acknowledgements the site took, and how many failed
   QPushButton* BLoad = nullptr;
   QPushButton* BClose = nullptr;
   // The background HTTP requests to the order site (never awaited by the window; drained when the

@@ -11,6 +11,12 @@ namespace weborder {
 
 QString StatusNoOrderFile() { return QStringLiteral("Status : ไม่พบ ข้อมูลของ Order"); }
 
+QString OrderFileDownloadFailure(const QString& fileName, const QString& why) {
+  return QStringLiteral("ดาวน์โหลดไฟล์ Order %1 ไม่สำเร็จ จึงไม่ได้บันทึกรายการและไม่ได้ออกเลขที่ Conso ของเขตนี้ "
+                        "กรุณาลองใหม่อีกครั้ง : %2")
+      .arg(fileName, why);
+}
+
 FetchOutcome RunImportRoad(db::Connection& conn, net::BackgroundGet& http, const QString& zoneCode,
                            const QString& fileDate, const ImportRoad& road, WebOrderSettings* settingsOut) {
   const auto status = [&road](const QString& text) {
@@ -32,6 +38,11 @@ FetchOutcome RunImportRoad(db::Connection& conn, net::BackgroundGet& http, const
   const net::FtpResult got = net::ftpDownload(settings.ftp(), RemoteOrderFile(out.baseName), out.localFile);
   if (!got.ok && got.stage == net::FtpResult::Stage::Connect)
     throw std::runtime_error(QStringLiteral("FTP %1:%2 : %3").arg(settings.host).arg(settings.ftpPort).arg(got.message).toStdString());
+  // Only the server's word that the file does not exist means no order file. A transfer cut off or
+  // shorter than announced, or a local file that could not be written, may have lost orders: the
+  // zone is neither stored nor consolidated.
+  if (!got.ok && got.stage != net::FtpResult::Stage::NotFound)
+    throw std::runtime_error(OrderFileDownloadFailure(out.baseName + QStringLiteral(".xml"), got.message).toStdString());
   out.found = got.ok;
   if (!got.ok) {
     out.message = got.message;
@@ -52,7 +63,11 @@ ImportResult StoreOrderFile(db::Connection& conn, const QString& file, NumberSou
   const QVector<OrderLine> lines = ReadOrderFile(file);
   OrderImporter importer(conn, std::move(numbers), std::move(batch));
   importer.onLine = onLine;
-  return importer.Import(lines);
+  ImportResult r = importer.Import(lines);
+  // Committed: the list of the skipped lines goes beside the file (a failure to write it is
+  // reported with the result; the lines stay stored).
+  WriteSkippedList(r, file);
+  return r;
 }
 
 QString ImportRunRemark(const QString& zoneCode, const FetchOutcome& fetch, const ImportResult* stored,

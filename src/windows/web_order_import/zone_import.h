@@ -11,9 +11,11 @@
 //   const weborder::FetchOutcome got = weborder::RunImportRoad(conn, http, "Z01", "20160305", road, &settings);
 //
 // A failure (no order web server set, a download folder that cannot be made, a server that cannot
-// be reached or refuses the login, or a failure of a handler) is raised and ends the road there.
-// A file the server does not have is no failure: the status says so, nothing is stored, and the
-// zone is still consolidated.
+// be reached or refuses the login, a download that failed, or a failure of a handler) is raised and
+// ends the road there. A file the server says it does not have is no failure: the status says so,
+// nothing is stored, and the zone is still consolidated. A download cut off (426, the connection
+// lost before 226), shorter than the size the server announced, or a local file that cannot be
+// written (a full disk) is a failure: nothing of the zone is stored or consolidated.
 #pragma once
 
 #include <QString>
@@ -44,6 +46,8 @@ struct FetchOutcome {
 
 // The status texts of the road.
 QString StatusNoOrderFile();  // "Status : ไม่พบ ข้อมูลของ Order"
+// The failure of a download of the order file `fileName`, with the client's reason.
+QString OrderFileDownloadFailure(const QString& fileName, const QString& why);
 
 // Runs the road for the zone (code) and the file date (yyyymmdd). `settings` receives the order
 // web server's settings read at the start (the acknowledgements are made from them).
@@ -52,7 +56,8 @@ FetchOutcome RunImportRoad(db::Connection& conn, net::BackgroundGet& http, const
 
 // Reads the order file and stores its lines in one transaction (OrderImporter), numbering new
 // sales orders with `numbers` (or `batch`, many at once: see OrderImporter); `onLine` is told of
-// each line before it is stored.
+// each line before it is stored. After the commit the skipped lines are listed in a file beside
+// the order file (WriteSkippedList).
 ImportResult StoreOrderFile(db::Connection& conn, const QString& file, NumberSource numbers,
                             const std::function<void(const OrderLine&)>& onLine = {}, NumberBatchSource batch = {});
 

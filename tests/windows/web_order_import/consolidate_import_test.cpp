@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "embedded/embedded.h"
 #include "import_fixture.h"
 
@@ -70,6 +74,18 @@ class ImportProgram : public ::testing::Test {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();  // HOME is the servers' home
     env.remove("QT_QPA_PLATFORM");  // the program needs no screen of its own
     process.setProcessEnvironment(env);
+    const rlim_t limit = rlim_t(std::max<qint64>(0, fileSizeLimit));
+    const bool nobody = runAsNobody;
+    process.setChildProcessModifier([limit, nobody] {
+      if (limit > 0) {
+        // A full disk without root: no file of the program may grow beyond the limit, and a write
+        // beyond it fails (EFBIG) instead of killing the process.
+        const struct rlimit r{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+        ::signal(SIGXFSZ, SIG_IGN);
+      }
+      if (nobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(97);
+    });
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral(CONSOLIDATE_IMPORT_EXE), args);
   }
@@ -116,6 +132,8 @@ class ImportProgram : public ::testing::Test {
   QTemporaryDir dir;
   QString site;
   std::unique_ptr<db::Connection> company;
+  qint64 fileSizeLimit = 0;  // RLIMIT_FSIZE of the program, when above 0
+  bool runAsNobody = false;  // the program runs as the user nobody (a root test cannot be kept from writing)
 };
 
 // A good line, a line of another order, and a barcode no product unit has.
@@ -141,10 +159,13 @@ TEST_F(ImportProgram, StoresConsolidatesAcknowledgesAndReportsASkippedLineWithEx
   EXPECT_EQ(z1.value("outcome").toString(), "skipped");
   EXPECT_EQ(z1.value("file").toString(), kZ01);
   EXPECT_EQ(idsOf(z1.value("stored")), (QList<qint64>{8001, 8002}));
-  const QJsonArray skipped = z1.value("skipped").toArray();
-  ASSERT_EQ(skipped.size(), 1);
-  EXPECT_EQ(skipped[0].toObject().value("id").toInt(), 8003);
-  EXPECT_EQ(skipped[0].toObject().value("reason").toString(), "ไม่พบ Barcode สินค้า");
+  EXPECT_EQ(z1.value("skipped").toInt(), 1);
+  const QJsonArray reasons = z1.value("skippedByReason").toArray();
+  ASSERT_EQ(reasons.size(), 1);
+  EXPECT_EQ(reasons[0].toObject().value("reason").toString(), "ไม่พบ Barcode สินค้า");
+  EXPECT_EQ(reasons[0].toObject().value("count").toInt(), 1);
+  EXPECT_EQ(reasons[0].toObject().value("examples").toArray().at(0).toObject().value("id").toInt(), 8003);
+  EXPECT_EQ(z1.value("skippedFile").toString(), servers.home() + "/Desktop/LoadXML/" + kZ01 + ".xml.skipped.txt");
   const QString consoNo = z1.value("consolidation").toString();
   ASSERT_FALSE(consoNo.isEmpty());
   EXPECT_EQ(z1.value("ordersStamped").toInt(), openOrdersOfZ01 + 1) << "the zone's open orders and the new one";
@@ -171,7 +192,7 @@ TEST_F(ImportProgram, StoresConsolidatesAcknowledgesAndReportsASkippedLineWithEx
 
   // The report on the error stream (stdout holds the summary alone), as plain lines.
   EXPECT_TRUE(r.err.contains("บันทึกรายการ Order แล้ว 2 รายการ")) << r.err.toStdString();
-  EXPECT_TRUE(r.err.contains("OrderNo : W8000 Barcode : 0000000000000 : ไม่พบ Barcode สินค้า")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("ไม่พบ Barcode สินค้า : 1 รายการ\n    OrderNo : W8000 Barcode : 0000000000000\n")) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains("Status : ไม่พบ ข้อมูลของ Order")) << r.err.toStdString();
   EXPECT_FALSE(r.err.contains('\r')) << "no progress line when the output is not a terminal";
 
@@ -321,7 +342,7 @@ TEST_F(ImportProgram, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
   EXPECT_EQ(p.exitCode(), 0);
   const QString out = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(out.contains("\r\x1b[KZ01: ")) << out.toStdString();
-  EXPECT_TRUE(out.contains("acknowledgements sent 1 of 1")) << out.toStdString();
+  EXPECT_TRUE(out.contains("acknowledged 1 of 1")) << out.toStdString();
   EXPECT_FALSE(out.contains("Z01: Status : Load File\n")) << "no plain step lines on a terminal";
   EXPECT_TRUE(out.contains("บันทึกรายการ Order แล้ว 1 รายการ")) << out.toStdString();
 }
@@ -355,4 +376,232 @@ TEST_F(ImportProgram, PdfWritesTheLoadSheetOfTheZonesConsolidation) {
   EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(next));
   EXPECT_EQ(company->select("Select Count(*) N From UserLog Where FunctionListId = 5 And Remark = :N", p).asInt("N"), 1)
       << "the print's own activity entry";
+}
+
+namespace {
+
+qint64 unstampedOrders(db::Connection& c) {
+  return c.select("Select Count(*) From SoHd Where Coalesce(RTrim(ConsoNo), '') = ''").rows().value(0).value(0).toLongLong();
+}
+
+}  // namespace
+
+// Only "the file does not exist on the server" means no order file. A download the server cuts off
+// (226 short of the size it announced, 426, both connections dropped) or a local file that cannot
+// be written (a full disk) fails the zone: exit code 1, nothing stored or consolidated, no partial
+// file kept, the failure in the suite's error log.
+TEST_F(ImportProgram, ADownloadThatFailsFailsTheZoneAndConsolidatesNothing) {
+  QVector<Order> many;
+  for (int n = 0; n < 60; ++n) many.push_back({"S01", "C00001", "W8700", "2016-03-05", QString::number(8701 + n), bottle(), "1"});
+  const QByteArray small = orderXml(many);
+  // Larger than the file size limit of the full-disk case, far above the databases' own files.
+  QByteArray large = small;
+  large.insert(large.indexOf("</order>") + 8, QByteArray(8 * 1024 * 1024, ' '));
+  const struct {
+    const char* what;
+    QStringList ftpArgs;
+    qint64 fileSizeLimit;
+    const char* reason;  // what the failure says of the download
+  } cases[] = {
+      {"226 short of the SIZE answer", {"--cut", "226"}, 0, "ไม่สำเร็จ"},
+      {"226 short of the size in the 150 reply", {"--cut", "226", "--no-size", "--announce-size"}, 0, "ไม่สำเร็จ"},
+      {"426", {"--cut", "426", "--no-size"}, 0, "ไม่สำเร็จ"},
+      {"both connections dropped", {"--cut", "drop", "--no-size"}, 0, "ไม่สำเร็จ"},
+      {"a full disk", {}, 4 * 1024 * 1024, "Cannot write"},
+  };
+  auto cfg = std::make_unique<db::Connection>("ImportProgramCfg");
+  embedded::setConnectionParams(*cfg, site, "TALVIK_CONFIG");
+  ASSERT_LT(QFileInfo(site + "/DEMO.sqlite").size(), 2 * 1024 * 1024) << "the full disk must leave the databases room";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportServers cut(c.ftpArgs);
+    ASSERT_TRUE(cut.ok()) << cut.error().toStdString();
+    weborder::WriteWebOrderSettings(*company, cut.settings());
+    cut.publish(kZ01, c.fileSizeLimit > 0 ? large : small);
+    const qint64 unstamped = unstampedOrders(*company);
+    const qint64 errorsBefore = cfg->select("Select Count(*) N From ErrorLog Where ErrorMsg Like 'consolidate-import Z01:%'").asInt("N");
+    fileSizeLimit = c.fileSizeLimit;
+    const ProgramRun r = run(args({"--zone", "Z01", "--json"}));
+    fileSizeLimit = 0;
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_EQ(r.json.value("exitCode").toInt(), 1) << r.out.toStdString();
+    const QJsonObject z = r.zone("Z01");
+    EXPECT_EQ(z.value("outcome").toString(), "failed") << r.out.toStdString();
+    EXPECT_FALSE(z.value("orderFileFound").toBool());
+    const QString error = z.value("error").toString();
+    EXPECT_TRUE(error.startsWith("ดาวน์โหลดไฟล์ Order " + kZ01 + ".xml ไม่สำเร็จ จึงไม่ได้บันทึกรายการและไม่ได้ออกเลขที่ Conso ของเขตนี้"))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+    EXPECT_EQ(z.value("consolidation").toString(), QString());
+    EXPECT_EQ(unstampedOrders(*company), unstamped) << "nothing consolidated";
+    EXPECT_EQ(count("Select Count(*) From SoDt Where WebOrderId Between 8701 And 8760"), 0);
+    EXPECT_FALSE(r.err.contains("Status : ไม่พบ ข้อมูลของ Order")) << r.err.toStdString();
+    EXPECT_EQ(QDir(cut.home() + "/Desktop/LoadXML").entryList(QDir::Files | QDir::Hidden), QStringList()) << "no partial file is kept";
+    EXPECT_EQ(cfg->select("Select Count(*) N From ErrorLog Where ErrorMsg Like 'consolidate-import Z01:%'").asInt("N"), errorsBefore + 1);
+  }
+}
+
+// 300 lines of one reason and two of another: the report and the JSON give each reason once with
+// its count and first examples, however many lines it has; the file beside the order file lists
+// every one of them.
+TEST_F(ImportProgram, SkippedLinesAreGroupedByReasonAndListedInAFile) {
+  QVector<Order> orders{{"S01", "C00001", "W8800", "2016-03-05", "8800", bottle(), "1"}};
+  for (int n = 1; n <= 300; ++n) orders.push_back({{}, {}, {}, {}, QString::number(8800 + n), QStringLiteral("99%1").arg(n, 11, 10, QLatin1Char('0')), "1"});
+  orders.push_back({"S01", "C99998", "W8801", {}, "9201", bottle(), "1"});
+  orders.push_back({{}, {}, {}, {}, "9202", bottle(), "1"});
+  servers.publish(kZ01, orderXml(orders));
+  const ProgramRun r = run(args({"--zone", "Z01", "--no-consolidate", "--json"}));
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 2) << r.err.toStdString();
+  const QJsonObject z = r.zone("Z01");
+  EXPECT_EQ(z.value("skipped").toInt(), 302);
+  const QJsonArray reasons = z.value("skippedByReason").toArray();
+  ASSERT_EQ(reasons.size(), 2) << r.out.toStdString();
+  EXPECT_EQ(reasons[0].toObject().value("reason").toString(), "ไม่พบ Barcode สินค้า");
+  EXPECT_EQ(reasons[0].toObject().value("count").toInt(), 300);
+  const QJsonArray examples = reasons[0].toObject().value("examples").toArray();
+  ASSERT_EQ(examples.size(), 5);
+  EXPECT_EQ(examples[0].toObject().value("id").toInt(), 8801);
+  EXPECT_EQ(examples[0].toObject().value("orderNo").toString(), "W8800");
+  EXPECT_EQ(reasons[1].toObject().value("reason").toString(), "ไม่พบรหัสลูกค้า C99998");
+  EXPECT_EQ(reasons[1].toObject().value("count").toInt(), 2);
+
+  const QString list = z.value("skippedFile").toString();
+  EXPECT_EQ(list, servers.home() + "/Desktop/LoadXML/" + kZ01 + ".xml.skipped.txt");
+  QFile f(list);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QStringList rows = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(rows.size(), 1 + 302);
+  EXPECT_EQ(rows[1], "8801\tW8800\t" + QStringLiteral("99%1").arg(1, 11, 10, QLatin1Char('0')) + "\tไม่พบ Barcode สินค้า");
+  EXPECT_EQ(rows.last(), "9202\tW8801\t" + bottle() + "\tไม่พบรหัสลูกค้า C99998");
+
+  // The report: each reason once, its first five lines, what is left, and the file.
+  EXPECT_TRUE(r.err.contains("ไม่พบ Barcode สินค้า : 300 รายการ\n")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("  ... และอีก 295 รายการ\n")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("ไม่พบรหัสลูกค้า C99998 : 2 รายการ\n")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("รายการที่ไม่ได้บันทึกทั้งหมดอยู่ในไฟล์ " + list)) << r.err.toStdString();
+  EXPECT_EQ(r.err.count("OrderNo : "), 5 + 2) << r.err.toStdString();
+}
+
+// New lines that join a sales order consolidated earlier the same day: its load sheet was printed
+// without them, so the report and the JSON name the lines, the orders and the number to print again.
+TEST_F(ImportProgram, NewLinesOfAConsolidatedOrderAreReportedWithTheNumberToPrintAgain) {
+  servers.publish(kZ01, orderXml({{"S01", "C00001", "W8900", "2016-03-05", "8901", bottle(), "1"}}));
+  const ProgramRun first = run(args({"--zone", "Z01", "--json"}));
+  ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+  const QString consoNo = first.zone("Z01").value("consolidation").toString();
+  ASSERT_FALSE(consoNo.isEmpty());
+  EXPECT_TRUE(first.zone("Z01").value("joinedConsolidated").toArray().isEmpty());
+
+  servers.publish(kZ01, orderXml({{"S01", "C00001", "W8900", "2016-03-05", "8901", bottle(), "1"},
+                                  {{}, {}, {}, {}, "8902", bottle(), "2"},
+                                  {{}, {}, {}, {}, "8903", caseOf12(), "1"}}));
+  const ProgramRun again = run(args({"--zone", "Z01", "--json"}));
+  EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+  const QJsonArray joined = again.zone("Z01").value("joinedConsolidated").toArray();
+  ASSERT_EQ(joined.size(), 1) << again.out.toStdString();
+  const QJsonObject j = joined[0].toObject();
+  EXPECT_EQ(j.value("consolidation").toString(), consoNo);
+  EXPECT_EQ(j.value("lines").toInt(), 2);
+  EXPECT_EQ(j.value("orders").toArray(), QJsonArray{"W8900"});
+  const QString soNo = company->select("Select SoNo From SoHd Where Reference = 'W8900'").asString("SoNo").trimmed();
+  EXPECT_EQ(j.value("salesOrders").toArray(), QJsonArray{soNo});
+  EXPECT_TRUE(j.value("printAgain").toBool());
+  EXPECT_TRUE(again.err.contains("เลขที่ Conso " + consoNo + " : 2 รายการ OrderNo : W8900 กรุณาพิมพ์ใบจัดสินค้าของเลขที่ Conso นี้อีกครั้ง"))
+      << again.err.toStdString();
+}
+
+// An acknowledgement counts only when the site answered it with success: a site that answers with an
+// error or is down gives a true count of those it took and of those that failed, and the next
+// import tells it again. The counts are written once, with the right plural.
+TEST_F(ImportProgram, AcknowledgementsCountOnlyWhatTheSiteTook) {
+  const nettest::ClosedPort closed;
+  const struct {
+    const char* what;
+    QStringList httpArgs;
+    bool down;
+    int lines, taken, failed;
+    QStringList said, notSaid;
+  } cases[] = {
+      {"answered 503", {"--answer", "upordertransfer=503"}, false, 2, 0, 2,
+       {"waiting for the order site to take 2 acknowledgements (",
+        "acknowledgements: 0 of 2 taken by the order site; 2 failed (the site keeps those lines pending; the next import tells it again)"},
+       {"sending", "acknowledgements sent"}},
+      {"down", {}, true, 3, 0, 3,
+       {"take 3 acknowledgements (", "acknowledgements: 0 of 3 taken by the order site; 3 failed"},
+       {"sending", "acknowledgements sent"}},
+      {"one line, taken", {}, false, 1, 1, 0,
+       {"acknowledgements: 1 of 1 taken by the order site\n"},
+       {"1 acknowledgements", "failed"}},
+  };
+  int base = 9000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportServers site({}, c.httpArgs);
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    weborder::WebOrderSettings settings = site.settings();
+    if (c.down) settings.httpPort = closed.port();
+    weborder::WriteWebOrderSettings(*company, settings);
+    QVector<Order> orders;
+    for (int n = 0; n < c.lines; ++n) orders.push_back({"S01", "C00001", QStringLiteral("W%1").arg(base), "2016-03-05", QString::number(base + n), bottle(), "1"});
+    base += 100;
+    site.publish(kZ01, orderXml(orders));
+    const ProgramRun r = run(args({"--zone", "Z01", "--no-consolidate", "--json"}));
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.json.value("acknowledgements").toInt(), c.lines) << r.out.toStdString();
+    EXPECT_EQ(r.json.value("acknowledgementsSent").toInt(), c.taken);
+    EXPECT_EQ(r.json.value("acknowledgementsFailed").toInt(), c.failed);
+    for (const QString& text : c.said) EXPECT_TRUE(r.err.contains(text)) << "'" << text.toStdString() << "' not in:\n" << r.err.toStdString();
+    for (const QString& text : c.notSaid) EXPECT_FALSE(r.err.contains(text)) << "'" << text.toStdString() << "' in:\n" << r.err.toStdString();
+  }
+}
+
+// With --json a start that is refused prints the error object too: the reason the error stream
+// gives, and exit code 1.
+TEST_F(ImportProgram, ARefusedStartPrintsTheJsonErrorObject) {
+  // A site no one may write: the program runs as the user nobody when the test is root.
+  const QString readOnly = dir.filePath("read-only");
+  {
+    QProcess p;
+    p.start(QStringLiteral(CONSOLIDATE_DB_EXE), {"init", readOnly, "--demo", "--quiet"});
+    ASSERT_TRUE(p.waitForFinished(120000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
+  }
+  const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+  const QFileDevice::Permissions enterable = readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+  for (const QString& f : QDir(readOnly).entryList(QDir::Files)) QFile::setPermissions(QDir(readOnly).filePath(f), readable);
+  QFile::setPermissions(readOnly, enterable);
+  QFile::setPermissions(dir.path(), enterable | QFileDevice::WriteOwner);
+  const bool root = ::geteuid() == 0;
+
+  const struct {
+    const char* what;
+    QStringList args;
+    bool asNobody;
+    const char* reason;
+  } cases[] = {
+      {"a missing site", {"--site", dir.filePath("nowhere"), "--database", "DEMO", "--user", "1", "--zone", "Z01", "--json"}, false,
+       "does not exist"},
+      {"a user without the right", args({"--zone", "Z01", "--json"}).replaceInStrings(QRegularExpression("^1$"), "999"), false,
+       "No User Right Access !100"},
+      {"a read-only site", {"--site", readOnly, "--database", "DEMO", "--user", "1", "--zone", "Z01", "--json"}, root, "ฐานข้อมูล"},
+      {"wrong arguments", {"--site", site, "--database", "DEMO", "--zone", "Z01", "--json"}, false, "--user ID is needed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    runAsNobody = c.asNobody;
+    const ProgramRun r = run(c.args);
+    runAsNobody = false;
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    ASSERT_FALSE(r.json.isEmpty()) << "stdout: " << r.out.toStdString() << "\nstderr: " << r.err.toStdString();
+    EXPECT_EQ(r.json.value("exitCode").toInt(), 1);
+    EXPECT_TRUE(r.json.value("zones").toArray().isEmpty());
+    const QString error = r.json.value("error").toString();
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+    EXPECT_TRUE(r.err.contains(error.section('\n', 0, 0))) << "the same reason on the error stream: " << r.err.toStdString();
+  }
+  EXPECT_TRUE(servers.paths().isEmpty()) << "nothing was fetched";
 }

@@ -154,10 +154,12 @@ class ImportDbTest : public ::testing::Test {
   int batchDraws = 0;
 };
 
-// Real servers on 127.0.0.1 and the desktop folder in a temporary home.
+// Real servers on 127.0.0.1 and the desktop folder in a temporary home. `ftpArgs` and `httpArgs`
+// go to the servers' scripts (tests/net): an FTP server that cuts its files ("--cut 426"), an HTTP
+// server that answers some paths with an error ("--answer upordertransfer=503").
 class ImportServers {
  public:
-  ImportServers() {
+  explicit ImportServers(const QStringList& ftpArgs = {}, const QStringList& httpArgs = {}) {
     oldHome_ = qgetenv("HOME");
     oldConfig_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", home_.path().toLocal8Bit());
@@ -167,8 +169,9 @@ class ImportServers {
     ftp = std::make_unique<nettest::TestServer>(
         QStringLiteral("ftp_server.py"),
         QStringList{QStringLiteral("--root"), ftpRoot_.path(), QStringLiteral("--user"), QStringLiteral("varnotek"),
-                    QStringLiteral("--password"), QStringLiteral("quenmarl")});
-    http = std::make_unique<nettest::TestServer>(QStringLiteral("http_server.py"), QStringList{QStringLiteral("--log"), logPath_});
+                    QStringLiteral("--password"), QStringLiteral("quenmarl")} +
+            ftpArgs);
+    http = std::make_unique<nettest::TestServer>(QStringLiteral("http_server.py"), QStringList{QStringLiteral("--log"), logPath_} + httpArgs);
   }
   ~ImportServers() {
     qputenv("HOME", oldHome_);

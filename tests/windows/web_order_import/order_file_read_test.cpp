@@ -124,3 +124,34 @@ TEST(ReadOrderFile, MalformedOrMissingFileIsAnError) {
   EXPECT_THROW(weborder::ReadOrderFile(QStringLiteral("/nonexistent/folder/Z01.xml")), xml::XmlError);
   EXPECT_TRUE(readBytes("<orders/>").isEmpty());
 }
+
+// A well-formed document that holds elements but no `order` is not an order file (a web server's
+// error page, a login page): it is refused, so that the zone is not consolidated as if the site had
+// no orders. An order file without orders is its root element alone, and reads as no lines.
+TEST(ReadOrderFile, ADocumentWithElementsButNoOrderIsRefused) {
+  const struct {
+    const char* what;
+    QByteArray xml;
+    const char* message;  // empty: read as no lines
+  } cases[] = {
+      {"an error page", "<html><body><h1>500 Internal Server Error</h1></body></html>", "<html> <body> : 500 Internal Server Error"},
+      {"an error page with a declaration", "<?xml version=\"1.0\"?>\n<html><head><title>Login</title></head><body/></html>", "<html> <head> : Login"},
+      {"a status element", "<orders><error>no zone</error></orders>", "<orders> <error> : no zone"},
+      {"an empty element inside", "<result><empty/></result>", "<result> <empty>"},
+      {"no orders", "<orders/>", ""},
+      {"no orders, with a declaration, text and a comment", "<?xml version=\"1.0\"?>\n<orders>\n  <!-- none today -->\n</orders>\n", ""},
+      {"no orders, only text", "<orders>none</orders>", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      const auto lines = readBytes(c.xml);
+      EXPECT_TRUE(lines.isEmpty());
+      EXPECT_STREQ(c.message, "") << "accepted";
+    } catch (const weborder::ImportError& e) {
+      EXPECT_TRUE(e.message().startsWith(QStringLiteral("ไฟล์ที่ได้รับไม่ใช่ไฟล์ Order"))) << e.message().toStdString();
+      EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.message))) << e.message().toStdString();
+      EXPECT_STRNE(c.message, "") << "refused: " << e.message().toStdString();
+    }
+  }
+}

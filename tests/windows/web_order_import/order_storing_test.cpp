@@ -1,6 +1,8 @@
 // Storing web order lines and consolidating a zone, on a copy of the demo site.
 #include <sqlite3.h>
 
+#include <QFileInfo>
+
 #include "import_fixture.h"
 #include "web_order_import_sql.h"
 
@@ -153,10 +155,52 @@ TEST_P(ImportOrders, LinesWithoutHeaderOrUnitAreSkippedAndNotAcknowledged) {
   EXPECT_EQ(count("SoDt"), linesBefore + 1);
   EXPECT_EQ(count("SoDt", "SoHd = 0 Or Product = 0 Or ProductUnits = 0 Or Fraction = 0"), 0);
 
+  // By reason, in the order the reasons came, each with its lines.
+  EXPECT_EQ(r.reportText(), "บันทึกรายการ Order แล้ว 1 รายการ\r\n"
+                            "รายการที่ไม่ได้บันทึก 4 รายการ (ยังค้างอยู่ที่เว็บไซต์) :\r\n"
+                            "ไม่พบ Barcode สินค้า : 2 รายการ\r\n"
+                            "  OrderNo : W905 Barcode : 0000000000000\r\n"
+                            "  OrderNo : W908 Barcode : 0000000000001\r\n"
+                            "ไม่พบรหัสลูกค้า C99999 : 1 รายการ\r\n"
+                            "  OrderNo : W906 Barcode : " + bottle() + "\r\n"
+                            "ไม่พบรหัสพนักงานขาย S99 : 1 รายการ\r\n"
+                            "  OrderNo : W907 Barcode : " + bottle());
+}
+
+// A same-day import whose new lines join a sales order that carries a consolidation number already
+// (its load sheet was printed before they came) says so: how many lines, which orders, which number.
+TEST_P(ImportOrders, NewLinesOfAConsolidatedOrderAreReportedWithItsNumber) {
+  import(orderXml({{"S01", "C00001", "W950", "2016-03-05", "9501", bottle(), "1"},
+                   {"S01", "C00001", "W951", "2016-03-05", "9511", bottle(), "1"},
+                   {"S01", "C00001", "W953", "2016-03-05", "9531", bottle(), "1"}}));
+  conn().execute("Update SoHd Set ConsoNo = 'Con-printed' Where Reference In ('W950', 'W953')");
+  const QString soNo950 = scalar("Select SoNo From SoHd Where Reference = 'W950'").toString().trimmed();
+  const QString soNo953 = scalar("Select SoNo From SoHd Where Reference = 'W953'").toString().trimmed();
+
+  const auto r = import(orderXml({
+      {"S01", "C00001", "W950", "2016-03-05", "9501", bottle(), "1"},  // stored before: not new
+      {{}, {}, {}, {}, "9502", bottle(), "2"},
+      {{}, {}, {}, {}, "9503", caseOf12(), "1"},
+      {{}, {}, {}, {}, "9504", "0000000000000", "1"},                   // skipped: not joined
+      {"S01", "C00001", "W951", "2016-03-05", "9512", bottle(), "1"},  // its order has no number yet
+      {"S01", "C00001", "W952", "2016-03-05", "9521", bottle(), "1"},  // a new order
+      {"S01", "C00001", "W953", "2016-03-05", "9532", bottle(), "1"},
+  }));
+  EXPECT_EQ(r.stored, (QList<qint64>{9502, 9503, 9512, 9521, 9532}));
+  ASSERT_EQ(r.joinedConsolidated.size(), 1);
+  EXPECT_EQ(r.joinedConsolidated[0].consoNo, "Con-printed");
+  EXPECT_EQ(r.joinedConsolidated[0].lines, 3);
+  EXPECT_EQ(r.joinedConsolidated[0].orderNos, (QStringList{"W950", "W953"}));
+  EXPECT_EQ(r.joinedConsolidated[0].soNos, (QStringList{soNo950, soNo953}));
   const QString report = r.reportText();
-  EXPECT_TRUE(report.startsWith("บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่ไม่ได้บันทึก 4 รายการ")) << report.toStdString();
-  EXPECT_TRUE(report.contains("OrderNo : W906 Barcode : " + bottle() + " : ไม่พบรหัสลูกค้า C99999")) << report.toStdString();
-  EXPECT_TRUE(report.contains("OrderNo : W905 Barcode : 0000000000000 : ไม่พบ Barcode สินค้า")) << report.toStdString();
+  EXPECT_TRUE(report.contains("รายการใหม่ 3 รายการ เพิ่มเข้าในใบสั่งขายที่ออกเลขที่ Conso ไปแล้ว (ใบจัดสินค้าที่พิมพ์ไว้ยังไม่มีรายการเหล่านี้) :\r\n"
+                              "เลขที่ Conso Con-printed : 3 รายการ OrderNo : W950, W953 กรุณาพิมพ์ใบจัดสินค้าของเลขที่ Conso นี้อีกครั้ง"))
+      << report.toStdString();
+
+  // Lines that only join orders without a number are nothing to tell.
+  const auto plain = import(orderXml({{"S01", "C00001", "W951", "2016-03-05", "9513", bottle(), "1"}}));
+  EXPECT_TRUE(plain.joinedConsolidated.isEmpty());
+  EXPECT_EQ(plain.reportText(), QString());
 }
 
 TEST_P(ImportOrders, ALineStoredBeforeIsNotStoredAgainButAcknowledgedAgain) {
@@ -610,16 +654,68 @@ TEST_F(ConsolidateZones, ANumberThatWouldStampNothingIsGivenBack) {
   EXPECT_EQ(scalar("Select Max(LastNo) From DocumentNo Where Code = 'CONSOLIDAT'"), lastNo) << "the number is given back";
 }
 
-TEST(ImportReport, ListsAtMostThirtySkippedLines) {
+// Skipped lines are grouped by reason, with a count and the first examples of each, however many
+// there are: a file of 200,000 lines with unknown barcodes gives a report of a few lines. The
+// reasons beyond those listed are summed up, and the file that lists every line is named.
+TEST(ImportReport, GroupsSkippedLinesByReasonWithTheirFirstExamples) {
   weborder::ImportResult r;
   r.stored = {1, 2};
-  for (int i = 0; i < 32; ++i) r.skipped.push_back({QStringLiteral("W%1").arg(i), QStringLiteral("B%1").arg(i), 100 + i, "why"});
+  for (int i = 0; i < 200000; ++i) r.skipped.push_back({QStringLiteral("W%1").arg(i), QStringLiteral("B%1").arg(i), 100 + i, "ไม่พบ Barcode สินค้า"});
+  for (int i = 0; i < 12; ++i) r.skipped.push_back({"X", "Y", 900000 + i, QStringLiteral("ไม่พบรหัสลูกค้า C%1").arg(i)});
+  r.skipped.insert(1, {"W-first", "B-first", 7, "ไม่พบรหัสลูกค้า C0"});
+  r.skippedFile = "/home/clerk/Desktop/LoadXML/Z01_20160305.xml.skipped.txt";
+
+  const QVector<weborder::SkippedGroup> groups = r.skippedByReason(2);
+  ASSERT_EQ(groups.size(), 13);
+  EXPECT_EQ(groups[0].reason, "ไม่พบ Barcode สินค้า");
+  EXPECT_EQ(groups[0].count, 200000);
+  ASSERT_EQ(groups[0].examples.size(), 2);
+  EXPECT_EQ(groups[0].examples[1].webId, 101);
+  EXPECT_EQ(groups[1].reason, "ไม่พบรหัสลูกค้า C0") << "in the order the reasons first came";
+  EXPECT_EQ(groups[1].count, 2);
+  EXPECT_EQ(groups[1].examples[0].orderNo, "W-first");
+
   const QStringList lines = r.reportText().split("\r\n");
-  ASSERT_EQ(lines.size(), 2 + 30 + 1);
-  EXPECT_EQ(lines[1], "รายการที่ไม่ได้บันทึก 32 รายการ (ยังค้างอยู่ที่เว็บไซต์) :");
-  EXPECT_EQ(lines[2], "OrderNo : W0 Barcode : B0 : why");
-  EXPECT_EQ(lines.last(), "... และอีก 2 รายการ");
+  // 10 reasons listed, the first with 3 examples and a remainder, the other 9 with theirs.
+  EXPECT_EQ(lines.mid(0, 7), (QStringList{"บันทึกรายการ Order แล้ว 2 รายการ", "รายการที่ไม่ได้บันทึก 200013 รายการ (ยังค้างอยู่ที่เว็บไซต์) :",
+                                          "ไม่พบ Barcode สินค้า : 200000 รายการ", "  OrderNo : W0 Barcode : B0", "  OrderNo : W1 Barcode : B1",
+                                          "  OrderNo : W2 Barcode : B2", "  ... และอีก 199997 รายการ"}));
+  EXPECT_EQ(lines[7], "ไม่พบรหัสลูกค้า C0 : 2 รายการ");
+  EXPECT_EQ(lines.size(), 2 + 5 + 3 + 8 * 2 + 2);
+  EXPECT_EQ(lines[lines.size() - 2], "... และสาเหตุอื่นอีก 3 สาเหตุ รวม 3 รายการ");
+  EXPECT_EQ(lines.last(), "รายการที่ไม่ได้บันทึกทั้งหมดอยู่ในไฟล์ /home/clerk/Desktop/LoadXML/Z01_20160305.xml.skipped.txt");
   EXPECT_EQ(weborder::ImportResult{}.reportText(), QString()) << "nothing to report when every line was stored";
+}
+
+// The full list of the skipped lines is written beside the order file, replaced whole by each
+// import, and removed by an import that skipped nothing; a list that cannot be written is said so.
+TEST(ImportReport, TheSkippedLinesAreListedInAFileBesideTheOrderFile) {
+  QTemporaryDir dir;
+  const QString orderFile = dir.filePath("Z01_20160305.xml");
+  weborder::ImportResult r;
+  r.skipped.push_back({"W1", "885", 11, "ไม่พบ Barcode สินค้า"});
+  r.skipped.push_back({"W\t2", "886", 12, "บันทึกรายการไม่ได้ : line 1\nline 2"});
+  weborder::WriteSkippedList(r, orderFile);
+  EXPECT_EQ(r.skippedFile, weborder::SkippedListPath(orderFile));
+  EXPECT_EQ(r.skippedFileError, QString());
+  QFile f(r.skippedFile);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(f.readAll()), "id\torderno\tbarcode\treason\n"
+                                            "11\tW1\t885\tไม่พบ Barcode สินค้า\n"
+                                            "12\tW 2\t886\tบันทึกรายการไม่ได้ : line 1 line 2\n");
+  f.close();
+  EXPECT_TRUE(r.reportText().contains("รายการที่ไม่ได้บันทึกทั้งหมดอยู่ในไฟล์ " + r.skippedFile)) << r.reportText().toStdString();
+
+  weborder::ImportResult none;
+  weborder::WriteSkippedList(none, orderFile);
+  EXPECT_FALSE(QFileInfo::exists(weborder::SkippedListPath(orderFile))) << "an older list would name another import's lines";
+  EXPECT_EQ(none.skippedFile, QString());
+
+  const QString nowhere = dir.filePath("no/such/folder/Z01.xml");
+  weborder::WriteSkippedList(r, nowhere);
+  EXPECT_EQ(r.skippedFile, QString());
+  EXPECT_TRUE(r.skippedFileError.contains("Z01.xml.skipped.txt")) << r.skippedFileError.toStdString();
+  EXPECT_TRUE(r.reportText().contains("เขียนรายการที่ไม่ได้บันทึกลงไฟล์ไม่ได้ : ")) << r.reportText().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, ImportOrders, ::testing::Values(false, true),

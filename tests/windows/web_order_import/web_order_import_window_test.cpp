@@ -145,7 +145,7 @@ TEST_F(ImportWindow, TwoLineOrderIsStoredConsolidatedPrintedAndAcknowledgedAfter
   EXPECT_EQ(committedAtAck, (QStringList{"1:2", "2:2"})) << "the lines were committed before the site was told";
   ASSERT_EQ(ackMoments.size(), 2);
   EXPECT_GE(ackMoments[1] - ackMoments[0], 2990) << "never less than three seconds apart";
-  EXPECT_EQ(w->lAcknowledged->text(), "ส่งแจ้งเว็บไซต์แล้ว 2 จาก 2 รายการ");
+  EXPECT_EQ(w->lAcknowledged->text(), "แจ้งเว็บไซต์สำเร็จ 2 จาก 2 รายการ") << "both answered with success";
   // The file request and the first acknowledgement are both sent without waiting: either may arrive
   // first.
   EXPECT_EQ(servers.paths().count(fileRequest()), 1);
@@ -172,9 +172,15 @@ TEST_F(ImportWindow, SecondImportTheSameDayAppendsAndAcknowledgesStoredLinesAgai
   EXPECT_EQ(linesOf(headers[0].toLongLong()),
             (QStringList{QStringLiteral("1|7101|1|%1").arg(unitOf(bottle())), QStringLiteral("2|7102|2|%1").arg(unitOf(bottle())),
                          QStringLiteral("3|7103|3|%1").arg(unitOf(caseOf12()))}));
+  // Line 7103 joined a sales order whose load sheet was printed under the first number: the
+  // report says so, and so does the line that stays under the status.
   ASSERT_EQ(app.prompts().log.size(), 2u);
   EXPECT_EQ(app.prompts().log[0].text,
-            "บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่เคยบันทึกไว้แล้ว 1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)");
+            "บันทึกรายการ Order แล้ว 1 รายการ\r\nรายการที่เคยบันทึกไว้แล้ว 1 รายการ (ไม่บันทึกซ้ำ แจ้งเว็บไซต์อีกครั้ง)\r\n"
+            "รายการใหม่ 1 รายการ เพิ่มเข้าในใบสั่งขายที่ออกเลขที่ Conso ไปแล้ว (ใบจัดสินค้าที่พิมพ์ไว้ยังไม่มีรายการเหล่านี้) :\r\n"
+            "เลขที่ Conso " + firstNo + " : 1 รายการ OrderNo : W7100 กรุณาพิมพ์ใบจัดสินค้าของเลขที่ Conso นี้อีกครั้ง");
+  EXPECT_TRUE(w->lOutcome->text().contains("กรุณาพิมพ์ใบจัดสินค้าเลขที่ Conso " + firstNo + " อีกครั้ง (มีรายการใหม่ 1 รายการ)"))
+      << w->lOutcome->text().toStdString();
   EXPECT_EQ(app.prompts().log[1].text, "ไม่มีใบสั่งขายของเขตนี้ที่รอจัด จึงไม่ได้ออกเลขที่ Conso");
   EXPECT_EQ(servers.paths().count(fileRequest()), 2);
   EXPECT_EQ(ackPaths(), (QStringList{ackPath(7101), ackPath(7102), ackPath(7103), ackPath(7102)}));
@@ -281,12 +287,22 @@ TEST_F(ImportWindow, LinesThatCannotBeStoredAreReportedOnceAndLeftPendingOnTheSi
                                 {{}, "C77777", "W7501", {}, "7503", bottle(), "1"},
                             }));
   load();
+  // By reason, each with its lines, and the file beside the order file that lists them all.
+  const QString list = QDir::toNativeSeparators(servers.home() + "/Desktop/LoadXML/" + baseName + ".xml.skipped.txt");
   ASSERT_EQ(app.prompts().log.size(), 1u) << "one message at the end of the import";
   EXPECT_EQ(app.prompts().log[0].text,
             "บันทึกรายการ Order แล้ว 1 รายการ\r\n"
             "รายการที่ไม่ได้บันทึก 2 รายการ (ยังค้างอยู่ที่เว็บไซต์) :\r\n"
-            "OrderNo : W7500 Barcode : 1234567890123 : ไม่พบ Barcode สินค้า\r\n"
-            "OrderNo : W7501 Barcode : " + bottle() + " : ไม่พบรหัสลูกค้า C77777");
+            "ไม่พบ Barcode สินค้า : 1 รายการ\r\n"
+            "  OrderNo : W7500 Barcode : 1234567890123\r\n"
+            "ไม่พบรหัสลูกค้า C77777 : 1 รายการ\r\n"
+            "  OrderNo : W7501 Barcode : " + bottle() + "\r\n"
+            "รายการที่ไม่ได้บันทึกทั้งหมดอยู่ในไฟล์ " + list);
+  QFile listed(list);
+  ASSERT_TRUE(listed.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(listed.readAll()), "id\torderno\tbarcode\treason\n"
+                                                 "7502\tW7500\t1234567890123\tไม่พบ Barcode สินค้า\n"
+                                                 "7503\tW7501\t" + bottle() + "\tไม่พบรหัสลูกค้า C77777\n");
   EXPECT_TRUE(headersOf("W7501").isEmpty());
   EXPECT_EQ(count("SoDt", "WebOrderId In (7502, 7503)"), 0);
   waitForAcknowledgements(*w);
@@ -359,9 +375,11 @@ TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
   w->Acknowledge.setPacingMs(10 * 60 * 1000);
   load();
   ASSERT_EQ(w->Acknowledge.sent(), 1);
+  // The first is answered (the line counts what the site took).
+  QTRY_VERIFY_WITH_TIMEOUT(w->lAcknowledged->text().startsWith("แจ้งเว็บไซต์สำเร็จ 1 จาก 2 รายการ"), 20000);
   w->BClose->click();
   EXPECT_TRUE(w->isVisible()) << "the window waits for the acknowledgement still to be sent";
-  EXPECT_EQ(w->lAcknowledged->text(), "ส่งแจ้งเว็บไซต์แล้ว 1 จาก 2 รายการ : หน้าต่างจะปิดเมื่อส่งครบ (ปิดอีกครั้งเพื่อปิดทันที)");
+  EXPECT_EQ(w->lAcknowledged->text(), "แจ้งเว็บไซต์สำเร็จ 1 จาก 2 รายการ : หน้าต่างจะปิดเมื่อส่งครบ (ปิดอีกครั้งเพื่อปิดทันที)");
   // The hint is shown whole: the line wraps within the window instead of cutting it off.
   EXPECT_TRUE(w->lAcknowledged->wordWrap());
   EXPECT_GE(w->lAcknowledged->height(), w->lAcknowledged->heightForWidth(w->lAcknowledged->width()));
@@ -383,6 +401,103 @@ TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
   QTRY_VERIFY_WITH_TIMEOUT(!next->isVisible(), 15000);
   ASSERT_TRUE(next->WebBrowser1.waitForDone(20000));
   EXPECT_EQ(ackPaths(), (QStringList{ackPath(7601), ackPath(7601), ackPath(7602)}));
+}
+
+// Only the site's answer of success makes an acknowledgement: a site that is down or answers with
+// an error is counted as failed, and the line says that the next import tells the site again.
+TEST_F(ImportWindow, AcknowledgementsTheSiteDidNotTakeAreCountedAsFailed) {
+  const nettest::ClosedPort closed;
+  const struct {
+    const char* what;
+    QStringList httpArgs;
+    bool down;
+    int succeeded, failed;
+  } cases[] = {
+      {"every acknowledgement answered 503", {"--answer", "upordertransfer=503"}, false, 0, 2},
+      {"one answered 500", {"--answer", "Id=7812&=500"}, false, 1, 1},
+      {"the site down", {}, true, 0, 2},
+  };
+  int order = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportServers site({}, c.httpArgs);
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    weborder::WebOrderSettings settings = site.settings();
+    if (c.down) settings.httpPort = closed.port();
+    weborder::WriteWebOrderSettings(conn(), settings);
+    const QString orderNo = QStringLiteral("W78%1").arg(order++);
+    site.publish(baseName, orderXml({{"S01", "C00001", orderNo, "2016-03-05", "7811", bottle(), "1"},
+                                     {{}, {}, {}, {}, "7812", bottle(), "2"}}));
+    auto window = open();
+    load(*window);
+    waitForAcknowledgements(*window);
+    EXPECT_EQ(window->lAcknowledged->text(),
+              QStringLiteral("แจ้งเว็บไซต์สำเร็จ %1 จาก 2 รายการ แจ้งไม่สำเร็จ %2 รายการ (เว็บไซต์ยังค้างรายการเหล่านี้ไว้ "
+                             "การนำเข้าครั้งถัดไปจะแจ้งอีกครั้ง)")
+                  .arg(c.succeeded)
+                  .arg(c.failed));
+    if (!c.down) {
+      QStringList acks;
+      for (const QString& p : site.paths())
+        if (p.contains("upordertransfer")) acks << p;
+      EXPECT_EQ(acks, (QStringList{ackPath(7811), ackPath(7812)})) << "each line was offered to the site once";
+    }
+    testsupport::closeWindow(window);
+    // The next import offers the lines again (they are stored; the site keeps them pending).
+    conn().execute("Delete From SoDt Where WebOrderId In (7811, 7812)");
+  }
+}
+
+// Only "the file does not exist on the server" means no order file. A transfer that the server
+// cuts off (426, or its 226 after fewer bytes than it announced by SIZE or in its 150 reply) may
+// have lost orders: the zone fails with a Thai message naming the file, nothing is stored or
+// consolidated, no partial file is kept, and the failure is in the activity log.
+TEST_F(ImportWindow, ADownloadCutShortIsAnErrorAndNothingIsConsolidated) {
+  const int openBefore = openOrdersOfZ01();
+  QVector<Order> many;
+  for (int n = 0; n < 60; ++n) many.push_back({"S01", "C00001", "W7950", "2016-03-05", QString::number(7951 + n), bottle(), "1"});
+  const QByteArray file = orderXml(many);
+  ASSERT_GT(file.size(), 4096);
+  const struct {
+    const char* what;
+    QStringList ftpArgs;
+  } cases[] = {
+      {"226 after part of the size SIZE gave", {"--cut", "226"}},
+      {"226 after part of the size the 150 reply gave", {"--cut", "226", "--no-size", "--announce-size"}},
+      {"426 after part of the file", {"--cut", "426", "--no-size"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ImportServers site(c.ftpArgs);
+    ASSERT_TRUE(site.ok()) << site.error().toStdString();
+    weborder::WriteWebOrderSettings(conn(), site.settings());
+    site.publish(baseName, file);
+    auto window = open();
+    widgets::QueueModalDriver([this](QDialog&) { prints.push_back({}); });
+    QString failure;
+    try {
+      window->BLoadClick();
+    } catch (const std::exception& e) {
+      failure = QString::fromUtf8(e.what());
+    }
+    widgets::ClearModalDrivers();
+    EXPECT_TRUE(failure.startsWith(QStringLiteral("ดาวน์โหลดไฟล์ Order %1.xml ไม่สำเร็จ จึงไม่ได้บันทึกรายการและไม่ได้ออกเลขที่ Conso ของเขตนี้").arg(baseName)))
+        << failure.toStdString();
+    EXPECT_FALSE(statuses.contains("Status : ไม่พบ ข้อมูลของ Order")) << statuses.join('|').toStdString();
+    EXPECT_FALSE(statuses.contains("Status : Consolidate "));
+    EXPECT_TRUE(prints.isEmpty()) << "nothing to print";
+    EXPECT_TRUE(window->DocNo->text().isEmpty());
+    EXPECT_TRUE(window->BLoad->isEnabled());
+    EXPECT_FALSE(QFileInfo::exists(site.home() + "/Desktop/LoadXML/" + baseName + ".xml")) << "no partial file is kept";
+    EXPECT_EQ(count("SoDt", "WebOrderId Between 7951 And 8010"), 0);
+    EXPECT_EQ(window->Acknowledge.total(), 0);
+    EXPECT_EQ(openOrdersOfZ01(), openBefore) << "nothing consolidated";
+    db::Params p;
+    p.setText("R", "Web order import Z01: failed: ดาวน์โหลดไฟล์ Order " + baseName + ".xml %");
+    EXPECT_EQ(scalar("Select Count(*) From UserLog Where Remark Like :R", p).toInt(), 1) << "the failure is in the activity log";
+    conn().execute("Delete From UserLog Where Remark Like 'Web order import%'");
+    testsupport::closeWindow(window);
+  }
 }
 
 TEST_F(ImportWindow, F5SearchesAConsolidationNumberAndEnterMovesOn) {
