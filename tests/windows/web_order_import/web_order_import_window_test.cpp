@@ -62,7 +62,8 @@ class ImportWindow : public ImportWindowTest {
 
 
   void waitForAcknowledgements(TFrLoadFileXML_Varnotek& window) {
-    QTRY_VERIFY_WITH_TIMEOUT(!window.Acknowledge.busy(), 30000);
+    // QtTest's QTRY macros only return from the function when they time out: the wait is checked here.
+    ASSERT_TRUE(QTest::qWaitFor([&window] { return !window.Acknowledge.busy(); }, 30000)) << "acknowledgements still due";
     ASSERT_TRUE(window.WebBrowser1.waitForDone(20000));
   }
   QStringList ackPaths() const {
@@ -376,7 +377,8 @@ TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
   load();
   ASSERT_EQ(w->Acknowledge.sent(), 1);
   // The first is answered (the line counts what the site took).
-  QTRY_VERIFY_WITH_TIMEOUT(w->lAcknowledged->text().startsWith("แจ้งเว็บไซต์สำเร็จ 1 จาก 2 รายการ"), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return w->lAcknowledged->text().startsWith("แจ้งเว็บไซต์สำเร็จ 1 จาก 2 รายการ"); }, 20000))
+      << w->lAcknowledged->text().toStdString();
   w->BClose->click();
   EXPECT_TRUE(w->isVisible()) << "the window waits for the acknowledgement still to be sent";
   EXPECT_EQ(w->lAcknowledged->text(), "แจ้งเว็บไซต์สำเร็จ 1 จาก 2 รายการ : หน้าต่างจะปิดเมื่อส่งครบ (ปิดอีกครั้งเพื่อปิดทันที)");
@@ -398,7 +400,7 @@ TEST_F(ImportWindow, ClosingWaitsForTheAcknowledgementsUnlessAskedTwice) {
   EXPECT_EQ(count("SoDt", "WebOrderId In (7601, 7602)"), 2);
   next->BClose->click();
   EXPECT_TRUE(next->isVisible());
-  QTRY_VERIFY_WITH_TIMEOUT(!next->isVisible(), 15000);
+  EXPECT_TRUE(QTest::qWaitFor([&next] { return !next->isVisible(); }, 15000)) << "the window closes once the site has been told";
   ASSERT_TRUE(next->WebBrowser1.waitForDone(20000));
   EXPECT_EQ(ackPaths(), (QStringList{ackPath(7601), ackPath(7601), ackPath(7602)}));
 }
