@@ -106,7 +106,7 @@ const QVector<UpgradeStep>& companyUpgrade() {
 }
 
 // QCheckProGramExe: registers the program's version; the registered version only ever rises.
-const db::SqlText kCheckProgramExe{
+const db::SqlText kQCheckProGramExe{
     QStringLiteral(
         "If Not Exists (Select Id From CheckVersionProgramEXE Where ProgramEXE = :ProgramExe)\n"
         "  Insert Into CheckVersionProgramEXE (ProgramEXE, Version, LastUpdate) Values (:ProgramExe, 1, GetDate())\n"
@@ -129,8 +129,8 @@ TDM::TDM() : PromptColor(0, 0, 255) {
   QConfig.sql = QStringList{QStringLiteral("Select * From Config")};
   SQLUpdateConfig.sql = data::ScriptLines(configUpgrade());
   SQLUpdate.sql = data::ScriptLines(companyUpgrade());
-  QCheckProGramExe.sql = kCheckProgramExe.tsql.split(QLatin1Char('\n'));
-  QCheckProGramExe.sqlSqlite = kCheckProgramExe.sqlite.split(QLatin1Char('\n'));
+  QCheckProGramExe.sql = kQCheckProGramExe.tsql.split(QLatin1Char('\n'));
+  QCheckProGramExe.sqlSqlite = kQCheckProGramExe.sqlite.split(QLatin1Char('\n'));
 
   using db::ParamDir;
   using db::ParamType;

@@ -165,6 +165,20 @@ CatalogueText procedureCall(const QString& procedure, std::initializer_list<Proc
   return {procedure, procedureCallBatch(procedure, p, outputs)};
 }
 
+bool StatementGroup::add(const char* name, QString (*tsql)()) {
+  entries_.push_back({name, tsql});
+  return true;
+}
+
+QVector<CatalogueText> StatementGroup::texts() const {
+  QVector<CatalogueText> out;
+  for (const Entry& e : entries_) {
+    QString text = e.tsql();
+    if (!text.isEmpty()) out.push_back({QString::fromLatin1(e.name), std::move(text)});
+  }
+  return out;
+}
+
 QVector<CatalogueText> catalogue() {
   QVector<CatalogueText> out;
   for (const CatalogueSource& s : catalogueSources())

@@ -49,4 +49,43 @@ struct ProcedureArg {
 CatalogueText procedureCall(const QString& procedure, std::initializer_list<ProcedureArg> args);
 QVector<CatalogueText> catalogue();
 
+// The statements of one source file, each entered into the group where it is defined (TSQL_STATEMENT,
+// TSQL_STATEMENT_OBJECT), in the order of definition. The layer's catalogue file hands the group's
+// texts to addToCatalogue; naming the group there also links the file's statements into
+// consolidate-db. A statement that has no T-SQL text (it runs on the embedded server only) is left
+// out.
+class StatementGroup {
+ public:
+  // Enters a statement; returns true, so that it can initialise a flag at namespace scope.
+  bool add(const char* name, QString (*tsql)());
+  QVector<CatalogueText> texts() const;
+
+ private:
+  struct Entry {
+    const char* name;
+    QString (*tsql)();
+  };
+  QVector<Entry> entries_;
+};
+
+// The T-SQL text of a statement as the program holds it.
+inline QString tsqlOf(const SqlText& t) { return t.tsql; }
+inline QString tsqlOf(const QStringList& lines) { return lines.join(QLatin1Char('\n')); }
+inline QString tsqlOf(const QString& text) { return text; }
+
 }  // namespace db
+
+// Defines the statement function `Type Name()` and enters its text into `group` (a StatementGroup)
+// under its name; the function's body follows:
+//   TSQL_STATEMENT(statements(), const db::SqlText&, QGetGrid) { static const db::SqlText t{...}; return t; }
+#define TSQL_STATEMENT(group, Type, Name)                                                                     \
+  Type Name();                                                                                                \
+  [[maybe_unused]] static const bool Name##InCatalogue_ = (group).add(#Name, [] { return ::db::tsqlOf(Name()); }); \
+  Type Name()
+// Defines the statement object `const db::SqlText Name` and enters its text into `group` under its
+// name; its initialiser follows:
+//   TSQL_STATEMENT_OBJECT(statements(), QZone){QStringLiteral("Select ..."), {}};
+#define TSQL_STATEMENT_OBJECT(group, Name)                                                                  \
+  extern const ::db::SqlText Name;                                                                          \
+  [[maybe_unused]] static const bool Name##InCatalogue_ = (group).add(#Name, [] { return ::db::tsqlOf(Name); }); \
+  const ::db::SqlText Name

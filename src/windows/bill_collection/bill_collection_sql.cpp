@@ -8,12 +8,17 @@ db::SqlText text(const char* tsql) { return {QString::fromUtf8(tsql), QString()}
 
 }  // namespace
 
-const db::SqlText& QGetZoneCus() {
+db::StatementGroup& statements() {
+  static db::StatementGroup group;
+  return group;
+}
+
+TSQL_STATEMENT(statements(), const db::SqlText&, QGetZoneCus) {
   static const db::SqlText t = text("Select Id, Code, Description From Misc Where GroupCode = 'ZONE' Order By Code");
   return t;
 }
 
-const db::SqlText& QGetGrid() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QGetGrid) {
   static const db::SqlText t = text(R"(Select I.Id, 'N' As Chk, I.IvNo, I.IvDate, I.DueDate, I.Total,
   (I.Total - Coalesce(I.RcptAmount, 0)) As TotalRcpt
 From IvHd I Inner Join Customer C On C.Id = I.Customer
@@ -22,7 +27,7 @@ Order By I.IvDate, I.IvNo)");
   return t;
 }
 
-const db::SqlText& QselectGrid() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QselectGrid) {
   static const db::SqlText t = text(R"(Select 'Y' As Chk, M.Docno, M.DocDate, M.CustomerZone, M.Responsible, M.Remark, M.Delflag,
   M.BillDocType, M.BillDocId, M.DocAmount, M.BalanceAmount, M.CreateDate,
   I.IvNo, I.ID, I.IvDate As ivDate, I.DueDate, I.Total, (I.Total - Coalesce(I.RcptAmount, 0)) As TotalRcpt
@@ -33,7 +38,7 @@ Order By I.IvDate, I.IvNo, M.Id)");
   return t;
 }
 
-const db::SqlText& QAddMoneyBill() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QAddMoneyBill) {
   static const db::SqlText t = text(R"(Insert Into MoneyBill (Docno, DocDate, CustomerZone, Responsible, Delflag, Remark, BillDocType,
   BillDocId, DocAmount, BalanceAmount, CreateDate)
 Select :Docno, :DocDate, :CustomerZone, :Responsible, 'N', :Remark, 'I',
@@ -43,17 +48,17 @@ Where I.Id = :BillDocId)");
   return t;
 }
 
-const db::SqlText& QDelMoneyBillRow() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QDelMoneyBillRow) {
   static const db::SqlText t = text("Delete From MoneyBill Where (Docno = :Docno) And (BillDocId = :BillDocId)");
   return t;
 }
 
-const db::SqlText& QDelMoneyBill() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QDelMoneyBill) {
   static const db::SqlText t = text("Update MoneyBill\nSet Delflag = :Delflag\nWhere Docno= :Docno");
   return t;
 }
 
-const db::SqlText& QBillAsStored() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QBillAsStored) {
   static const db::SqlText t{QStringLiteral(R"(Select Id, BillDocId, Delflag, DocDate, CustomerZone, Responsible, Remark
 From MoneyBill With (UpdLock, HoldLock)
 Where Docno = :Docno
@@ -65,7 +70,7 @@ Order By Id)")};
   return t;
 }
 
-const db::SqlText& QBillNoStored() {
+TSQL_STATEMENT(statements(), const db::SqlText&, QBillNoStored) {
   static const db::SqlText t{QStringLiteral("Select Count(*) As Stored From MoneyBill With (UpdLock, HoldLock) Where Docno = :Docno"),
                              QStringLiteral("Select Count(*) As Stored From MoneyBill Where Docno = :Docno")};
   return t;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "db.h"
+#include "tsql.h"
 
 namespace consolidation::moneybill {
 
@@ -37,5 +38,8 @@ const db::SqlText& QBillAsStored();
 // The rows stored under a number (Docno): a new document's drawn number must have none. On SQL
 // Server the read holds a key-range lock on the number until the save ends.
 const db::SqlText& QBillNoStored();
+
+// Every statement above, for the catalogue of T-SQL texts (`consolidate-db statements --tsql`).
+db::StatementGroup& statements();
 
 }  // namespace consolidation::moneybill

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include "tsql.h"
+
 namespace packing::sql {
 
 // The box record by its number (parameter BarCode): Id, Delflag, BarCode, Customer, SendDate.
@@ -32,5 +34,9 @@ QStringList updateBox();
 QStringList boxAsStored();
 QStringList deleteLines();  // BoxNo (the box's Id)
 QStringList insertLine();   // BoxNo, ProductUnits, Quantity, ProductUnitsPrice; LastUpdate is the server's time
+
+// Every statement above that takes no argument, for the catalogue of T-SQL texts
+// (`consolidate-db statements --tsql`).
+db::StatementGroup& statements();
 
 }  // namespace packing::sql

@@ -1,8 +1,15 @@
 #include "web_order_import_sql.h"
 
+#include "tsql.h"
+
 namespace weborder::sql {
 
-const db::SqlText QZone{
+db::StatementGroup& statements() {
+  static db::StatementGroup group;
+  return group;
+}
+
+TSQL_STATEMENT_OBJECT(statements(), QZone){
     QStringLiteral("Select Code, Description, Convert(Char(8), GetDate(), 112) FileDate\n"
                    "From Misc\n"
                    "Where GroupCode = 'ZONE'\n"
@@ -12,7 +19,7 @@ const db::SqlText QZone{
                    "Where GroupCode = 'ZONE'\n"
                    "Order By Code")};
 
-const db::SqlText QWebOrderRemark{QStringLiteral("Select 'Web Order ' + Convert(Char(8), GetDate(), 112) Remark"),
+TSQL_STATEMENT_OBJECT(statements(), QWebOrderRemark){QStringLiteral("Select 'Web Order ' + Convert(Char(8), GetDate(), 112) Remark"),
                                   QStringLiteral("Select 'Web Order ' || DateKey(GetDate()) Remark")};
 
 const db::SqlText QChkSoHdHead{
@@ -33,10 +40,10 @@ const db::SqlText QChkSoHdHead{
 
 const db::SqlText QChkSoHdTail{QStringLiteral("\nOrder By H.Id"), {}};
 
-const db::SqlText QOrderDate{QStringLiteral("Select Convert(DateTime, :StOrderDate) OrderDate"),
+TSQL_STATEMENT_OBJECT(statements(), QOrderDate){QStringLiteral("Select Convert(DateTime, :StOrderDate) OrderDate"),
                              QStringLiteral("Select ToDateTime(:StOrderDate) OrderDate")};
 
-const db::SqlText QAutoRunDocMonth{
+TSQL_STATEMENT_OBJECT(statements(), QAutoRunDocMonth){
     QStringLiteral("Select Coalesce(AutoRunDocMonth, 'N') AutoRunDocMonth From Misc\n"
                    "Where GroupCode = 'SUBTYPE' And Code = :SoType"),
     {}};
@@ -54,9 +61,9 @@ const db::SqlText QGetCustomersHead{
                    "  Left Join Tax T On T.Id = C.TaxCode\n"
                    "Where C.Code In (")};
 
-const db::SqlText QGetConfig{QStringLiteral("Select Default_IE, DefaultWH From Config"), {}};
+TSQL_STATEMENT_OBJECT(statements(), QGetConfig){QStringLiteral("Select Default_IE, DefaultWH From Config"), {}};
 
-const db::SqlText SQLInsertSoHd{
+TSQL_STATEMENT_OBJECT(statements(), SQLInsertSoHd){
     QStringLiteral("Insert Into SoHd (SoNo, SoType, DelFlag, Price_IE, SoDate, Department, ShipDate, Customer, Salesman,\n"
                    "  TaxCode, TaxRate, DueDays, Warehouse, Transportation, Reference, Remark,\n"
                    "  NoTaxAmt, TaxAmt, TaxTotal, TaxCal, Total, Clear, Posted, Printed, Imported, Approved)\n"
@@ -72,7 +79,7 @@ const db::SqlText SQLInsertSoHd{
                    "  0, 0, 0, 0, 0, 'N', 'N', 'N', 'Y', 'Y')\n"
                    "Returning Id")};
 
-const db::SqlText SQLInsertSoDt{
+TSQL_STATEMENT_OBJECT(statements(), SQLInsertSoDt){
     QStringLiteral("Insert Into SoDt (SoHd, SoRecNo, SoDate, ShipDate, Warehouse, TaxCode, TaxRate, Product, ProductUnits,\n"
                    "  Fraction, Quantity, Send, BackOrder, Price, Total, ProductAmount, Clear, WebOrderId)\n"
                    "Select H.Id, :SoRecNo, H.SoDate, H.ShipDate, H.Warehouse, H.TaxCode, H.TaxRate, :Product, :ProductUnits,\n"
@@ -202,7 +209,7 @@ const db::SqlText QProductUnitsHead{
                    "  Inner Join Product P On P.Id = PU.Product\n"
                    "Where PU.Barcode In (")};
 
-const db::SqlText QSoConso{
+TSQL_STATEMENT_OBJECT(statements(), QSoConso){
     QStringLiteral("Select H.Id\n"
                    "From SoHd H\n"
                    "  Inner Join Customer C On C.Id = H.Customer\n"
@@ -211,30 +218,30 @@ const db::SqlText QSoConso{
                    "Order By H.Id"),
     {}};
 
-const db::SqlText SQLUpdateConso{
+TSQL_STATEMENT_OBJECT(statements(), SQLUpdateConso){
     QStringLiteral("Update SoHd Set ConsoNo = :ConsoNo, ConsoDate = GetDate(), Clear = 'Y'\n"
                    "Where Id = :Id And Coalesce(RTrim(ConsoNo), '') = ''"),
     {}};
 
-const db::SqlText SQLSaveLine{QStringLiteral("Save Transaction ImportLine"), QStringLiteral("Savepoint ImportLine")};
+TSQL_STATEMENT_OBJECT(statements(), SQLSaveLine){QStringLiteral("Save Transaction ImportLine"), QStringLiteral("Savepoint ImportLine")};
 
-const db::SqlText SQLRollbackLine{QStringLiteral("Rollback Transaction ImportLine"), QStringLiteral("Rollback To ImportLine")};
+TSQL_STATEMENT_OBJECT(statements(), SQLRollbackLine){QStringLiteral("Rollback Transaction ImportLine"), QStringLiteral("Rollback To ImportLine")};
 
-const db::SqlText SQLReleaseLine{QString(), QStringLiteral("Release ImportLine")};
+TSQL_STATEMENT_OBJECT(statements(), SQLReleaseLine){QString(), QStringLiteral("Release ImportLine")};
 
-const db::SqlText QTransactionState{QStringLiteral("Select XACT_STATE() As XactState, @@TRANCOUNT As TranCount"),
+TSQL_STATEMENT_OBJECT(statements(), QTransactionState){QStringLiteral("Select XACT_STATE() As XactState, @@TRANCOUNT As TranCount"),
                                     QStringLiteral("Select XACT_STATE() As XactState, XACT_STATE() As TranCount")};
 
-const db::SqlText QSoNoStored{QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where SoNo = :SoNo"),
+TSQL_STATEMENT_OBJECT(statements(), QSoNoStored){QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where SoNo = :SoNo"),
                               QStringLiteral("Select Count(*) As Stored From SoHd Where SoNo = :SoNo")};
 
-const db::SqlText QConsoNoStored{QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where ConsoNo = :ConsoNo"),
+TSQL_STATEMENT_OBJECT(statements(), QConsoNoStored){QStringLiteral("Select Count(*) As Stored From SoHd With (UpdLock, HoldLock) Where ConsoNo = :ConsoNo"),
                                  QStringLiteral("Select Count(*) As Stored From SoHd Where ConsoNo = :ConsoNo")};
 
-const db::SqlText QWebOrderSettings{
+TSQL_STATEMENT_OBJECT(statements(), QWebOrderSettings){
     QStringLiteral("Select WebOrderHost, WebOrderHttpPort, WebOrderFtpPort, WebOrderFtpUser, WebOrderFtpPassword From Config"), {}};
 
-const db::SqlText SQLWriteWebOrderSettings{
+TSQL_STATEMENT_OBJECT(statements(), SQLWriteWebOrderSettings){
     QStringLiteral("Update Config Set WebOrderHost = :Host, WebOrderHttpPort = :HttpPort, WebOrderFtpPort = :FtpPort,"
                    " WebOrderFtpUser = :FtpUser, WebOrderFtpPassword = :FtpPassword"),
     {}};

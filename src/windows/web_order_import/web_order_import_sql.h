@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db.h"
+#include "tsql.h"
 
 namespace weborder::sql {
 
@@ -83,5 +84,9 @@ extern const db::SqlText QSoNoStored;
 // The sales orders already stamped with the consolidation number :ConsoNo: a drawn number must have
 // none.
 extern const db::SqlText QConsoNoStored;
+
+// Every whole statement above (the heads and tails of the batch reads are completed by the
+// catalogue file), for the catalogue of T-SQL texts (`consolidate-db statements --tsql`).
+db::StatementGroup& statements();
 
 }  // namespace weborder::sql

@@ -1,5 +1,7 @@
 #include "zone_consolidation_sql.h"
 
+#include "tsql.h"
+
 namespace consolidation::sql {
 
 namespace {
@@ -337,10 +339,16 @@ Order By S.SoNo, CH.DocNo)"),
 
 QStringList lines(const QString& text) { return text.split(QLatin1Char('\n')); }
 
-#define CONSO_STATEMENT(Name)             \
-  const db::SqlText& Name() {             \
-    static const db::SqlText t = make##Name(); \
-    return t;                             \
+db::StatementGroup& statements() {
+  static db::StatementGroup group;
+  return group;
+}
+
+// Each statement is made once, at its first use, and entered into the catalogue of T-SQL texts.
+#define CONSO_STATEMENT(Name)                                      \
+  TSQL_STATEMENT(statements(), const db::SqlText&, Name) {         \
+    static const db::SqlText t = make##Name();                     \
+    return t;                                                      \
   }
 CONSO_STATEMENT(QZone)
 CONSO_STATEMENT(QLoad)

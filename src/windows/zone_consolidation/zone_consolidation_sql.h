@@ -25,6 +25,7 @@
 #pragma once
 
 #include "db.h"
+#include "tsql.h"
 
 namespace consolidation::sql {
 
@@ -45,6 +46,9 @@ const db::SqlText& QChkOnhand();
 const db::SqlText& QConsoToIv();
 // The sales-order lines held by the other open consolidations of a zone (the save's check).
 const db::SqlText& QHeldLines();
+
+// Every statement above, for the catalogue of T-SQL texts (`consolidate-db statements --tsql`).
+db::StatementGroup& statements();
 
 // A text as the lines a query component holds.
 QStringList lines(const QString& text);
