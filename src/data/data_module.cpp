@@ -106,18 +106,24 @@ const QVector<UpgradeStep>& companyUpgrade() {
 }
 
 // QCheckProGramExe: registers the program's version; the registered version only ever rises.
+// Copies of the program that start at the same moment run it together, so each step is one
+// statement that holds by itself: on SQL Server the insert reads the program's row under an update
+// lock held to the statement's end (UpdLock, HoldLock), so that a second copy waits and then finds
+// the row instead of inserting a second one that the unique index would refuse; the raise compares
+// in its own Where clause, so that an older copy never lowers what a newer one registered. On the
+// embedded server one upsert does both, under the database's write lock.
 const db::SqlText kQCheckProGramExe{
     QStringLiteral(
-        "If Not Exists (Select Id From CheckVersionProgramEXE Where ProgramEXE = :ProgramExe)\n"
-        "  Insert Into CheckVersionProgramEXE (ProgramEXE, Version, LastUpdate) Values (:ProgramExe, 1, GetDate())\n"
-        "If (Select Version From CheckVersionProgramEXE Where ProgramEXE = :ProgramExe) < :Version\n"
-        "  Update CheckVersionProgramEXE Set Version = :Version, LastUpdate = GetDate() Where ProgramEXE = :ProgramExe\n"
+        "Insert Into CheckVersionProgramEXE (ProgramEXE, Version, LastUpdate)\n"
+        "  Select :ProgramExe, 1, GetDate()\n"
+        "  Where Not Exists (Select Id From CheckVersionProgramEXE With (UpdLock, HoldLock) Where ProgramEXE = :ProgramExe)\n"
+        "Update CheckVersionProgramEXE Set Version = :Version, LastUpdate = GetDate()\n"
+        "  Where ProgramEXE = :ProgramExe And Version < :Version\n"
         "Select Version As VersionExe From CheckVersionProgramEXE Where ProgramEXE = :ProgramExe"),
     QStringLiteral(
-        "Insert Into CheckVersionProgramEXE (ProgramEXE, Version, LastUpdate)\n"
-        "  Select :ProgramExe, 1, GetDate() Where Not Exists (Select Id From CheckVersionProgramEXE Where ProgramEXE = :ProgramExe);\n"
-        "Update CheckVersionProgramEXE Set Version = :Version, LastUpdate = GetDate()\n"
-        "  Where ProgramEXE = :ProgramExe And Version < :Version;\n"
+        "Insert Into CheckVersionProgramEXE (ProgramEXE, Version, LastUpdate) Values (:ProgramExe, Max(:Version, 1), GetDate())\n"
+        "  On Conflict (ProgramEXE) Do Update Set Version = excluded.Version, LastUpdate = excluded.LastUpdate\n"
+        "  Where excluded.Version > CheckVersionProgramEXE.Version;\n"
         "Select Version As VersionExe From CheckVersionProgramEXE Where ProgramEXE = :ProgramExe")};
 
 }  // namespace

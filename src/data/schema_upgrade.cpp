@@ -51,10 +51,22 @@ void RunUpgrade(db::Connection& conn, db::Script& script, const QVector<UpgradeS
     return;
   }
   for (const UpgradeStep& s : steps) {
-    if (s.embedded)
-      s.embedded(conn);
-    else
-      conn.execute(s.tsql);
+    // Each step runs under the database's write lock, so that its look and its change are one:
+    // another copy of the program starting at the same moment finds the step either not done or
+    // done whole, never a table without its indexes or a column added between the look and the
+    // change ("duplicate column name"). Inside the caller's transaction the lock is held already.
+    const bool ownTransaction = !conn.inTransaction();
+    if (ownTransaction) conn.startTransaction();
+    try {
+      if (s.embedded)
+        s.embedded(conn);
+      else
+        conn.execute(s.tsql);
+      if (ownTransaction) conn.commit();
+    } catch (...) {
+      if (ownTransaction) conn.rollback();
+      throw;
+    }
   }
 }
 

@@ -32,7 +32,9 @@ UpgradeStep Statement(const QString& sql);
 QStringList ScriptLines(const QVector<UpgradeStep>& steps);
 // Runs the steps on the script's connection: the script itself on SQL Server, the twins on the
 // embedded server. Each statement runs on its own, without a surrounding transaction; a failing one
-// stops the run and leaves the earlier ones in place.
+// stops the run and leaves the earlier ones in place. On the embedded server each step runs in a
+// transaction of its own (or the caller's), so that copies of the program starting at the same
+// moment never see one half done.
 void RunUpgrade(db::Connection& conn, db::Script& script, const QVector<UpgradeStep>& steps);
 
 }  // namespace data

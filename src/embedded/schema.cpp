@@ -478,8 +478,21 @@ bool ensureTable(db::Connection& conn, DatabaseKind kind, const QString& table) 
   const TableDef* t = findTable(kind, table);
   if (!t) throw db::Error(QStringLiteral("The schema has no table %1").arg(table));
   if (tableExists(conn, t->name)) return false;
-  for (const QString& s : tableStatements(*t, conn.dialect())) conn.execute(s);
-  return true;
+  // The table and its indexes appear together: another process starting at the same moment must
+  // not find the table before its unique indexes exist (it would write rows they refuse, or an
+  // upsert would find no index to conflict on), nor create it a second time.
+  const bool ownTransaction = !conn.inTransaction();
+  if (ownTransaction) conn.startTransaction();
+  try {
+    const bool made = !tableExists(conn, t->name);
+    if (made)
+      for (const QString& s : tableStatements(*t, conn.dialect())) conn.execute(s);
+    if (ownTransaction) conn.commit();
+    return made;
+  } catch (...) {
+    if (ownTransaction) conn.rollback();
+    throw;
+  }
 }
 
 bool ensureColumn(db::Connection& conn, DatabaseKind kind, const QString& table, const QString& column) {

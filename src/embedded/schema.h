@@ -99,8 +99,8 @@ void createSchema(db::Connection& conn, DatabaseKind kind, const RenderOptions& 
 // ---- Declarative upgrade steps, on either dialect -------------------------------------------
 bool tableExists(db::Connection& conn, const QString& table);
 bool columnExists(db::Connection& conn, const QString& table, const QString& column);
-// Creates a table of the schema with all its columns and indexes when it is missing; true when
-// created.
+// Creates a table of the schema with all its columns and indexes when it is missing, in one
+// transaction (the caller's, or one of its own); true when created.
 bool ensureTable(db::Connection& conn, DatabaseKind kind, const QString& table);
 // Adds a column of the schema to its table when it is missing (type from the schema); true when
 // added.
