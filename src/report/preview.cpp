@@ -210,6 +210,8 @@ void PreviewWindow::print() {
     // The printer chosen in the print dialog's printer set-up (or PDF when none is installed).
     if (!printOnChosenPrinter(report_, this, 1, documentName_)) return;
     Q_EMIT printed();
+  } catch (const FileWriteError& e) {
+    QMessageBox::warning(this, windowTitle(), fileWriteFailureText(e));
   } catch (const ReportError& e) {
     QMessageBox::warning(this, windowTitle(), e.message());
   }

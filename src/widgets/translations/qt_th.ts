@@ -1134,6 +1134,14 @@ Escape: ปิด</translation>
         <source>The printer &apos;%1&apos; cannot print</source>
         <translation>เครื่องพิมพ์ &apos;%1&apos; พิมพ์ไม่ได้</translation>
     </message>
+    <message>
+        <source>The file %1 could not be written
+(%2)
+The document was not saved into the file. Check the free space on the disk and print again.</source>
+        <translation>บันทึกไฟล์ %1 ไม่สำเร็จ
+(%2)
+เอกสารยังไม่ได้บันทึกลงไฟล์ กรุณาตรวจสอบพื้นที่ว่างในดิสก์ แล้วพิมพ์อีกครั้ง</translation>
+    </message>
 </context>
 <context>
     <name>prompts</name>
