@@ -61,11 +61,20 @@ const QStringList kSystemFormList = {
 
 const char* kNoTemplate = "ยังไม่ได้กำหนดรูปแบบเอกสาร เพื่อพิมพ์";
 
+// A print into a file that could not be written: the file, why, and that nothing was saved.
+QString FileWriteFailureMessage(const report::FileWriteError& e) {
+  return QStringLiteral("บันทึกไฟล์ %1 ไม่สำเร็จ\r\n(%2)\r\nเอกสารยังไม่ได้บันทึกลงไฟล์ กรุณาตรวจสอบพื้นที่ว่างในดิสก์ แล้วพิมพ์อีกครั้ง")
+      .arg(e.path(), e.reason());
+}
+
 }  // namespace
 
 void TFrDocPrintForm::Guarded(const std::function<void()>& handler) {
   try {
     handler();
+  } catch (const report::FileWriteError& e) {
+    // Not a fault of the program: the clerk is told which file and why, in a message box.
+    prompts::current().message(FileWriteFailureMessage(e), prompts::Style::Error);
   } catch (...) {
     data::HandleException(this, std::current_exception());
   }
@@ -218,7 +227,8 @@ bool TFrDocPrintForm::PrintToPdf(const QString& pdfPath) {
   FormShow();
   const bool any = !closeAtOnce_ && FormCount > 0;
   closeAtOnce_ = false;
-  QFile::remove(pdfPath);
+  printed_ = false;
+  // A file already at pdfPath stays as it is unless the new one is written whole in its place.
   if (any) {
     QPrinter& printer = Printer();
     const QPrinter::OutputFormat format = printer.outputFormat();
@@ -240,7 +250,7 @@ bool TFrDocPrintForm::PrintToPdf(const QString& pdfPath) {
   }
   QSystemForm->close();
   DSystemForm->reset();
-  return any && QFileInfo(pdfPath).size() > 0;
+  return any && printed_;
 }
 
 void TFrDocPrintForm::FormShow() {
@@ -431,6 +441,7 @@ void TFrDocPrintForm::frfReportUserFunction(const QString& name, const QString& 
 }
 
 void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
+  printed_ = false;
   if (!QSystemForm->active() || QSystemForm->isEmpty() || QSystemForm->eof()) return;
   const QString path = TemplatePath(QSystemForm->asString(QStringLiteral("FrfName")));
   if (!QFileInfo(path).isFile()) {
@@ -483,8 +494,10 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
   // No printer installed: the document goes to a PDF file, or nowhere when the user cancels.
   const QString pdf = report::printerReady(Printer()) ? QString() : report::askPdfFile(this, DocNo.trimmed());
   if (!report::printerReady(Printer()) && pdf.isEmpty()) return;
-  DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
   PrintTo(pdf);
+  // Only a print that happened is logged (a file that could not be written raised above).
+  DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
+  printed_ = true;
   const QString site = DMConfig ? DMConfig->DatabaseName.trimmed().toUpper() : QString();
   if (FormCount == 1 || site == QLatin1String("RUF_AS")) close();
 }

@@ -79,7 +79,8 @@ class TFrDocPrintForm : public QDialog {
   // without showing the dialog or handing on to the voucher dialog (unattended runs). The print
   // goes the road of the Print button: the form's procedure, the template, the activity log. False
   // when no form is registered or nothing was printed; a failure of the procedure or the template
-  // is raised.
+  // is raised, and so is a file that could not be written whole (report::FileWriteError). The file
+  // is replaced only by a whole new one: whatever it held before stays when nothing was printed.
   bool PrintToPdf(const QString& pdfPath);
 
   // ---- Components ----
@@ -153,7 +154,8 @@ class TFrDocPrintForm : public QDialog {
   // Prints the prepared report on the printer, or into `pdf` when it is not empty.
   void PrintTo(const QString& pdf);
   // Runs a handler of a control; a failure goes to the program's error reporter and the dialog
-  // stays as it is.
+  // stays as it is. A print into a file that could not be written is told in a Thai message box
+  // naming the file (nothing was printed, logged or closed).
   void Guarded(const std::function<void()>& handler);
 
  private:
@@ -166,6 +168,7 @@ class TFrDocPrintForm : public QDialog {
   std::unique_ptr<data::UnitQuantities> units_;
   std::unique_ptr<TFrDocPrintFormGLAuto> glAuto_;
   bool closeAtOnce_ = false;
+  bool printed_ = false;  // the last output of a form printed it
   const TDM* dm_ = nullptr;  // the data module whose connection the dialog's queries use
 
   static QPointer<TFrDocPrintForm> instance_;

@@ -80,6 +80,6 @@ void TFrDocPrintFormGLAuto::Output(OutputMode mode) {
   if (!frfReport.prepare()) return;
   const QString pdf = report::printerReady(Printer()) ? QString() : report::askPdfFile(this, DocNo.trimmed());
   if (!report::printerReady(Printer()) && pdf.isEmpty()) return;
-  DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
   PrintTo(pdf);
+  DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
 }

@@ -6,10 +6,12 @@
 #include <QHash>
 #include <QLocale>
 #include <QFile>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinterInfo>
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app_fixture.h"
@@ -30,10 +33,12 @@
 #include "document_print_dialog.h"
 #include "voucher_print_dialog.h"
 #include "error_reporter.h"
+#include "file_size_limit.h"
 #include "modal.h"
 #include "print_procedures.h"
 #include "promptpay.h"
 #include "qstring_print.h"
+#include "report/export.h"
 #include "report/preview.h"
 #include "report/print_target.h"
 #include "shipped_forms.h"
@@ -57,6 +62,16 @@ QString pdfText(const QString& pdf) {
   p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
   if (!p.waitForFinished(60000)) return QString();
   return comparable(QString::fromUtf8(p.readAllStandardOutput()));
+}
+
+QByteArray readBytes(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+  return f.readAll();
+}
+
+QStringList filesIn(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 class DocPrintForm : public ::testing::Test {
@@ -725,7 +740,7 @@ TEST_F(DocPrintForm, PrintToPdfPrintsTheFirstFormIntoAFileWithoutTheDialog) {
   EXPECT_NE(f.Printer().outputFileName(), file) << "the dialog's own printer is left as it was";
   EXPECT_TRUE(errors.isEmpty()) << errors.join(" | ").toStdString();
 
-  // No form for the code: nothing printed, no file left behind.
+  // No form for the code: nothing printed, and a file already there is left as it is.
   f.PrintCode = QStringLiteral("NOFORM");
   const QString none = out.filePath(QStringLiteral("none.pdf"));
   QFile stale(none);
@@ -733,7 +748,7 @@ TEST_F(DocPrintForm, PrintToPdfPrintsTheFirstFormIntoAFileWithoutTheDialog) {
   stale.write("stale");
   stale.close();
   EXPECT_FALSE(f.PrintToPdf(none));
-  EXPECT_FALSE(QFileInfo::exists(none));
+  EXPECT_EQ(readBytes(none), QByteArray("stale"));
 
   // A number the form's procedure does not know is raised to the caller, not shown.
   f.PrintCode = QStringLiteral("CONSOLIDAT");
@@ -944,3 +959,147 @@ TEST_F(DocPrintForm, WithNoPrinterInstalledTheDocumentGoesToAPdfFileOnTheDesktop
 }
 
 }  // namespace
+
+namespace {
+
+// The dialog's message for a file it could not write: Thai, naming the file.
+bool toldFileNotWritten(const QString& text, const QString& file) {
+  return text.contains(QString::fromUtf8("บันทึกไฟล์ ") + QDir::toNativeSeparators(file) + QString::fromUtf8(" ไม่สำเร็จ")) &&
+         text.contains(QString::fromUtf8("เอกสารยังไม่ได้บันทึกลงไฟล์"));
+}
+
+}  // namespace
+
+// A print into a file on a full disk, by the printer set-up's file and by "บันทึกเป็น PDF" with no
+// printer installed: a Thai message names the file; the print is not logged, the dialog (one form)
+// stays open, the PDF of an earlier print stays as it was and no temporary file is left beside it;
+// the next print, with room, is whole.
+TEST_F(DocPrintForm, APrintIntoAFileOnAFullDiskIsToldInThaiAndNothingIsLoggedOrClosed) {
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  const struct {
+    const char* road;
+    bool chosenPdf;  // no printer installed: the file is chosen at the print
+  } roads[] = {{"the printer's file", false}, {"a PDF file chosen with no printer installed", true}};
+  for (const auto& road : roads) {
+    SCOPED_TRACE(road.road);
+    if (road.chosenPdf && !QPrinterInfo::availablePrinterNames().isEmpty()) continue;  // this computer has a printer
+    TFrDocPrintForm& f = dialog(bill, 2026, "MONEYBILL", QStringLiteral("bill.pdf"));
+    const QString file = pdf;
+    QFile::remove(file);
+    report::PdfFallback previous;
+    if (road.chosenPdf) {
+      f.Printer().setOutputFileName(QString());
+      f.Printer().setOutputFormat(QPrinter::NativeFormat);
+      previous = report::setPdfFallback([&](QWidget*, const QString&) { return file; });
+    }
+    const auto print = [&](bool diskFull) {
+      bool open = false;
+      widgets::ScopedModalDrivers drivers;
+      drivers.then([&](QDialog& d) {
+        {
+          std::unique_ptr<testsupport::ScopedFileSizeLimit> full;
+          if (diskFull) full = std::make_unique<testsupport::ScopedFileSizeLimit>(2048);
+          f.BPrint->click();
+        }
+        open = d.isVisible();
+        if (open) d.close();
+      });
+      f.ShowModal();
+      return open;
+    };
+    // A first print with room: the file is there, the dialog closed.
+    EXPECT_FALSE(print(false));
+    const QByteArray before = readBytes(file);
+    ASSERT_TRUE(report::isWholePdf(before));
+    const QStringList files = filesIn(out.path());
+    const int prints = logCount(DM->LogCodePrint);
+    app.prompts().clear();
+
+    EXPECT_TRUE(print(true)) << "nothing was printed: the dialog stays open";
+    ASSERT_EQ(app.prompts().log.size(), 1u);
+    EXPECT_TRUE(toldFileNotWritten(app.prompts().log[0].text, file)) << app.prompts().log[0].text.toStdString();
+    EXPECT_EQ(app.prompts().log[0].style, prompts::Style::Error);
+    EXPECT_TRUE(errors.isEmpty()) << "not the program's error window: " << errors.join('\n').toStdString();
+    EXPECT_EQ(logCount(DM->LogCodePrint), prints) << "no print logged";
+    EXPECT_EQ(readBytes(file), before);
+    EXPECT_EQ(filesIn(out.path()), files);
+
+    // With room again the next print is whole and logged.
+    EXPECT_FALSE(print(false));
+    EXPECT_TRUE(report::isWholePdf(readBytes(file)));
+    EXPECT_EQ(logCount(DM->LogCodePrint), prints + 1);
+    if (road.chosenPdf) report::setPdfFallback(previous);
+    app.prompts().clear();
+  }
+}
+
+// The preview's Print on a full disk (the preview the dialog opens, and the sticker window's):
+// the message names the file, in Thai for a Thai user, and nothing counts as printed.
+TEST_F(DocPrintForm, ThePreviewsPrintOnAFullDiskSaysWhichFileInThai) {
+  ASSERT_TRUE(DMConfig->IsThai);
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  TFrDocPrintForm& f = dialog(bill, 2026, "MONEYBILL", "previewed.pdf");
+  int printed = 0;
+  QString told;
+  f.frfReport.setPreviewHook([&](report::PreviewWindow& w) {
+    QObject::connect(&w, &report::PreviewWindow::printed, [&] { ++printed; });
+    QMetaObject::invokeMethod(&w, [&] {
+      // The message box is modal: it is read and closed from inside its own event loop.
+      auto* reader = new QTimer(&w);
+      QObject::connect(reader, &QTimer::timeout, [&, reader] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        reader->stop();
+        told = box->text();
+        box->accept();
+      });
+      reader->start(10);
+      {
+        testsupport::ScopedFileSizeLimit full(2048);
+        w.button(report::PreviewButton::Print)->click();
+      }
+      reader->stop();
+      w.button(report::PreviewButton::Exit)->click();
+    }, Qt::QueuedConnection);
+  });
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog&) {
+    f.BDisplay->click();
+    f.BExit->click();
+  });
+  f.ShowModal();
+  EXPECT_EQ(printed, 0);
+  EXPECT_TRUE(toldFileNotWritten(told, pdf)) << told.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(pdf));
+  EXPECT_EQ(filesIn(out.path()), QStringList());
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+// The unattended road on a full disk raises the error naming the file, logs no print, and leaves
+// the load sheet printed before in place.
+TEST_F(DocPrintForm, PrintToPdfOnAFullDiskRaisesNamingTheFileAndKeepsTheFileOfBefore) {
+  const QString conso = one("Select Min(DocNo) As V From ConsolidateHd Where Delflag = 'N'");
+  TFrDocPrintForm& f = TFrDocPrintForm::Instance();
+  f.DocNo = conso;
+  f.DocYear = 1977;
+  f.PrintCode = QStringLiteral("CONSOLIDAT");
+  const QString file = out.filePath(QStringLiteral("Z01_%1.pdf").arg(conso));
+  ASSERT_TRUE(f.PrintToPdf(file));
+  const QByteArray before = readBytes(file);
+  ASSERT_TRUE(report::isWholePdf(before));
+  const int prints = logCount(DM->LogCodePrint);
+
+  QString message;
+  try {
+    testsupport::ScopedFileSizeLimit full(2048);
+    f.PrintToPdf(file);
+  } catch (const report::FileWriteError& e) {
+    message = e.message();
+  }
+  EXPECT_TRUE(message.contains(QDir::toNativeSeparators(file))) << "raised, naming the file: " << message.toStdString();
+  EXPECT_EQ(readBytes(file), before);
+  EXPECT_EQ(filesIn(out.path()), QStringList{QFileInfo(file).fileName()});
+  EXPECT_EQ(logCount(DM->LogCodePrint), prints);
+  EXPECT_TRUE(app.prompts().log.empty()) << "raised to the caller, not shown";
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
