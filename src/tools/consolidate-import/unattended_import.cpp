@@ -25,6 +25,7 @@
 #include "config_module.h"
 #include "data_module.h"
 #include "document_print_dialog.h"
+#include "report/export.h"
 #include "error_reporter.h"
 #include "import_settings.h"
 #include "net/http.h"
@@ -302,7 +303,16 @@ class Runner {
     print.DocNo = z.consoNo;
     print.DocYear = 1977;
     print.PrintCode = QStringLiteral("CONSOLIDAT");
-    if (!print.PrintToPdf(path))
+    bool printed = false;
+    try {
+      printed = print.PrintToPdf(path);
+    } catch (const report::FileWriteError& e) {
+      // The consolidation is committed: the message says which load sheet is still to be printed.
+      throw std::runtime_error(QStringLiteral("the load sheet of %1 was not printed (print code CONSOLIDAT): %2")
+                                   .arg(z.consoNo, e.message())
+                                   .toStdString());
+    }
+    if (!printed)
       throw std::runtime_error(QStringLiteral("the load sheet of %1 was not printed (print code CONSOLIDAT): %2")
                                    .arg(z.consoNo, path)
                                    .toStdString());

@@ -115,6 +115,20 @@ class ImportProgram : public ::testing::Test {
   }
 
   qint64 count(const QString& sql) { return company->select(sql).rows().value(0).value(0).toLongLong(); }
+  // The number the next consolidation will draw, given beforehand to a consolidation document of
+  // the demo, which the shipped load sheet then prints.
+  QString printableNextConsolidation() {
+    const db::Result counter = company->select(
+        "Select Prefix, LastNo, DocumentLength From DocumentNo Where Code = 'CONSOLIDAT' Order By DocYear Desc");
+    if (counter.isEmpty()) return QString();
+    const QString prefix = counter.asString("Prefix").trimmed();
+    const QString next = prefix + QString::number(counter.asInt("LastNo") + 1)
+                                      .rightJustified(int(counter.asInt("DocumentLength")) - int(prefix.size()), QLatin1Char('0'));
+    db::Params p;
+    p.setText("N", next);
+    company->execute("Update ConsolidateHd Set DocNo = :N Where Id = (Select Min(Id) From ConsolidateHd Where DelFlag = 'N')", p);
+    return next;
+  }
   // How many lines carry each web id.
   QMap<qint64, int> linesPerWebId(const QList<qint64>& ids) {
     QMap<qint64, int> out;
@@ -352,15 +366,10 @@ TEST_F(ImportProgram, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
 // draw is given to a consolidation document of the demo beforehand, which the shipped form prints.
 TEST_F(ImportProgram, PdfWritesTheLoadSheetOfTheZonesConsolidation) {
   servers.publish(kZ01, orderXml({{"S01", "C00001", "W8600", "2016-03-05", "8601", bottle(), "1"}}));
-  const db::Result counter = company->select(
-      "Select Prefix, LastNo, DocumentLength From DocumentNo Where Code = 'CONSOLIDAT' Order By DocYear Desc");
-  ASSERT_FALSE(counter.isEmpty());
-  const QString prefix = counter.asString("Prefix").trimmed();
-  const QString next = prefix + QString::number(counter.asInt("LastNo") + 1)
-                                    .rightJustified(int(counter.asInt("DocumentLength")) - int(prefix.size()), QLatin1Char('0'));
+  const QString next = printableNextConsolidation();
+  ASSERT_FALSE(next.isEmpty());
   db::Params p;
   p.setText("N", next);
-  company->execute("Update ConsolidateHd Set DocNo = :N Where Id = (Select Min(Id) From ConsolidateHd Where DelFlag = 'N')", p);
 
   const QString pdfDir = dir.filePath("load sheets");
   const ProgramRun r = run(args({"--zone", "Z01", "--pdf", pdfDir, "--json"}));
@@ -604,4 +613,32 @@ TEST_F(ImportProgram, ARefusedStartPrintsTheJsonErrorObject) {
     EXPECT_TRUE(r.err.contains(error.section('\n', 0, 0))) << "the same reason on the error stream: " << r.err.toStdString();
   }
   EXPECT_TRUE(servers.paths().isEmpty()) << "nothing was fetched";
+}
+
+// A load sheet that cannot be written (here a folder stands where the file would go) fails the
+// zone: exit code 1, the file and the consolidation still to be printed named in the error and the
+// JSON, no PDF reported, no print logged, nothing left in the folder.
+TEST_F(ImportProgram, ALoadSheetThatCannotBeWrittenFailsTheZoneNamingTheFile) {
+  servers.publish(kZ01, orderXml({{"S01", "C00001", "W8700", "2016-03-05", "8701", bottle(), "1"}}));
+  const QString next = printableNextConsolidation();
+  ASSERT_FALSE(next.isEmpty());
+  const QString pdfDir = dir.filePath("load sheets");
+  const QString pdf = QDir(pdfDir).filePath("Z01_" + next + ".pdf");
+  ASSERT_TRUE(QDir().mkpath(pdf));
+
+  const ProgramRun r = run(args({"--zone", "Z01", "--pdf", pdfDir, "--json"}));
+  EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+  const QJsonObject z = r.zone("Z01");
+  EXPECT_EQ(z.value("outcome").toString(), "failed") << r.out.toStdString();
+  EXPECT_EQ(z.value("consolidation").toString(), next);
+  EXPECT_EQ(z.value("pdf").toString(), QString()) << "nothing reported as written";
+  const QString error = z.value("error").toString();
+  EXPECT_TRUE(error.contains(pdf) && error.contains(next)) << error.toStdString();
+  EXPECT_TRUE(r.err.contains(pdf)) << r.err.toStdString();
+  EXPECT_EQ(QDir(pdfDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QFileInfo(pdf).fileName()});
+  EXPECT_TRUE(QFileInfo(pdf).isDir());
+  db::Params p;
+  p.setText("N", next);
+  EXPECT_EQ(company->select("Select Count(*) N From UserLog Where FunctionListId = 5 And Remark = :N", p).asInt("N"), 0)
+      << "no print logged";
 }
