@@ -6,6 +6,7 @@
 
 #include "bulk_insert.h"
 #include "embedded.h"
+#include "textutil/whole_file.h"
 
 namespace embedded {
 
@@ -249,9 +250,10 @@ SiteInfo createSite(const QString& folderIn, const SiteOptions& o) {
     finish(co);
   }
 
-  QFile serverDat(QDir(info.folder).filePath(QStringLiteral("Server.Dat")));
-  if (!serverDat.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw db::Error(QStringLiteral("Cannot write %1").arg(serverDat.fileName()));
-  serverDat.write("embedded:.\n");
+  const QString serverDat = QDir(info.folder).filePath(QStringLiteral("Server.Dat"));
+  QString reason;
+  if (!textutil::WriteWholeFile(serverDat, "embedded:.\n", &reason))
+    throw db::Error(QStringLiteral("Cannot write %1: %2").arg(serverDat, reason));
   return info;
 }
 

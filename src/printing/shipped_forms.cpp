@@ -2,12 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 
 #include "embedded/schema.h"
 #include "print_procedures.h"
 #include "promptpay.h"
+#include "textutil/whole_file.h"
 
 // The templates are compiled in as resources (shipped_templates.qrc); a static library has to
 // register them before the first use.
@@ -61,9 +61,9 @@ void installShippedForms(db::Connection& company, const QString& siteFolder) {
   const QDir dir(siteFolder);
   if (!dir.exists()) throw db::Error(QStringLiteral("The site folder %1 does not exist").arg(siteFolder));
   for (const QString& name : shippedTemplateFiles()) {
-    QSaveFile out(dir.filePath(name));
-    if (!out.open(QIODevice::WriteOnly) || out.write(shippedTemplate(name)) < 0 || !out.commit())
-      throw db::Error(QStringLiteral("Cannot write the template %1: %2").arg(out.fileName(), out.errorString()));
+    QString reason;
+    if (!textutil::WriteWholeFile(dir.filePath(name), shippedTemplate(name), &reason))
+      throw db::Error(QStringLiteral("Cannot write the template %1: %2").arg(dir.filePath(name), reason));
   }
 
   const bool ownTransaction = !company.inTransaction();

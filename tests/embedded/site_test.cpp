@@ -1,7 +1,9 @@
 // Site creation and the demo data that the windows, the tests and the benchmarks rely on.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
+#include "file_size_limit.h"
 #include "functions.h"
 #include "site_fixture.h"
 
@@ -354,4 +356,30 @@ TEST(DemoData, ScalesAndFitsABaseSchemaSite) {
   EXPECT_EQ(site.companyCount(QStringLiteral("Select Count(*) From Customer")), 80);
   EXPECT_GE(site.companyCount(QStringLiteral("Select Count(*) From SoDt")), 4000);
   EXPECT_FALSE(progress.isEmpty());
+}
+
+// `statements --out` on a full disk (a limit on the size of the files the tool writes): exit code 1
+// naming the file, and every file it left is whole — the same as a run with room writes — so no cut
+// statement reaches the grammar check.
+TEST(Site, StatementFilesAreWrittenWholeOrTheToolFails) {
+  QTemporaryDir dir;
+  const QString room = dir.filePath(QStringLiteral("room")), full = dir.filePath(QStringLiteral("full"));
+  int rc = 0;
+  const QString text = runTool({QStringLiteral("statements"), QStringLiteral("--tsql"), QStringLiteral("--out"), room}, &rc);
+  ASSERT_EQ(rc, 0) << text.toStdString();
+
+  QProcess p;
+  testsupport::limitFileSize(p, 1024);
+  p.start(QStringLiteral(CONSOLIDATE_DB_EXE), {QStringLiteral("statements"), QStringLiteral("--tsql"), QStringLiteral("--out"), full});
+  ASSERT_TRUE(p.waitForFinished(120000));
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("cannot write ") + full + QLatin1Char('/'))) << err.toStdString();
+  const QStringList written = QDir(full).entryList(QDir::Files | QDir::Hidden);
+  EXPECT_FALSE(written.contains(QStringLiteral("index.tsv")));
+  for (const QString& name : written) {
+    QFile a(QDir(room).filePath(name)), b(QDir(full).filePath(name));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly)) << name.toStdString();
+    EXPECT_EQ(b.readAll(), a.readAll()) << name.toStdString() << " is cut";
+  }
 }

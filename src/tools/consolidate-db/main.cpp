@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "embedded.h"
+#include "textutil/whole_file.h"
 #include "tsql.h"
 #include "shipped_forms.h"  // printing: the report forms shipped with every site
 
@@ -166,17 +167,19 @@ int statements(QStringList args) {
       if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('_') && c != QLatin1Char('-')) c = QLatin1Char('.');
     file = QStringLiteral("%1-%2.sql").arg(++n, 3, 10, QLatin1Char('0')).arg(file);
     index += file + QLatin1Char('\t') + t.name + QLatin1Char('\n');
-    QFile f(QDir(outDir).filePath(file));
-    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0) {
-      err(QStringLiteral("consolidate-db: cannot write %1\n").arg(f.fileName()));
+    const QString path = QDir(outDir).filePath(file);
+    QString reason;
+    if (!textutil::WriteWholeFile(path, text.toUtf8(), &reason)) {
+      err(QStringLiteral("consolidate-db: cannot write %1: %2\n").arg(path, reason));
       return 1;
     }
   }
   if (!toFiles) return 0;
   // The index: each file and the name of its text.
-  QFile f(QDir(outDir).filePath(QStringLiteral("index.tsv")));
-  if (!f.open(QIODevice::WriteOnly) || f.write(index.toUtf8()) < 0) {
-    err(QStringLiteral("consolidate-db: cannot write %1\n").arg(f.fileName()));
+  const QString indexPath = QDir(outDir).filePath(QStringLiteral("index.tsv"));
+  QString reason;
+  if (!textutil::WriteWholeFile(indexPath, index.toUtf8(), &reason)) {
+    err(QStringLiteral("consolidate-db: cannot write %1: %2\n").arg(indexPath, reason));
     return 1;
   }
   out(QStringLiteral("%1 texts written to %2\n").arg(texts.size()).arg(outDir));
