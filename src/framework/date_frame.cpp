@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 
 #include "data_module.h"
+#include "error_reporter.h"
 #include "framework.h"
 #include "prompts.h"
 
@@ -23,6 +24,9 @@ TFaGetDate::TFaGetDate(QWidget* parent) : QWidget(parent) {
   row->addWidget(DocDate);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   DocDate->OnExit = [this](QObject* sender) { DocDateExit(sender); };
+  // A typed text that is no date is an error of the program's kind: the error reporter logs it and
+  // puts its Thai explanation ("ป้อนวันที่ไม่ถูกต้อง") in front of the English text.
+  DocDate->OnError = [](QObject* sender, std::exception_ptr error) { data::HandleException(sender, error); };
 }
 
 void TFaGetDate::Bind(widgets::DataSource* ds, const QString& column) { DocDate->setDataSource(ds, column); }

@@ -53,6 +53,20 @@ std::optional<QDate> tryTextToDate(const QString& text, int currentYear) {
   return date;
 }
 
+std::optional<QDate> tryTypedDate(const QString& text, int currentYear) {
+  const QStringList parts = text.trimmed().split(u'/');
+  if (parts.size() == 3 && parts[2].size() == 4 && allDigits(parts[2]) && parts[2].toInt() >= kBuddhistEraFirstYear) {
+    const QString& d = parts[0];
+    const QString& m = parts[1];
+    if (!allDigits(d) || d.size() > 2 || !allDigits(m) || m.size() > 2) return std::nullopt;
+    // The day is checked in the Christian-era year: 29/02/2567 is a leap day, 2567 itself is no leap year.
+    const QDate date(parts[2].toInt() - kBuddhistEraOffset, m.toInt(), d.toInt());
+    if (!date.isValid()) return std::nullopt;
+    return date;
+  }
+  return tryTextToDate(text, currentYear);
+}
+
 QDate textToDate(const QString& text) {
   if (auto d = tryTextToDate(text)) return *d;
   throw ConvertError(QStringLiteral("'%1' is not a valid date").arg(text));

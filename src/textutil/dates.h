@@ -45,6 +45,16 @@ std::optional<QDate> tryTextToDate(const QString& text, int currentYear = 0);
 // As tryTextToDate; raises ConvertError "'<text>' is not a valid date".
 QDate textToDate(const QString& text);
 
+// Four-digit years from this one on are years of the Buddhist era, which Thai documents print
+// (2569 is 2026); they are 543 years ahead of the Christian era.
+inline constexpr int kBuddhistEraFirstYear = 2400;
+inline constexpr int kBuddhistEraOffset = 543;
+// A date as a clerk types it into a date field: as tryTextToDate, except that a four-digit year of
+// kBuddhistEraFirstYear or more is a Buddhist-era year ("11/12/2569" is 11 December 2026; "29/02/2567"
+// is 29 February 2024). Only what is typed is read so; stored dates and the report functions keep
+// the Christian era.
+std::optional<QDate> tryTypedDate(const QString& text, int currentYear = 0);
+
 // A date as above, optionally followed by blanks and a time h:n or h:n:s (24-hour clock).
 std::optional<QDateTime> tryTextToDateTime(const QString& text, int currentYear = 0);
 // Raises ConvertError "'<text>' is not a valid date and time".

@@ -73,7 +73,7 @@ void DBDateEdit::refresh() {
 }
 
 QDate DBDateEdit::date() const {
-  if (auto d = textutil::tryTextToDate(text())) return *d;
+  if (auto d = textutil::tryTypedDate(text())) return *d;
   return QDate();
 }
 
@@ -97,7 +97,7 @@ bool DBDateEdit::commit() {
     write(QVariant());
     return true;
   }
-  const auto d = textutil::tryTextToDate(t);
+  const auto d = textutil::tryTypedDate(t);
   if (!d) return false;
   if (hasField()) {
     const QDateTime held = db::toDateTime(ds_->result()->value(column_));
@@ -108,7 +108,15 @@ bool DBDateEdit::commit() {
 
 void DBDateEdit::doExit() {
   if (!commit()) {
-    prompts::current().message(QStringLiteral("'%1' is not a valid date").arg(text()), prompts::Style::Error);
+    // Disabled while it held a refused text (a Load that locks the field): it cannot be corrected
+    // any more, so it shows the date held again instead of refusing a second time.
+    if (!isEnabled()) {
+      refresh();
+      return;
+    }
+    const QString refusal = QStringLiteral("'%1' is not a valid date").arg(text());
+    if (OnError) OnError(this, std::make_exception_ptr(textutil::ConvertError(refusal)));
+    else prompts::current().message(refusal, prompts::Style::Error);
     setFocus(Qt::OtherFocusReason);
     return;
   }

@@ -8,6 +8,8 @@
 #include "date_frame.h"
 #include "doc_no_frame.h"
 #include "app_fixture.h"
+#include "error_reporter.h"
+#include "window_fixture.h"
 #include "data_module.h"
 #include "config_module.h"
 #include "qt_printers.h"
@@ -243,6 +245,62 @@ TEST_F(FramesFixture, DatesBeyondTheWorkingYearAreReplacedByTheServerDate) {
   host.next->setFocus(Qt::TabFocusReason);
   EXPECT_TRUE(app.prompts().texts().isEmpty());
   EXPECT_EQ(host.header.asDateTime("ShipDate").date(), textutil::textToDate(far));
+}
+
+}  // namespace
+
+namespace {
+
+// Dates as clerks type them into both frames, the checked one and the one whose check is off.
+TEST_F(FramesFixture, TypedDatesAreReadInEitherEraAndAnImpossibleDateGoesToTheErrorReporter) {
+  testsupport::CollectedErrors errors;
+  DateHost host(app.dm().DMdata);
+  showHost(host);
+  const QDate today = embedded::serverNow().date();
+  const QString thisYear = QString::number(today.year());
+  const QString buddhistYear = QString::number(today.year() + 543);
+  struct Case {
+    QString typed;
+    QDate stored;  // invalid: refused
+  };
+  const Case cases[] = {
+      {"15/06/" + buddhistYear, QDate(today.year(), 6, 15)},
+      {"1/2/" + buddhistYear, QDate(today.year(), 2, 1)},
+      {"15/06/" + thisYear, QDate(today.year(), 6, 15)},
+      {"32/13/" + thisYear, QDate()},
+      {"31/04/" + buddhistYear, QDate()},
+  };
+  for (TFaGetDate* frame : {host.docDate, host.sendDate}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(QString(frame->DocDate->dataField() + " " + c.typed).toStdString());
+      // Each case starts from a date held before, which a refusal leaves in place.
+      const QDate before(today.year() - 1, 3, 3);
+      host.header.setValue(frame->DocDate->dataField(), QDateTime(before, QTime(0, 0)));
+      host.ds.reset();
+      app.prompts().clear();
+      errors.clear();
+      frame->DocDate->setFocus(Qt::TabFocusReason);
+      frame->DocDate->selectAll();
+      QTest::keyClicks(frame->DocDate, c.typed);
+      host.next->setFocus(Qt::TabFocusReason);
+      const QDate stored = host.header.asDateTime(frame->DocDate->dataField()).date();
+      if (c.stored.isValid()) {
+        EXPECT_TRUE(errors.isEmpty()) << errors.text();
+        EXPECT_TRUE(app.prompts().texts().isEmpty());
+        EXPECT_EQ(stored, c.stored);
+        EXPECT_EQ(frame->DocDate->text(), c.stored.toString("dd/MM/yyyy")) << "shown back in the Christian era";
+        EXPECT_TRUE(host.next->hasFocus());
+      } else {
+        const QString refusal = "'" + c.typed + "' is not a valid date";
+        EXPECT_EQ(errors, QStringList{refusal});
+        EXPECT_TRUE(data::ComposeErrorText(refusal).startsWith("ป้อนวันที่ไม่ถูกต้อง\r"));
+        EXPECT_TRUE(app.prompts().texts().isEmpty()) << "no English box of the edit's own";
+        EXPECT_EQ(stored, before);
+        EXPECT_EQ(frame->DocDate->text(), c.typed) << "the typed text stays to be corrected";
+        EXPECT_TRUE(frame->DocDate->hasFocus());
+      }
+    }
+  }
 }
 
 }  // namespace

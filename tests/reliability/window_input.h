@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <functional>
 
 #include "app_fixture.h"
+#include "error_reporter.h"
 #include "modal.h"
 #include "search_dialog.h"
 #include "window_fixture.h"
@@ -24,19 +26,26 @@ namespace reliability {
 inline const char* const kNoDates[] = {"31/02/2024", "00/00/0000", "32/01/2024", "01/13/2024", "01/01/10000", "1/1/-5", "' Or 1=1 --"};
 
 // Types each of kNoDates into `edit` (the window made active by `activate` first) and presses
-// Enter: each gets the one message "'<text>' is not a valid date", and no error is reported.
-inline void expectDatesRefused(testsupport::AppFixture& app, const testsupport::CollectedErrors& errors, QLineEdit* edit,
+// Enter: each goes to the error reporter as the one error "'<text>' is not a valid date", which it
+// explains in Thai ("ป้อนวันที่ไม่ถูกต้อง" in front), no message box of its own comes, and the
+// focus stays in the field for the date to be corrected.
+inline void expectDatesRefused(testsupport::AppFixture& app, testsupport::CollectedErrors& errors, QLineEdit* edit,
                                const std::function<void()>& activate) {
   for (const char* text : kNoDates) {
     SCOPED_TRACE(text);
     app.prompts().clear();
+    errors.clear();
     activate();
     edit->setFocus(Qt::TabFocusReason);
     edit->setText(QString::fromLatin1(text));
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(app.prompts().texts(), QStringList{QStringLiteral("'%1' is not a valid date").arg(QLatin1String(text))});
-    EXPECT_TRUE(errors.isEmpty()) << errors.text();
+    const QString refusal = QStringLiteral("'%1' is not a valid date").arg(QLatin1String(text));
+    EXPECT_EQ(errors, QStringList{refusal});
+    EXPECT_TRUE(data::ComposeErrorText(refusal).startsWith(QStringLiteral("ป้อนวันที่ไม่ถูกต้อง\r")));
+    EXPECT_TRUE(app.prompts().texts().isEmpty()) << app.prompts().texts().join('\n').toStdString();
+    EXPECT_EQ(QApplication::focusWidget(), edit) << "the date stays to be corrected";
   }
+  errors.clear();
 }
 
 // Opens the search dialog of `field` with F5 (the window made active by `activate` first),

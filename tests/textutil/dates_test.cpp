@@ -57,6 +57,41 @@ TEST(Dates, ReadsDayMonthYearTexts) {
   }
 }
 
+TEST(Dates, TypedBuddhistEraYearsAreReadInTheChristianEra) {
+  const int currentYear = 2026;
+  const struct {
+    const char* text;
+    QDate expected;  // invalid: not a date
+  } cases[] = {
+      {"11/12/2569", QDate(2026, 12, 11)},
+      {" 1/1/2400 ", QDate(1857, 1, 1)},      // the first year read as Buddhist era
+      {"31/12/2399", QDate(2399, 12, 31)},    // the last one read as it stands
+      {"29/02/2567", QDate(2024, 2, 29)},     // a leap day of 2024, though 2567 is no leap year
+      {"29/02/2568", QDate()},                // 2025 has none
+      {"11/12/2026", QDate(2026, 12, 11)},    // the Christian era as before
+      {"11/12/69", QDate(2069, 12, 11)},      // two digits stay in the window around this year
+      {"11/12", QDate(2026, 12, 11)},
+      {"32/13/2569", QDate()},
+      {"31/04/2569", QDate()},
+      {"11/12/25690", QDate()},
+      {"11-12-2569", QDate()},
+      {"+1/12/2569", QDate()},
+      {"11/１2/2569", QDate()},
+      {"00/12/2569", QDate()},
+  };
+  for (const auto& c : cases) {
+    const auto got = tryTypedDate(QString::fromUtf8(c.text), currentYear);
+    if (c.expected.isValid()) {
+      ASSERT_TRUE(got.has_value()) << c.text;
+      EXPECT_EQ(*got, c.expected) << c.text;
+    } else {
+      EXPECT_FALSE(got.has_value()) << c.text << " read as " << got->toString(Qt::ISODate).toStdString();
+    }
+  }
+  // What is not typed keeps the year as it stands.
+  EXPECT_EQ(tryTextToDate(QStringLiteral("11/12/2569"), currentYear), QDate(2569, 12, 11));
+}
+
 TEST(Dates, FullWidthDigitsAreNotDigits) {
   EXPECT_FALSE(tryTextToDate(QStringLiteral("３１/12/2024"), 2025).has_value());
 }
