@@ -1,5 +1,7 @@
 // Small helpers shared by the benchmarks: processor time, peak memory, and the marks that let
-// callgrind count the instructions of the measured part alone.
+// callgrind count the instructions of the measured part alone. Every benchmark includes it, and so
+// keeps settings of its own (tests/support/own_settings.h), as do the programs it starts: a
+// benchmark never reads or writes the user's remembered window sizes.
 //
 //   valgrind --tool=callgrind --instr-atstart=no build/bench/consolidation_bench --benchmark_filter=Open
 //
@@ -20,7 +22,12 @@
 #define BENCH_CALLGRIND_STOP() ((void)0)
 #endif
 
+#include "../tests/support/own_settings.h"
+
 namespace bench {
+
+// Set before main() runs, so before anything reads a setting or starts a program.
+inline const QString kOwnSettingsFolder = testsupport::UseOwnSettings();
 
 // Processor time of the calling thread, in seconds: steadier than wall-clock time on a shared machine.
 inline double threadCpuSeconds() {

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
 #include "embedded.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "bench_support.h"
 #include "data_source.h"
 #include "db.h"
 #include "data_grid.h"

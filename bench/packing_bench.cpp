@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "app_fixture.h"
 #include "data_module.h"
 #include "embedded/embedded.h"

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "embedded.h"
 #include "textutil/dates.h"
 

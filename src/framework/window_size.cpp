@@ -19,9 +19,11 @@ QSettings& settings() {
 }
 
 QString sizeKey(const QString& key) { return SettingsUserGroup() + QLatin1Char('/') + key + QStringLiteral("/size"); }
+// The width the window's contents asked for when the size was written.
+QString neededKey(const QString& key) { return SettingsUserGroup() + QLatin1Char('/') + key + QStringLiteral("/needed"); }
 
 // Writes the window's size whenever it is hidden (closing hides it), unless it is minimised or
-// maximised: those are no sizes a user chose.
+// maximised: those are no sizes a user chose. The width its contents asked for goes with it.
 class SizeKeeper : public QObject {
  public:
   SizeKeeper(QWidget* window, QString key) : QObject(window), window_(window), key_(std::move(key)) {
@@ -33,6 +35,7 @@ class SizeKeeper : public QObject {
     if (watched == window_ && event->type() == QEvent::Hide && window_ &&
         !(window_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
       settings().setValue(sizeKey(key_), window_->size());
+      settings().setValue(neededKey(key_), window_->property("consolidateNeededWidth").toInt());
       settings().sync();
     }
     return false;
@@ -51,9 +54,17 @@ QSize RememberedSize(const QString& key) { return settings().value(sizeKey(key))
 
 void FitWindow(QWidget* window, QSize design, const QString& key) {
   const QString name = key.isEmpty() ? QString::fromLatin1(window->metaObject()->className()) : key;
-  QSize want = design.expandedTo(window->sizeHint());
+  const QSize hint = window->sizeHint();
+  QSize want = design.expandedTo(hint);
   const QSize remembered = RememberedSize(name);
-  if (remembered.isValid()) want = remembered.expandedTo(design);
+  if (remembered.isValid()) {
+    want = remembered.expandedTo(design);
+    // A size written when the contents asked for less (an older version, fewer or narrower
+    // columns) no longer fits them: it grows to the width they need now. A size the user chose
+    // narrower than the same contents stays as chosen.
+    const int neededThen = settings().value(neededKey(name), 0).toInt();
+    if (want.width() < hint.width() && neededThen < hint.width()) want.setWidth(hint.width());
+  }
 
   // The title bar and borders come on top of the size; before the first show they are not known.
   QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -64,6 +75,7 @@ void FitWindow(QWidget* window, QSize design, const QString& key) {
   }
   window->resize(want.expandedTo(window->minimumSize()));
 
+  window->setProperty("consolidateNeededWidth", hint.width());
   if (!window->property("consolidateSizeKept").toBool()) {
     window->setProperty("consolidateSizeKept", true);
     new SizeKeeper(window, name);

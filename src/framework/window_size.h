@@ -4,7 +4,9 @@
 //
 // A window opens at least at its design size and at least as large as its layout asks for (a grid
 // asks for all its columns side by side), or at the size the signed-in user left it at in an earlier
-// run (never below the design size); never larger than the screen's free area. From then on the
+// run (never below the design size; a size left when the contents asked for less width, as an older
+// version's columns did, grows to the width the contents ask for now); never larger than the
+// screen's free area. From then on the
 // size is remembered whenever the window is hidden, per user, in the settings file
 // "consolidate/windows.ini" of the desktop user's configuration folder.
 #pragma once

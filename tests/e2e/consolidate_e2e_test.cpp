@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 
 #include "db.h"
 #include "embedded.h"
+#include "own_settings.h"
 
 namespace {
 
@@ -356,6 +358,47 @@ TEST(ShippedProgram, IgnoresTheTestSwitches) {
     EXPECT_EQ(p.readAllStandardOutput(), QByteArray()) << "the program said it would end when shown";
     EXPECT_FALSE(QFileInfo::exists(log));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A test run never touches the user's settings: the real program started by a test, which
+// remembers its window's size when it closes, writes it into the test's own configuration folder
+// (tests/support/own_settings.h), and the user's windows.ini stays exactly as it was.
+TEST(UserSettings, TheProgramATestStartsLeavesTheUsersWindowSizesUntouched) {
+  const QString users = testsupport::UsersConfigFolder() + QStringLiteral("/consolidate/windows.ini");
+  const QString own = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/consolidate/windows.ini");
+  ASSERT_NE(QFileInfo(own).absoluteFilePath(), QFileInfo(users).absoluteFilePath()) << "the test has no settings of its own";
+  auto snapshot = [](const QString& path) {
+    QFile f(path);
+    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    return std::pair{bytes, QFileInfo(path).lastModified()};
+  };
+  const auto before = snapshot(users);
+  QFile::remove(own);
+
+  Site site;
+  ASSERT_TRUE(site.ok()) << site.error().toStdString();
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_LOG"), site.path(QStringLiteral("boxes.jsonl")));
+  env.insert(QStringLiteral("CONSOLIDATE_PROMPTS_ANSWERS"), QStringLiteral("yes"));  // Exit ? Yes
+  env.insert(QStringLiteral("CONSOLIDATE_CLOSE_WHEN_SHOWN"), QStringLiteral("1"));
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(site.folder());
+  p.start(QStringLiteral(CONSOLIDATE_EXE), args(QStringLiteral("1"), QStringLiteral("200"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")),
+                                                QStringLiteral("DEMO")));
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_TRUE(p.readAllStandardOutput().contains("closed\n"));
+
+  QSettings written(own, QSettings::IniFormat);
+  EXPECT_TRUE(written.value(QStringLiteral("user1/TFrConsolidate_Qel_Dru/size")).toSize().isValid()) << written.allKeys().join(' ').toStdString()
+      << "the window's size was remembered in the test's own folder: " << own.toStdString();
+  EXPECT_EQ(snapshot(users), before) << users.toStdString() << " was changed";
 }
 
 }  // namespace

@@ -3,11 +3,14 @@
 
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include "entry_form.h"
+#include "window_size.h"
 #include "app_fixture.h"
 #include "data_grid.h"
 #include "config_module.h"
@@ -211,6 +214,71 @@ TEST_F(FormFixture, AGridOnTheFormKeepsEnterForItsCells) {
   QTest::keyClick(grid, Qt::Key_Return);
   EXPECT_EQ(focused(), grid);
   EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 1));
+}
+
+}  // namespace
+
+namespace {
+
+// A window whose contents ask for a width, as a grid asks for all its columns side by side.
+class WideContents : public QWidget {
+ public:
+  explicit WideContents(int width) : width_(width) {}
+  QSize sizeHint() const override { return QSize(width_, 300); }
+
+ private:
+  int width_;
+};
+
+// The size a window opens at, from what the settings remember of it and what its contents ask for.
+TEST(WindowSize, ARememberedSizeThatNoLongerFitsTheContentsGrowsToTheirWidth) {
+  const QSize design(400, 250);
+  const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+  ASSERT_GT(screenWidth, 760);
+  struct Case {
+    const char* name;
+    QSize remembered;  // invalid: nothing remembered
+    int neededThen;    // the width the contents asked for when it was remembered; 0: not written
+    int needNow;
+    QSize opens;
+  };
+  const Case cases[] = {
+      {"nothing remembered", QSize(), 0, 700, QSize(700, 300)},
+      {"written by an older version", QSize(500, 280), 0, 700, QSize(700, 280)},
+      {"written when the columns were narrower", QSize(500, 280), 600, 700, QSize(700, 280)},
+      {"narrowed by the user over the same columns", QSize(500, 280), 700, 700, QSize(500, 280)},
+      {"wider than the columns", QSize(750, 280), 600, 700, QSize(750, 280)},
+      {"below the design size", QSize(300, 200), 0, 350, QSize(400, 250)},
+      {"columns wider than the screen", QSize(500, 280), 0, screenWidth + 400, QSize()},
+  };
+  QSettings settings(QSettings::IniFormat, QSettings::UserScope, "consolidate", "windows");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString key = QStringLiteral("SizeTest%1").arg(&c - cases);
+    const QString group = framework::SettingsUserGroup() + "/" + key;
+    settings.remove(group);
+    if (c.remembered.isValid()) settings.setValue(group + "/size", c.remembered);
+    if (c.neededThen > 0) settings.setValue(group + "/needed", c.neededThen);
+    settings.sync();
+
+    WideContents w(c.needNow);
+    framework::FitWindow(&w, design, key);
+    if (c.opens.isValid()) {
+      EXPECT_EQ(w.size(), c.opens);
+    } else {
+      EXPECT_LT(w.width(), c.needNow) << "never wider than the screen";
+      EXPECT_GT(w.width(), c.remembered.width()) << "as wide as the screen allows";
+    }
+    // The size is written back on hiding with the width the contents asked for, so that a user's
+    // narrower choice over the same columns is kept the next time.
+    w.show();
+    w.resize(450, 260);
+    w.hide();
+    settings.sync();
+    EXPECT_EQ(settings.value(group + "/size").toSize(), QSize(450, 260));
+    EXPECT_EQ(settings.value(group + "/needed").toInt(), c.needNow);
+    settings.remove(group);
+  }
 }
 
 }  // namespace
