@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -26,6 +27,7 @@
 #include "config_module.h"
 #include "error_reporter.h"
 #include "report/export.h"
+#include "report/print_files.h"
 #include "report/print_target.h"
 #include "window_size.h"
 #include "embedded/schema.h"
@@ -213,6 +215,10 @@ void TFrDocPrintForm::PlaceTopRight() {
 }
 
 void TFrDocPrintForm::ShowModal() {
+  // The files this show prints into, the voucher dialog's included.
+  report::PrintedFiles printed;
+  SavedFiles.clear();
+  const auto keep = qScopeGuard([&] { SavedFiles = printed.paths(); });
   closeAtOnce_ = false;
   FormShow();
   if (closeAtOnce_) {
@@ -222,14 +228,23 @@ void TFrDocPrintForm::ShowModal() {
   widgets::ShowModal(*this);
 }
 
+QString TFrDocPrintForm::SavedFilesText() const {
+  if (SavedFiles.isEmpty()) return QString();
+  QStringList shown;
+  for (const QString& f : SavedFiles) shown << QDir::toNativeSeparators(f);
+  return QStringLiteral("บันทึกเป็นไฟล์ ") + shown.join(QStringLiteral(", "));
+}
+
 bool TFrDocPrintForm::PrintToPdf(const QString& pdfPath) {
   closeAtOnce_ = false;
   FormShow();
   const bool any = !closeAtOnce_ && FormCount > 0;
   closeAtOnce_ = false;
   printed_ = false;
-  // A file already at pdfPath stays as it is unless the new one is written whole in its place.
+  // A file already at pdfPath stays as it is unless the new one is written whole in its place; the
+  // caller chose the file, so nobody is asked about it.
   if (any) {
+    const report::ReplaceFilesWithoutAsking callersFile;
     QPrinter& printer = Printer();
     const QPrinter::OutputFormat format = printer.outputFormat();
     const QString fileName = printer.outputFileName();
@@ -360,21 +375,7 @@ void TFrDocPrintForm::frf1Click() {
   prompts::message(QSystemForm->asString(QStringLiteral("FrfName")));
 }
 
-void TFrDocPrintForm::PrintTo(const QString& pdf) {
-  if (pdf.isEmpty()) {
-    frfReport.printPrepared(1, &Printer(), this);
-    return;
-  }
-  // A PDF file for this document only; the next print asks again.
-  Printer().setOutputFileName(pdf);
-  try {
-    frfReport.printPrepared(1, &Printer(), this);
-  } catch (...) {
-    Printer().setOutputFileName(QString());
-    throw;
-  }
-  Printer().setOutputFileName(QString());
-}
+bool TFrDocPrintForm::PrintTo() { return frfReport.printPrepared(1, &Printer(), this); }
 
 QString TFrDocPrintForm::Quoted(const QString& text) {
   QString s = text;
@@ -472,7 +473,11 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
   }
 
   frfReport.clear();
-  frfReport.setDocumentName(DocNo.trimmed());
+  // The document's file is named by the form and the number: two forms of one document never
+  // offer the same name.
+  QString title = QSystemForm->asString(QStringLiteral("FormDesc")).trimmed();
+  if (title.isEmpty()) title = PrintCode.trimmed();
+  frfReport.setDocumentName(report::documentFileName(title, DocNo));
   const bool canPrint = QSystemForm->asString(QStringLiteral("ShowPrintPreview")).trimmed() == QLatin1String("Y");
   using B = report::PreviewButton;
   frfReport.setPreviewButtons(canPrint ? (B::Zoom | B::Print | B::Find | B::Help | B::Exit | B::PageSetup)
@@ -491,11 +496,9 @@ void TFrDocPrintForm::OutputSelectedForm(OutputMode mode) {
     return;
   }
   if (!frfReport.prepare()) return;
-  // No printer installed: the document goes to a PDF file, or nowhere when the user cancels.
-  const QString pdf = report::printerReady(Printer()) ? QString() : report::askPdfFile(this, DocNo.trimmed());
-  if (!report::printerReady(Printer()) && pdf.isEmpty()) return;
-  PrintTo(pdf);
-  // Only a print that happened is logged (a file that could not be written raised above).
+  // Nothing is logged for a print that did not happen: no file chosen for want of a printer, or a
+  // file that is not to be replaced; a file that could not be written raised above.
+  if (!PrintTo()) return;
   DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
   printed_ = true;
   const QString site = DMConfig ? DMConfig->DatabaseName.trimmed().toUpper() : QString();

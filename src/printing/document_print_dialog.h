@@ -83,6 +83,12 @@ class TFrDocPrintForm : public QDialog {
   // is replaced only by a whole new one: whatever it held before stays when nothing was printed.
   bool PrintToPdf(const QString& pdfPath);
 
+  // The files the last ShowModal printed into (a PDF file chosen for want of a printer, or named
+  // in printer set-up), in the order written; and the line that names them for the status line of
+  // the window that printed ("บันทึกเป็นไฟล์ <path>, ..."; empty when none).
+  QStringList SavedFiles;
+  QString SavedFilesText() const;
+
   // ---- Components ----
   widgets::DbGrid* SystemFormList = nullptr;
   widgets::DataSource* DSystemForm = nullptr;
@@ -151,8 +157,9 @@ class TFrDocPrintForm : public QDialog {
   QVBoxLayout* MainLayout() const { return layout_; }
   // The size the dialog opens at (at least): room for the form list's columns and the buttons.
   virtual QSize DesignSize() const;
-  // Prints the prepared report on the printer, or into `pdf` when it is not empty.
-  void PrintTo(const QString& pdf);
+  // Prints the prepared report on the printer, or with none installed into a PDF file the user
+  // chooses; a file that exists is replaced only on the user's Yes. False when nothing was printed.
+  bool PrintTo();
   // Runs a handler of a control; a failure goes to the program's error reporter and the dialog
   // stays as it is. A print into a file that could not be written is told in a Thai message box
   // naming the file (nothing was printed, logged or closed).

@@ -12,6 +12,7 @@
 #include "modal.h"
 #include "prompts.h"
 #include "voucher_kind.h"
+#include "report/print_files.h"
 #include "report/print_target.h"
 #include "window_size.h"
 
@@ -61,7 +62,7 @@ void TFrDocPrintFormGLAuto::Output(OutputMode mode) {
   PrintCode = printing::VoucherKind(PrintCode);
 
   frfReport.clear();
-  frfReport.setDocumentName(DocNo.trimmed());
+  frfReport.setDocumentName(report::documentFileName(QStringLiteral("ใบบันทึกรายการบัญชี"), DocNo));
   frfReport.setPreviewButtons(report::kAllPreviewButtons);
   if (!frfReport.loadFromFile(path)) {
     prompts::message(QStringLiteral("ไม่พบฟอร์ม บันทึกบัญชี"));
@@ -78,8 +79,6 @@ void TFrDocPrintFormGLAuto::Output(OutputMode mode) {
     return;
   }
   if (!frfReport.prepare()) return;
-  const QString pdf = report::printerReady(Printer()) ? QString() : report::askPdfFile(this, DocNo.trimmed());
-  if (!report::printerReady(Printer()) && pdf.isEmpty()) return;
-  PrintTo(pdf);
+  if (!PrintTo()) return;  // no file chosen, or one not to be replaced: nothing printed, nothing logged
   DM->UserAddLog(DM->LogCodePrint, 0, DocNo);
 }

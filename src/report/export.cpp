@@ -274,21 +274,24 @@ QImage renderPageImage(const PreparedReport& report, int pageIndex, int dpi) {
   return img;
 }
 
-QStringList exportImages(const PreparedReport& report, const QString& path, int dpi) {
+QStringList imageFileNames(const QString& path, int pages) {
+  if (pages <= 1) return {path};
   QStringList files;
   const QFileInfo fi(path);
+  for (int i = 0; i < pages; ++i)
+    files << fi.path() + QLatin1Char('/') + fi.completeBaseName() + QStringLiteral("-%1.").arg(i + 1) + fi.suffix();
+  return files;
+}
+
+QStringList exportImages(const PreparedReport& report, const QString& path, int dpi) {
+  const QStringList files = imageFileNames(path, int(report.pages.size()));
   for (int i = 0; i < report.pages.size(); ++i) {
-    QString file = path;
-    if (report.pages.size() > 1) {
-      file = fi.path() + QLatin1Char('/') + fi.completeBaseName() + QStringLiteral("-%1.").arg(i + 1) + fi.suffix();
-    }
     QBuffer png;
     png.open(QIODevice::WriteOnly);
-    if (!renderPageImage(report, i, dpi).save(&png, "PNG")) throw FileWriteError(file, QStringLiteral("the image cannot be made"));
-    writeWholeFile(file, png.data());
-    files << file;
+    if (!renderPageImage(report, i, dpi).save(&png, "PNG")) throw FileWriteError(files[i], QStringLiteral("the image cannot be made"));
+    writeWholeFile(files[i], png.data());
   }
-  return files;
+  return report.pages.isEmpty() ? QStringList() : files;
 }
 
 QPrinter& currentPrinter() {

@@ -45,6 +45,9 @@ void exportText(const PreparedReport& report, const QString& path, double charWi
 void exportCsv(const PreparedReport& report, const QString& path);
 // One PNG file per page: path with "-N" before the extension when there is more than one page.
 QStringList exportImages(const PreparedReport& report, const QString& path, int dpi = 300);
+// The files exportImages writes for `pages` pages: `path` itself for one page, else
+// "name-1.png", "name-2.png", ... beside it.
+QStringList imageFileNames(const QString& path, int pages);
 QImage renderPageImage(const PreparedReport& report, int pageIndex, int dpi);
 
 // The printer that prints reports for the whole process; a printer set-up dialog changes it.

@@ -2,6 +2,7 @@
 
 #include "report/engine.h"
 #include "report/export.h"
+#include "report/print_files.h"
 
 #include "db.h"
 
@@ -107,7 +108,10 @@ bool printOnChosenPrinter(const PreparedReport& report, QWidget* parent, int cop
                           QPrinter* printer) {
   QPrinter& target = printer ? *printer : currentPrinter();
   if (printerReady(target)) {
+    // A file named in printer set-up already holds an earlier print: replaced only on Yes.
+    if (!mayReplaceFile(target.outputFileName())) return false;
     printPages(report, target, copies);
+    notePrintedFile(target.outputFileName());
     return true;
   }
   const QString file = askPdfFile(parent, suggestedName);
@@ -121,6 +125,7 @@ bool printOnChosenPrinter(const PreparedReport& report, QWidget* parent, int cop
     throw;
   }
   target.setOutputFileName(QString());
+  notePrintedFile(file);
   return true;
 }
 

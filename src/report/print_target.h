@@ -36,7 +36,9 @@ QString pdfStartFolder();
 void rememberPdfFolder(const QString& file);
 
 // Prints every page on `printer` (the run's printer when null). When no printer is ready, the
-// pages go to a PDF file the user chooses (askPdfFile); false when the user cancelled that.
+// pages go to a PDF file the user chooses (askPdfFile); false when the user cancelled that. A file
+// named in printer set-up that exists already is replaced only when the user says so
+// (mayReplaceFile, print_files.h); false when not. Every file written is noted (PrintedFiles).
 // Throws ReportError when the printer refuses to print.
 bool printOnChosenPrinter(const PreparedReport& report, QWidget* parent, int copies, const QString& suggestedName,
                           QPrinter* printer = nullptr);

@@ -40,6 +40,7 @@
 #include "qstring_print.h"
 #include "report/export.h"
 #include "report/preview.h"
+#include "report/print_files.h"
 #include "report/print_target.h"
 #include "shipped_forms.h"
 #include "textutil/amount_words.h"
@@ -945,8 +946,8 @@ TEST_F(DocPrintForm, WithNoPrinterInstalledTheDocumentGoesToAPdfFileOnTheDesktop
     });
     f.ShowModal();
     report::setPdfFallback(previous);
-    // The document's number, in a folder that exists and is not the site's.
-    EXPECT_EQ(QFileInfo(suggested).fileName(), bill + ".pdf");
+    // The form's name and the document's number, in a folder that exists and is not the site's.
+    EXPECT_EQ(QFileInfo(suggested).fileName(), "ใบรายการเก็บเงินตามเขต " + bill + ".pdf");
     EXPECT_TRUE(QFileInfo(QFileInfo(suggested).path()).isDir()) << suggested.toStdString();
     EXPECT_FALSE(db::isEmbeddedSiteFolder(QFileInfo(suggested).path())) << suggested.toStdString();
     EXPECT_EQ(QFile::exists(file), c.save);
@@ -955,6 +956,147 @@ TEST_F(DocPrintForm, WithNoPrinterInstalledTheDocumentGoesToAPdfFileOnTheDesktop
     if (c.save) EXPECT_TRUE(pdfText(file).contains(bill));
     EXPECT_TRUE(f.Printer().outputFileName().isEmpty()) << "the next print asks again";
   }
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+// The file a print offers is named by the form and the number, so that the two forms of one
+// consolidation (the load sheet and the delivery notes) and the two of one invoice never offer the
+// same file, and a second print to PDF keeps the first file.
+TEST_F(DocPrintForm, TwoFormsOfOneDocumentOfferFilesOfTheirOwnAndBothAreKept) {
+  if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "this computer has a printer";
+  // A consolidation whose invoices are made: it has a load sheet and delivery notes.
+  const QString conso = one("Select Min(H.DocNo) As V From ConsolidateHd H Inner Join ConsolidateDt D On D.ConsolidateHd = H.Id "
+                            "Where H.Delflag = 'N' And D.IvNo <> ''");
+  const QString invoice = one("Select Min(IvNo) As V From IvHd Where DelFlag = 'N'");
+  ASSERT_FALSE(conso.isEmpty());
+  // The file of a form: its name as listed ("/" cannot be in a file name), then the number.
+  auto file = [&](const char* code, int row, const QString& docNo) -> QString {
+    db::Params p;
+    p.setText("Code", QString::fromLatin1(code));
+    const db::Result forms = DM->DMdata.select("Select FormDesc From SystemForm Where FormCode = :Code Order By FormOrderNo", p);
+    return forms.at(row, 0).toString().trimmed().replace('/', '_') + " " + docNo + ".pdf";
+  };
+  TFrDocPrintForm& f = TFrDocPrintForm::Instance();
+  f.Printer().setOutputFileName(QString());
+  f.Printer().setOutputFormat(QPrinter::NativeFormat);
+  ASSERT_FALSE(report::printerReady(f.Printer()));
+  QString suggested;
+  const auto previous = report::setPdfFallback([&](QWidget*, const QString& path) {
+    suggested = path;
+    return out.filePath(QFileInfo(path).fileName());  // the name offered, in the test's folder
+  });
+  struct Case {
+    const char* code;
+    QString docNo;
+    int row;  // the form of the print code, from the first
+    QString file;
+  };
+  const Case cases[] = {
+      {"CONSOLIDAT", conso, 0, file("CONSOLIDAT", 0, conso)},
+      {"CONSOTOIV", conso, 0, file("CONSOTOIV", 0, conso)},
+      {"IV-A", invoice, 0, file("IV-A", 0, invoice)},
+      {"IV-A", invoice, 1, file("IV-A", 1, invoice)},
+  };
+  // The shipped forms' names, as a clerk sees them in the list.
+  EXPECT_EQ(cases[0].file, "ใบจัดสินค้าขึ้นรถ (เรียงตามลำดับการส่ง) " + conso + ".pdf");
+  EXPECT_EQ(cases[1].file, "ใบส่งสินค้า_ใบแจ้งหนี้ ตามใบจัดสินค้า " + conso + ".pdf");
+  for (int i = 0; i < 4; ++i)
+    for (int j = i + 1; j < 4; ++j) EXPECT_NE(cases[i].file, cases[j].file);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.code) + " " + std::to_string(c.row));
+    f.DocNo = c.docNo;
+    f.PrintCode = QString::fromLatin1(c.code);
+    suggested.clear();
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog& d) {
+      f.SystemFormList->setCurrentIndex(f.SystemFormList->model()->index(c.row, 0));
+      f.BPrint->click();
+      d.close();
+    });
+    f.ShowModal();
+    EXPECT_EQ(QFileInfo(suggested).fileName(), c.file);
+    EXPECT_EQ(f.SavedFiles, QStringList{out.filePath(c.file)});
+    EXPECT_EQ(f.SavedFilesText(), "บันทึกเป็นไฟล์ " + QDir::toNativeSeparators(out.filePath(c.file)));
+  }
+  report::setPdfFallback(previous);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file.toStdString());
+    EXPECT_TRUE(pdfText(out.filePath(c.file)).contains(c.docNo)) << "every print kept its own file";
+  }
+  EXPECT_TRUE(app.prompts().log.empty()) << "no file was replaced, nothing asked";
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+// A file chosen in printer set-up holds the first print; the next print to it asks first. No leaves
+// the file as it was and logs nothing as printed; Yes replaces it. The preview's Print asks too.
+TEST_F(DocPrintForm, APrintToAFileThatExistsAsksBeforeReplacingIt) {
+  const QString conso = one("Select Min(DocNo) As V From ConsolidateHd Where Delflag = 'N'");
+  const QString bill = one("Select Min(Docno) As V From MoneyBill");
+  TFrDocPrintForm& f = dialog(bill, 2026, "MONEYBILL", "chosen in set-up.pdf");
+  QFile earlier(pdf);
+  ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+  earlier.write("an earlier document");
+  earlier.close();
+  auto content = [&] {
+    QFile file(pdf);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  struct Case {
+    const char* name;
+    bool preview;  // the preview's Print button, else the dialog's
+    bool yes;
+  } cases[] = {{"dialog, no", false, false}, {"preview, no", true, false}, {"dialog, yes", false, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DM->DMdata.execute("Update SystemForm Set ShowPrintPreview = 'Y' Where FormCode = 'MONEYBILL'");
+    const QByteArray before = content();
+    const int prints = logCount(DM->LogCodePrint);
+    app.prompts().clear();
+    app.prompts().answer(c.yes);
+    bool stillOpen = false;
+    if (c.preview)
+      f.frfReport.setPreviewHook([](report::PreviewWindow& w) {
+        QMetaObject::invokeMethod(&w, [&w] {
+          w.button(report::PreviewButton::Print)->click();
+          w.button(report::PreviewButton::Exit)->click();
+        }, Qt::QueuedConnection);
+      });
+    else
+      f.frfReport.setPreviewHook({});
+    widgets::ScopedModalDrivers drivers;
+    drivers.then([&](QDialog& d) {
+      (c.preview ? f.BDisplay : f.BPrint)->click();
+      stillOpen = d.isVisible();
+      d.close();
+    });
+    f.ShowModal();
+    EXPECT_EQ(app.prompts().texts(), QStringList{report::replaceFileQuestion(pdf)});
+    EXPECT_TRUE(app.prompts().texts().value(0).startsWith("มีไฟล์ " + QDir::toNativeSeparators(pdf) + " อยู่แล้ว"));
+    EXPECT_EQ(app.prompts().log.empty() ? prompts::Style::Plain : app.prompts().log[0].style, prompts::Style::DataModule);
+    if (c.yes) {
+      EXPECT_NE(content(), before);
+      EXPECT_TRUE(pdfText(pdf).contains(bill));
+      EXPECT_EQ(logCount(DM->LogCodePrint), prints + 1);
+      EXPECT_EQ(f.SavedFiles, QStringList{pdf});
+    } else {
+      EXPECT_EQ(content(), before) << "the file is untouched";
+      EXPECT_EQ(logCount(DM->LogCodePrint), prints) << "nothing printed, nothing logged as printed";
+      EXPECT_TRUE(f.SavedFiles.isEmpty());
+      if (!c.preview) EXPECT_TRUE(stillOpen) << "the dialog stays for another try";
+    }
+  }
+  f.frfReport.setPreviewHook({});
+  // A file that does not exist yet is written without a question.
+  TFrDocPrintForm& g = dialog(conso, 2026, "CONSOLIDAT", "new file.pdf");
+  app.prompts().clear();
+  widgets::ScopedModalDrivers drivers;
+  drivers.then([&](QDialog& d) {
+    g.BPrint->click();
+    d.close();
+  });
+  g.ShowModal();
+  EXPECT_TRUE(app.prompts().log.empty());
+  EXPECT_TRUE(pdfText(pdf).contains(conso));
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
 
@@ -1016,9 +1158,12 @@ TEST_F(DocPrintForm, APrintIntoAFileOnAFullDiskIsToldInThaiAndNothingIsLoggedOrC
     app.prompts().clear();
 
     EXPECT_TRUE(print(true)) << "nothing was printed: the dialog stays open";
-    ASSERT_EQ(app.prompts().log.size(), 1u);
-    EXPECT_TRUE(toldFileNotWritten(app.prompts().log[0].text, file)) << app.prompts().log[0].text.toStdString();
-    EXPECT_EQ(app.prompts().log[0].style, prompts::Style::Error);
+    // The printer set-up's file holds the first print: replacing it is asked first (and answered Yes).
+    const size_t asked = road.chosenPdf ? 0 : 1;
+    ASSERT_EQ(app.prompts().log.size(), asked + 1);
+    if (asked) EXPECT_EQ(app.prompts().log[0].text, report::replaceFileQuestion(file));
+    EXPECT_TRUE(toldFileNotWritten(app.prompts().log[asked].text, file)) << app.prompts().log[asked].text.toStdString();
+    EXPECT_EQ(app.prompts().log[asked].style, prompts::Style::Error);
     EXPECT_TRUE(errors.isEmpty()) << "not the program's error window: " << errors.join('\n').toStdString();
     EXPECT_EQ(logCount(DM->LogCodePrint), prints) << "no print logged";
     EXPECT_EQ(readBytes(file), before);

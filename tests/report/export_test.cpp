@@ -2,10 +2,14 @@
 // zbarimg from an exported image, plain text, CSV, printing and the preview window.
 #include "fixture.h"
 #include "report/export.h"
+#include "report/print_files.h"
 #include "report/page.h"
 #include "report/preview.h"
 
+#include <QFileInfo>
+#include <QHash>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using report::Primitive;
@@ -229,6 +233,90 @@ TEST(Export, TextIsCutAtItsObjectWhereItsGlyphsReachOut) {
       }
       EXPECT_EQ(ink, 0) << c.text << " shows outside its object at " << dpi << " dpi";
     }
+  }
+}
+
+// The names of printed files: the document's title and number, and the free name a program that
+// never replaces a file writes to.
+TEST(PrintFiles, NamesOfPrintedFiles) {
+  EXPECT_EQ(report::documentFileName(QStringLiteral(" ใบจัดสินค้าตามเขต "), QStringLiteral("CON260000000008 ")),
+            QStringLiteral("ใบจัดสินค้าตามเขต CON260000000008"));
+  EXPECT_EQ(report::documentFileName(QString(), QStringLiteral("CON1")), QStringLiteral("CON1"));
+  EXPECT_EQ(report::documentFileName(QStringLiteral("สติ๊กเกอร์กล่อง"), QString()), QStringLiteral("สติ๊กเกอร์กล่อง"));
+
+  QTemporaryDir dir;
+  const QDir d(dir.path());
+  auto touch = [&](const QString& name) {
+    QFile f(d.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  };
+  EXPECT_EQ(report::freeFileName(d.filePath(QStringLiteral("a.pdf"))), d.filePath(QStringLiteral("a.pdf")));
+  touch(QStringLiteral("a.pdf"));
+  touch(QStringLiteral("a (2).pdf"));
+  touch(QStringLiteral("b.tar.gz"));
+  touch(QStringLiteral("noext"));
+  EXPECT_EQ(report::freeFileName(d.filePath(QStringLiteral("a.pdf"))), d.filePath(QStringLiteral("a (3).pdf")));
+  EXPECT_EQ(report::freeFileName(d.filePath(QStringLiteral("b.tar.gz"))), d.filePath(QStringLiteral("b.tar (2).gz")));
+  EXPECT_EQ(report::freeFileName(d.filePath(QStringLiteral("noext"))), d.filePath(QStringLiteral("noext (2)")));
+  // A name counts as taken when the caller says so.
+  EXPECT_EQ(report::freeFileName(QStringLiteral("x.png"), [](const QString& p) { return !p.contains(QStringLiteral("(4)")); }),
+            QStringLiteral("x (4).png"));
+}
+
+// consolidate-report render never replaces a file: a second render to the same name writes the
+// next free name, says so, and leaves the first file as it was; pictures of several pages take a
+// name none of whose page files exists.
+TEST(Export, TheToolWritesAFreeNameInsteadOfReplacingAFile) {
+  reporttest::Site site;
+  site.addLines(35);  // 13 rows a page: three pages
+  const QString templ = site.writeTemplate(QStringLiteral("rows.frf"), R"({
+    "page": {"width": 100, "height": 100, "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "datasets": [{"name": "Lines", "sql": "select Id, Name from Lines order by Id"}],
+    "bands": [{"type": "masterData", "name": "Rows", "dataset": "Lines", "height": 6, "objects": [
+      {"kind": "text", "name": "RowText", "width": 50, "height": 6, "text": "[Name]"}]}]})");
+  const QDir out(site.dir.filePath(QStringLiteral("out")));
+  ASSERT_TRUE(QDir().mkpath(out.path()));
+  struct Case {
+    const char* option;
+    const char* name;
+    QStringList first, second;  // the files each render writes
+  };
+  const Case cases[] = {
+      {"--pdf", "rows.pdf", {"rows.pdf"}, {"rows (2).pdf"}},
+      {"--text", "rows.txt", {"rows.txt"}, {"rows (2).txt"}},
+      {"--png", "rows.png", {"rows-1.png", "rows-2.png", "rows-3.png"}, {"rows (2)-1.png", "rows (2)-2.png", "rows (2)-3.png"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.option);
+    const QStringList args{QStringLiteral("render"), templ, QStringLiteral("--site"), site.dir.path(), QStringLiteral("--database"),
+                           QStringLiteral("TEST"), QString::fromLatin1(c.option), out.filePath(QString::fromLatin1(c.name))};
+    const auto first = run(reporttest::toolPath(), args);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_FALSE(first.err.contains(QStringLiteral("exists"))) << first.err.toStdString();
+    QHash<QString, QByteArray> written;
+    for (const QString& f : c.first) {
+      QFile file(out.filePath(f));
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << f.toStdString();
+      written[f] = file.readAll();
+    }
+    // Marked, so that a file written again would show.
+    for (const QString& f : c.first) {
+      QFile file(out.filePath(f));
+      ASSERT_TRUE(file.open(QIODevice::Append));
+      file.write("kept");
+    }
+    const auto second = run(reporttest::toolPath(), args);
+    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
+    const QString renamed = out.filePath(QString::fromLatin1(c.name).replace(QStringLiteral("rows"), QStringLiteral("rows (2)")));
+    EXPECT_TRUE(second.err.contains(out.filePath(QString::fromLatin1(c.name)) + QStringLiteral(" exists and is kept; the output is written to ") +
+                                    renamed))
+        << second.err.toStdString();
+    for (const QString& f : c.first) {
+      QFile file(out.filePath(f));
+      ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+      EXPECT_EQ(file.readAll(), written[f] + "kept") << f.toStdString() << " was replaced";
+    }
+    for (const QString& f : c.second) EXPECT_TRUE(QFileInfo::exists(out.filePath(f))) << f.toStdString();
   }
 }
 

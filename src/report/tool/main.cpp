@@ -4,16 +4,20 @@
 //                      (--pdf FILE | --text FILE | --csv FILE | --png FILE)
 //   consolidate-report eval [--site DIR --database NAME] [--var Name=expression ...] EXPRESSION ...
 //
+// render never replaces a file: when the output file exists, it writes "name (2).pdf" (the next
+// free name) instead and says so on the error output.
 // eval prints one line per expression: numbers unformatted, dates "dd/mm/yyyy" followed by
 // " hh:nn:ss" when the time is not midnight, truth values True/False, texts as they are.
 // Exit status: 0 done, 1 a template, database or expression failed, 2 wrong arguments.
 #include "db/db.h"
 #include "report/function_library_registry.h"
 #include "report/export.h"
+#include "report/print_files.h"
 #include "report/report.h"
 #include "report/tool_hooks.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
 #include <cstdio>
@@ -130,10 +134,22 @@ int main(int argc, char** argv) {
       bool empty = true;
       for (const report::PreparedPage& page : rep.prepared().pages) empty = empty && page.items.isEmpty();
       if (empty) err() << o.templ << ": warning: the report is empty (its datasets returned no rows)\n";
-      if (!o.pdf.isEmpty()) rep.exportPdf(o.pdf);
-      if (!o.text.isEmpty()) rep.exportText(o.text);
-      if (!o.csv.isEmpty()) rep.exportCsv(o.csv);
-      if (!o.png.isEmpty()) report::exportImages(rep.prepared(), o.png);
+      // A file that exists is never replaced: the output goes to a free name, and the tool says so.
+      const int pages = int(rep.prepared().pages.size());
+      const auto freeName = [&](const QString& path, bool imagePerPage) {
+        const QString free = report::freeFileName(path, [&](const QString& candidate) {
+          if (!imagePerPage || pages <= 1) return QFileInfo::exists(candidate);
+          for (const QString& page : report::imageFileNames(candidate, pages))
+            if (QFileInfo::exists(page)) return true;
+          return false;
+        });
+        if (free != path) err() << "consolidate-report: " << path << " exists and is kept; the output is written to " << free << "\n";
+        return free;
+      };
+      if (!o.pdf.isEmpty()) rep.exportPdf(freeName(o.pdf, false));
+      if (!o.text.isEmpty()) rep.exportText(freeName(o.text, false));
+      if (!o.csv.isEmpty()) rep.exportCsv(freeName(o.csv, false));
+      if (!o.png.isEmpty()) report::exportImages(rep.prepared(), freeName(o.png, true));
       return 0;
     }
     for (const auto& v : o.vars) rep.setVariable(v.first, v.second);

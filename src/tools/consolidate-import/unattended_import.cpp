@@ -32,6 +32,7 @@
 #include "order_acknowledgements.h"
 #include "order_file.h"
 #include "prompts.h"
+#include "report/print_files.h"
 #include "startup.h"
 #include "textutil/dates.h"
 #include "web_order_import_sql.h"
@@ -298,7 +299,10 @@ class Runner {
 
   // The load sheet of the consolidation, by the print road of the window's print dialog.
   void printPdf(ZoneRun& z) {
-    const QString path = QDir(o_.pdfDir).filePath(fileNamePart(z.code) + QLatin1Char('_') + fileNamePart(z.consoNo) + QStringLiteral(".pdf"));
+    const QString named = QDir(o_.pdfDir).filePath(fileNamePart(z.code) + QLatin1Char('_') + fileNamePart(z.consoNo) + QStringLiteral(".pdf"));
+    // A file that exists is never replaced: the sheet goes to the next free name, and the run says so.
+    const QString path = report::freeFileName(named);
+    if (path != named) console_.line(QStringLiteral("%1: %2 exists and is kept; the load sheet is written to %3").arg(z.code, named, path));
     TFrDocPrintForm& print = TFrDocPrintForm::Instance();
     print.DocNo = z.consoNo;
     print.DocYear = 1977;

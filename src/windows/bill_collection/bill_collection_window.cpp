@@ -285,10 +285,13 @@ void TFrconsolidate_load::OpenQuery(const QString& docNo) {
 
 void TFrconsolidate_load::FaGetDocNo1DocNoExit(QObject*) {
   Guarded([&] {
-    OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
+    const QString typed = FaGetDocNo1->DocNo->text().trimmed();
+    OpenQuery(typed);
     if (IsNewBill) {
       OpenedDocNo.clear();
       OpenedZoneId = 0;
+      // A number that matches no document starts a new one; the clerk is told why the field emptied.
+      if (!typed.isEmpty()) SetStatusText(QStringLiteral("ไม่พบเอกสารเลขที่ ") + typed);
     } else {
       // The document keeps its number and its zone.
       OpenedDocNo = QselectGrid.asString(QStringLiteral("Docno"));
@@ -538,15 +541,19 @@ void TFrconsolidate_load::PrintDocument(const QString& docNo, int docYear) {
   print.DocNo = docNo;
   print.DocYear = docYear;
   print.PrintCode = QString::fromLatin1(kDocumentCode);
+  printedFiles_.clear();
   print.ShowModal();
+  printedFiles_ = print.SavedFilesText();
 }
 
 void TFrconsolidate_load::AcSaveExecute(QObject*) {
   if (!SaveBill()) return;
   const QString saved = QStringLiteral("บันทึกใบเก็บเงินเลขที่ ") + LastDocNo.trimmed() + QStringLiteral(" แล้ว");
   ShowStatus(saved);
+  printedFiles_.clear();
   Guarded([&] { PrintDocument(LastDocNo, LastDocYear); });
-  ShowStatus(saved);
+  // A document printed into a file says where it went.
+  ShowStatus(printedFiles_.isEmpty() ? saved : saved + QStringLiteral(" - ") + printedFiles_);
   keepStatus_ = true;
   AcNewExecute(this);
   keepStatus_ = false;

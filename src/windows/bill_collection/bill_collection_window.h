@@ -103,6 +103,7 @@ class TFrconsolidate_load : public TFrForm {
   // caption).
   void ShowCancelled(bool cancelled);
   bool keepStatus_ = false;
+  QString printedFiles_;  // where the last print went when it went into files (the print dialog's SavedFilesText)
   // Runs a handler's work; a failure goes to the error reporter.
   void Guarded(const std::function<void()>& work);
   void layoutControls();

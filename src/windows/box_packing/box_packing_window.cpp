@@ -443,6 +443,7 @@ void TFrProductInBoxNo::PrintDocument(const QString& docNo, int docYear, const Q
   print.DocYear = docYear;
   print.PrintCode = printCode;
   print.ShowModal();
+  printedFiles_ = print.SavedFilesText();
 }
 
 void TFrProductInBoxNo::AcSaveExecute(QObject*) {
@@ -475,13 +476,17 @@ void TFrProductInBoxNo::AcSaveExecute(QObject*) {
     const QString docNo = QDocNo.asString(ConsignmentFlag ? QStringLiteral("TrNo") : QStringLiteral("IvNo")).trimmed();
     QDocNo.close();
     // The document the box became stays in sight until the next box.
-    ShowStatus(QStringLiteral("บันทึกกล่อง ") + box + (ConsignmentFlag ? QStringLiteral(" แล้ว : ใบโอนสินค้าเลขที่ ")
-                                                                       : QStringLiteral(" แล้ว : ใบกำกับสินค้าเลขที่ ")) +
-               docNo);
+    const QString saved = QStringLiteral("บันทึกกล่อง ") + box +
+                          (ConsignmentFlag ? QStringLiteral(" แล้ว : ใบโอนสินค้าเลขที่ ") : QStringLiteral(" แล้ว : ใบกำกับสินค้าเลขที่ ")) +
+                          docNo;
+    ShowStatus(saved);
+    printedFiles_.clear();
     if (ConsignmentFlag)
       PrintDocument(docNo, year, QStringLiteral("STOCKTRFCONV2"));
     else
       PrintDocument(docNo, year, QStringLiteral("IV-A"));
+    // A document printed into a file says where it went.
+    if (!printedFiles_.isEmpty()) ShowStatus(saved + QStringLiteral(" - ") + printedFiles_);
   } catch (...) {
     data::HandleException(this, std::current_exception());
   }

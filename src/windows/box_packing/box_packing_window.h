@@ -107,6 +107,8 @@ class TFrProductInBoxNo : public TFrForm {
   bool TakePendingEntry();
   void layoutControls();
 
+  QString printedFiles_;  // where the last print went when it went into files (the print dialog's SavedFilesText)
+
   // The price unit found for the text last looked up, kept while the price barcode stays the same.
   struct PriceUnit {
     QString text;

@@ -11,6 +11,8 @@
 #include "framework.h"
 #include "window_size.h"
 #include "report_functions_setup.h"
+#include "report/print_files.h"
+#include "report/value.h"
 
 TFrPrintBoxNo::TFrPrintBoxNo(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("FrPrintBoxNo"));
@@ -97,7 +99,26 @@ void TFrPrintBoxNo::BPrintClick() {
   frfReport.loadFromFile(TemplatePath());
   if (!frfReport.isLoaded()) return;
   frfReport.setVariable(QStringLiteral("CountNo"), QString::number(CountNo->value()));
-  if (frfReport.prepare()) frfReport.showPreview(this);
+  if (!frfReport.prepare()) return;
+  frfReport.setDocumentName(StickerFileName());
+  frfReport.showPreview(this);
+}
+
+QString TFrPrintBoxNo::StickerFileName() {
+  // A template without these variables names its file by the stickers alone.
+  const auto value = [this](const QString& name) {
+    try {
+      return report::displayText(frfReport.evaluate(name)).trimmed();
+    } catch (const report::ExprError&) {
+      return QString();
+    }
+  };
+  const QString from = value(QStringLiteral("FromBox"));
+  const QString to = value(QStringLiteral("ToBox"));
+  QString number = from;
+  if (from.isEmpty()) number = value(QStringLiteral("SendDate")).replace(QLatin1Char('/'), QLatin1Char('-'));
+  else if (!to.isEmpty() && to != from) number += QLatin1Char('-') + to;
+  return report::documentFileName(QStringLiteral("สติ๊กเกอร์กล่อง"), number);
 }
 
 void TFrPrintBoxNo::BCloseClick() { close(); }

@@ -39,6 +39,10 @@ class TFrPrintBoxNo : public QWidget {
 
   // The template's path: the current folder and the template's name.
   static QString TemplatePath();
+  // The name a printed sheet of stickers suggests for its file, from the boxes the template's
+  // dialog was answered with: "สติ๊กเกอร์กล่อง BOX000001-BOX000003", or the send date's
+  // "สติ๊กเกอร์กล่อง 11-12-2026" (read after the report is prepared).
+  QString StickerFileName();
 
   // ---- Handlers ----
   virtual void FormShow();

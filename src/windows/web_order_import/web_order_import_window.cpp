@@ -280,6 +280,8 @@ void TFrLoadFileXML_Varnotek::PrintConsolidation() {
   print.DocYear = 1977;
   print.PrintCode = QStringLiteral("CONSOLIDAT");
   print.ShowModal();
+  // A load sheet printed into a file says where it went.
+  if (!print.SavedFilesText().isEmpty()) SetStatus(print.SavedFilesText());
 }
 
 void TFrLoadFileXML_Varnotek::AddOutcome(const QString& text) {

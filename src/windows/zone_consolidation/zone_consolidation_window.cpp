@@ -368,9 +368,10 @@ class TFrConsolidate_Qel_Dru::RulesOff {
 
 void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
   bool refused = false;
+  const QString typed = FaGetDocNo1->DocNo->text().trimmed();
   {
     const RulesOff off(this);
-    OpenQuery(FaGetDocNo1->DocNo->text().trimmed());
+    OpenQuery(typed);
     refused = !IsNewDocument && QConsoHd.asString(QStringLiteral("Delflag")).trimmed() == QLatin1String("Y");
     if (refused) {
       // A cancelled document is refused here, before any control is set for it: setting them moves
@@ -383,6 +384,8 @@ void TFrConsolidate_Qel_Dru::FaGetDocNo1DocNoExit(QObject*) {
   }
   CalSumWeight();
   SetDocumentControls();
+  // A number that matches no document starts a new one; the clerk is told why the field emptied.
+  if (IsNewDocument && !typed.isEmpty()) SetStatusText(QStringLiteral("ไม่พบเอกสารเลขที่ ") + typed);
   if (refused) {
     // As after New: the number field stays open for another number.
     FaGetDocNo1->setEnabled(true);
@@ -900,7 +903,9 @@ void TFrConsolidate_Qel_Dru::PrintDocument(const QString& docNo, int docYear, co
   print.DocNo = docNo;
   print.DocYear = docYear;
   print.PrintCode = printCode;
+  printedFiles_.clear();
   print.ShowModal();
+  printedFiles_ = print.SavedFilesText();
 }
 
 int TFrConsolidate_Qel_Dru::TickedLines() const {
@@ -913,7 +918,9 @@ int TFrConsolidate_Qel_Dru::TickedLines() const {
 }
 
 void TFrConsolidate_Qel_Dru::StartNextDocument(const QString& status) {
-  ShowStatus(status);
+  // A document printed into a file says where it went.
+  ShowStatus(printedFiles_.isEmpty() ? status : status + QStringLiteral(" - ") + printedFiles_);
+  printedFiles_.clear();
   keepStatus_ = true;
   AcNewExecute(this);
   keepStatus_ = false;

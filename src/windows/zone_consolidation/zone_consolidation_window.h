@@ -150,6 +150,7 @@ class TFrConsolidate_Qel_Dru : public TFrForm {
   // New document, with the outcome of the last one kept in the status bar.
   void StartNextDocument(const QString& status);
   bool keepStatus_ = false;
+  QString printedFiles_;  // where the last print went when it went into files (the print dialog's SavedFilesText)
   void restore(const Snapshot& s);
   // The header and lines written inside the open transaction; throws on failure. False when
   // nothing may be written: `refusal` then says why (the document changed since it was opened, or

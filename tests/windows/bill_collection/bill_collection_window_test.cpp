@@ -301,7 +301,8 @@ TEST_F(BillCollectionTest, SaveStoresOnlyTheTickedInvoicesWithTheirBalanceAtSavi
   EXPECT_EQ(print.printCode, "MONEYBILL");
   EXPECT_EQ(print.docYear, today.year());
   EXPECT_EQ(print.formCount, 1);
-  EXPECT_EQ(w->StatusText(), "บันทึกใบเก็บเงินเลขที่ " + no + " แล้ว") << "the saved number stays in sight";
+  EXPECT_EQ(w->StatusText(), "บันทึกใบเก็บเงินเลขที่ " + no + " แล้ว - บันทึกเป็นไฟล์ " + QDir::toNativeSeparators(out.filePath("list.pdf")))
+      << "the saved number stays in sight, and where the printed list went";
   const QString printed = pdfText("list.pdf");
   EXPECT_TRUE(printed.contains("COLLECTION LIST")) << printed.toStdString();
   EXPECT_TRUE(printed.contains(no)) << printed.toStdString();
@@ -453,6 +454,35 @@ TEST_F(BillCollectionTest, ReopeningAndSavingABillKeepsOneRowPerInvoiceAndItsZon
   QStringList kept = all;
   kept.removeAll(dropped);
   EXPECT_EQ(storedInvoices(no), kept);
+}
+
+// A number that matches no document empties the field, which stays closed until New, and the
+// status line says which number was not found; an empty number or a stored one says nothing of it.
+TEST_F(BillCollectionTest, ANumberThatMatchesNoDocumentIsNamedInTheStatusLine) {
+  show();
+  struct Case {
+    QString typed;
+    bool isNew;
+    QString status;
+  };
+  const Case cases[] = {
+      {"MB-NO-SUCH", true, "ไม่พบเอกสารเลขที่ MB-NO-SUCH"},
+      {"mb-x1", true, "ไม่พบเอกสารเลขที่ MB-X1"},  // the field upper-cases what is typed
+      {"", true, ""},
+      {demoBill.trimmed(), false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    w->AcNew->trigger();
+    typeNumber(c.typed);
+    EXPECT_EQ(w->IsNewBill, c.isNew);
+    EXPECT_FALSE(w->FaGetDocNo1->DocNo->isEnabled()) << "closed until New";
+    if (c.isNew) EXPECT_EQ(w->FaGetDocNo1->DocNo->text(), "");
+    EXPECT_EQ(w->StatusText(), c.status);
+  }
+  w->AcNew->trigger();
+  EXPECT_TRUE(w->FaGetDocNo1->DocNo->isEnabled());
+  EXPECT_EQ(w->StatusText(), "");
 }
 
 TEST_F(BillCollectionTest, ABillWhoseInvoicesWereAllClearedSinceCountsAsNew) {

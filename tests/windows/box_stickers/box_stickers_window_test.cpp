@@ -5,9 +5,11 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QToolButton>
 #include <QTest>
@@ -22,6 +24,7 @@
 #include "modal.h"
 #include "report/export.h"
 #include "report/preview.h"
+#include "report/print_target.h"
 #include "report/function_library_registry.h"
 #include "report/report.h"
 #include "report_functions_setup.h"
@@ -283,6 +286,49 @@ TEST_F(StickerWindowTest, StickersPrintOnThePrinterChosenWithTheWindowsPrinterSe
   w.BPrint->click();
   EXPECT_FALSE(QFile::exists(before));
   EXPECT_TRUE(run(QStringLiteral("pdftotext"), {labels, QStringLiteral("-")}).contains(QStringLiteral("BOX900001")));
+  EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+  w.hide();
+}
+
+// A sheet of stickers printed to PDF offers a file named by what it holds, the boxes or their send
+// date, not by the template.
+TEST_F(StickerWindowTest, APrintedSheetIsNamedByItsBoxes) {
+  if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "this computer has a printer";
+  report::currentPrinter().setOutputFileName(QString());
+  report::currentPrinter().setOutputFormat(QPrinter::NativeFormat);
+  TFrPrintBoxNo w;
+  w.show();
+  struct Case {
+    QStringList answers;  // from box, to box, send date
+    QString file;
+  };
+  const Case cases[] = {
+      {{"BOX900001", "BOX900002", ""}, "สติ๊กเกอร์กล่อง BOX900001-BOX900002.pdf"},
+      {{"BOX900001", "", ""}, "สติ๊กเกอร์กล่อง BOX900001.pdf"},
+      {{"BOX900001", "BOX900001", ""}, "สติ๊กเกอร์กล่อง BOX900001.pdf"},
+      {{"", "", "11/12/2026"}, "สติ๊กเกอร์กล่อง 11-12-2026.pdf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file.toStdString());
+    QString suggested;
+    const auto previous = report::setPdfFallback([&](QWidget*, const QString& path) {
+      suggested = path;
+      return QString();  // cancelled
+    });
+    w.frfReport.setDialogAnswerer([&c](const report::DialogDef&, QStringList& values) {
+      values = c.answers;
+      return true;
+    });
+    w.frfReport.setPreviewHook([](report::PreviewWindow& preview) {
+      QMetaObject::invokeMethod(&preview, [&preview] {
+        preview.button(report::PreviewButton::Print)->click();
+        preview.reject();
+      }, Qt::QueuedConnection);
+    });
+    w.BPrint->click();
+    report::setPdfFallback(previous);
+    EXPECT_EQ(QFileInfo(suggested).fileName(), c.file);
+  }
   EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
   w.hide();
 }

@@ -362,6 +362,7 @@ TEST_F(ImportProgram, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
 }
 
 // --pdf prints the zone's consolidation by the print code "CONSOLIDAT" into DIR/<zone>_<number>.pdf
+// (the next free name, "DIR/<zone>_<number> (2).pdf", when that file exists)
 // by the print dialog's road (its form, its procedure, its activity entry). The number the run will
 // draw is given to a consolidation document of the demo beforehand, which the shipped form prints.
 TEST_F(ImportProgram, PdfWritesTheLoadSheetOfTheZonesConsolidation) {
@@ -371,13 +372,23 @@ TEST_F(ImportProgram, PdfWritesTheLoadSheetOfTheZonesConsolidation) {
   db::Params p;
   p.setText("N", next);
 
+  // A file of that name is there already (an earlier run's, a clerk's copy): it is never replaced.
   const QString pdfDir = dir.filePath("load sheets");
+  ASSERT_TRUE(QDir().mkpath(pdfDir));
+  const QString named = QDir(pdfDir).filePath("Z01_" + next + ".pdf");
+  QFile earlier(named);
+  ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+  earlier.write("an earlier load sheet");
+  earlier.close();
   const ProgramRun r = run(args({"--zone", "Z01", "--pdf", pdfDir, "--json"}));
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   const QJsonObject z = r.zone("Z01");
   ASSERT_EQ(z.value("consolidation").toString(), next) << r.out.toStdString();
-  const QString pdf = QDir(pdfDir).filePath("Z01_" + next + ".pdf");
+  const QString pdf = QDir(pdfDir).filePath("Z01_" + next + " (2).pdf");
   EXPECT_EQ(z.value("pdf").toString(), pdf);
+  EXPECT_TRUE(r.err.contains(named + " exists and is kept; the load sheet is written to " + pdf)) << r.err.toStdString();
+  ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+  EXPECT_EQ(earlier.readAll(), "an earlier load sheet");
   ASSERT_TRUE(QFileInfo::exists(pdf)) << r.err.toStdString();
   QProcess text;
   text.start("pdftotext", {"-layout", pdf, "-"});
@@ -615,16 +626,15 @@ TEST_F(ImportProgram, ARefusedStartPrintsTheJsonErrorObject) {
   EXPECT_TRUE(servers.paths().isEmpty()) << "nothing was fetched";
 }
 
-// A load sheet that cannot be written (here a folder stands where the file would go) fails the
-// zone: exit code 1, the file and the consolidation still to be printed named in the error and the
-// JSON, no PDF reported, no print logged, nothing left in the folder.
+// A load sheet that cannot be written (here into a folder where no file can be made, not even by
+// root: /proc) fails the zone: exit code 1, the file and the consolidation still to be printed
+// named in the error and the JSON, no PDF reported, no print logged.
 TEST_F(ImportProgram, ALoadSheetThatCannotBeWrittenFailsTheZoneNamingTheFile) {
   servers.publish(kZ01, orderXml({{"S01", "C00001", "W8700", "2016-03-05", "8701", bottle(), "1"}}));
   const QString next = printableNextConsolidation();
   ASSERT_FALSE(next.isEmpty());
-  const QString pdfDir = dir.filePath("load sheets");
+  const QString pdfDir = QStringLiteral("/proc");
   const QString pdf = QDir(pdfDir).filePath("Z01_" + next + ".pdf");
-  ASSERT_TRUE(QDir().mkpath(pdf));
 
   const ProgramRun r = run(args({"--zone", "Z01", "--pdf", pdfDir, "--json"}));
   EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
@@ -635,8 +645,7 @@ TEST_F(ImportProgram, ALoadSheetThatCannotBeWrittenFailsTheZoneNamingTheFile) {
   const QString error = z.value("error").toString();
   EXPECT_TRUE(error.contains(pdf) && error.contains(next)) << error.toStdString();
   EXPECT_TRUE(r.err.contains(pdf)) << r.err.toStdString();
-  EXPECT_EQ(QDir(pdfDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QFileInfo(pdf).fileName()});
-  EXPECT_TRUE(QFileInfo(pdf).isDir());
+  EXPECT_FALSE(QFileInfo::exists(pdf));
   db::Params p;
   p.setText("N", next);
   EXPECT_EQ(company->select("Select Count(*) N From UserLog Where FunctionListId = 5 And Remark = :N", p).asInt("N"), 0)

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "error_reporter.h"
 #include "shipped_forms.h"
 
 #include "zone_consolidation_search.h"
@@ -227,6 +228,123 @@ TEST_F(ConsolidateWindow, AZoneWithoutDueLinesLoadsNothingAndStaysLockedUntilNew
   EXPECT_TRUE(w->EZone->isEnabled());
   EXPECT_TRUE(w->FaGetSendDate->isEnabled());
   EXPECT_EQ(w->EZone->currentData().toString(), "Z01");
+}
+
+// The send date as a clerk types it: another day than today offers what is due by that day; a
+// Buddhist-era year (as the printed forms show it) is the same day of the Christian era; an
+// impossible date goes to the error reporter and the date held before stays for the Load.
+TEST_F(ConsolidateWindow, LoadTakesTheSendDateAsTheClerkTypesIt) {
+  const QDate today = app.dm().ServerTime().date();
+  const QDate inThreeDays = today.addDays(3);
+  // Z01's order shipped in three days (demo), due only from then on.
+  const QVector<qint64> shippedLater = ids("Select D.Id From SoDt D Inner Join SoHd H On H.Id = D.SoHd Where H.Customer = 1 "
+                                           "And H.Approved = 'Y' And DateOnly(H.ShipDate) = DateOnly(AddDays(GetDate(), 3))");
+  ASSERT_FALSE(shippedLater.isEmpty());
+
+  // Types a send date, leaves the field and loads zone Z01; the lines listed, in order of their ids.
+  auto load = [&](const QString& typed) {
+    newDocument();
+    enterNumber(QString());
+    chooseZone("Z01");
+    errors.clear();
+    app.prompts().clear();
+    widgets::DBDateEdit* field = w->FaGetSendDate->DocDate;
+    field->setFocus(Qt::TabFocusReason);
+    field->selectAll();
+    QTest::keyClicks(field, typed);
+    w->BLoad->setFocus(Qt::TabFocusReason);  // leaving the field
+    QVector<qint64> listed;
+    w->BLoad->click();
+    for (int r = 0; r < w->QConsoDt.rowCount(); ++r) listed << cell(r, "SoDt").toLongLong();
+    std::sort(listed.begin(), listed.end());
+    return listed;
+  };
+  auto be = [](const QDate& d) { return d.toString("dd/MM/") + QString::number(d.year() + 543); };
+
+  const QVector<qint64> dueToday = load(today.toString("dd/MM/yyyy"));
+  const QVector<qint64> dueInThreeDays = load(inThreeDays.toString("dd/MM/yyyy"));
+  EXPECT_EQ(w->QConsoHd.asDateTime("SendDate").date(), inThreeDays);
+  ASSERT_FALSE(dueToday.isEmpty());
+  for (qint64 id : shippedLater) {
+    EXPECT_FALSE(dueToday.contains(id)) << id;
+    EXPECT_TRUE(dueInThreeDays.contains(id)) << "another day than today offers what is due by then: " << id;
+  }
+  for (qint64 id : dueToday) EXPECT_TRUE(dueInThreeDays.contains(id)) << id;
+
+  struct Case {
+    QString typed;
+    QDate sendDate;              // the date held and shown after leaving the field
+    const QVector<qint64>* due;  // the lines Load lists
+    bool refused;
+  };
+  const Case cases[] = {
+      {be(today), today, &dueToday, false},
+      {be(inThreeDays), inThreeDays, &dueInThreeDays, false},
+      {"32/13/" + QString::number(today.year()), today, &dueToday, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    const QVector<qint64> listed = load(c.typed);
+    widgets::DBDateEdit* field = w->FaGetSendDate->DocDate;
+    if (c.refused) {
+      // Refused once when the field was left; Load, which locks the field, shows the date held.
+      const QString refusal = "'" + c.typed + "' is not a valid date";
+      EXPECT_EQ(errors, QStringList{refusal});
+      EXPECT_TRUE(data::ComposeErrorText(refusal).startsWith("ป้อนวันที่ไม่ถูกต้อง\r")) << "the Thai explanation in front";
+      EXPECT_TRUE(app.prompts().texts().isEmpty());
+      errors.clear();
+    } else {
+      EXPECT_TRUE(errors.isEmpty()) << errors.text();
+    }
+    EXPECT_EQ(field->text(), c.sendDate.toString("dd/MM/yyyy")) << "shown in the Christian era";
+    EXPECT_EQ(w->QConsoHd.asDateTime("SendDate").date(), c.sendDate);
+    EXPECT_EQ(listed, *c.due) << "listed " << listed.size() << " lines";
+  }
+
+  // The focus returns to a refused date.
+  newDocument();
+  enterNumber(QString());
+  widgets::DBDateEdit* field = w->FaGetSendDate->DocDate;
+  field->setFocus(Qt::TabFocusReason);
+  field->selectAll();
+  QTest::keyClicks(field, "32/13/2026");
+  w->BLoad->setFocus(Qt::TabFocusReason);
+  EXPECT_TRUE(field->hasFocus());
+  EXPECT_EQ(errors.size(), 1);
+  errors.clear();
+}
+
+// A number that matches no document empties the field, which stays closed until New, and the
+// status line says which number was not found; an empty number or a stored one says nothing of it.
+TEST_F(ConsolidateWindow, ANumberThatMatchesNoDocumentIsNamedInTheStatusLine) {
+  struct Case {
+    QString typed;
+    bool isNew;
+    QString status;
+  };
+  const Case cases[] = {
+      {"CON-NO-SUCH", true, "ไม่พบเอกสารเลขที่ CON-NO-SUCH"},
+      {" con-x1 ", true, "ไม่พบเอกสารเลขที่ CON-X1"},  // the field upper-cases what is typed
+      {"", true, ""},
+      {demoDocNo(1), false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    newDocument();
+    activate();
+    w->FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(w->FaGetDocNo1->DocNo, c.typed);
+    w->EZone->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(w->IsNewDocument, c.isNew);
+    EXPECT_FALSE(w->FaGetDocNo1->DocNo->isEnabled()) << "closed until New";
+    if (c.isNew) EXPECT_EQ(w->FaGetDocNo1->DocNo->text(), "");
+    EXPECT_EQ(w->StatusText(), c.status);
+  }
+  newDocument();
+  EXPECT_TRUE(w->FaGetDocNo1->DocNo->isEnabled());
+  EXPECT_EQ(w->StatusText(), "");
+  EXPECT_TRUE(errors.isEmpty()) << errors.text();
 }
 
 TEST_F(ConsolidateWindow, TheSendQuantityIsHeldToTheOrderAndToTheStock) {
@@ -700,6 +818,9 @@ TEST_F(ConsolidateWindow, ATruckLoadIsPlannedSavedPrintedInvoicedAndItsDeliveryN
   // Copy and search work in the clerk's PDF: the tone marks are in its text layer.
   EXPECT_TRUE(sheet.contains("ตัวอย่างการค้า")) << sheet.toStdString();
   EXPECT_TRUE(sheet.contains("7KK-4321")) << sheet.toStdString();
+  EXPECT_EQ(w->StatusText(),
+            "บันทึกใบจัดสินค้าเลขที่ " + no + " แล้ว - บันทึกเป็นไฟล์ " + QDir::toNativeSeparators(out.filePath("load-sheet.pdf")))
+      << "the window says where the printed load sheet went";
 
   openDocument(no);
   app.prompts().answer(true);
@@ -713,6 +834,8 @@ TEST_F(ConsolidateWindow, ATruckLoadIsPlannedSavedPrintedInvoicedAndItsDeliveryN
   const QString notes = pdfText("delivery-notes.pdf");
   EXPECT_TRUE(notes.contains(invoice)) << notes.toStdString();
   EXPECT_TRUE(notes.contains("DELIVERY NOTE / INVOICE")) << notes.toStdString();
+  EXPECT_EQ(w->StatusText(), "ใบจัดสินค้าเลขที่ " + no + " ออกใบส่งของแล้ว - บันทึกเป็นไฟล์ " +
+                                 QDir::toNativeSeparators(out.filePath("delivery-notes.pdf")));
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
