@@ -368,6 +368,7 @@ namespace {
 // remembers its window's size when it closes, writes it into the test's own configuration folder
 // (tests/support/own_settings.h), and the user's windows.ini stays exactly as it was.
 TEST(UserSettings, TheProgramATestStartsLeavesTheUsersWindowSizesUntouched) {
+  ASSERT_FALSE(qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME")) << "the test has no configuration folder of its own";
   const QString users = testsupport::UsersConfigFolder() + QStringLiteral("/consolidate/windows.ini");
   const QString own = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/consolidate/windows.ini");
   ASSERT_NE(QFileInfo(own).absoluteFilePath(), QFileInfo(users).absoluteFilePath()) << "the test has no settings of its own";

@@ -17,12 +17,19 @@
 namespace testsupport {
 
 namespace detail {
+// The configuration folder of the environment as it stands.
+inline QString configFolder() {
+  return qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") ? QDir::homePath() + QStringLiteral("/.config")
+                                                        : qEnvironmentVariable("XDG_CONFIG_HOME");
+}
+inline QString& usersFolder() {
+  static QString folder;
+  return folder;
+}
 struct OwnSettings {
-  // The configuration folder the user's own programs use, taken before it is replaced.
-  QString usersFolder = qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") ? QDir::homePath() + QStringLiteral("/.config")
-                                                                          : qEnvironmentVariable("XDG_CONFIG_HOME");
   QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/consolidate-settings-XXXXXX")};
   OwnSettings() {
+    usersFolder() = configFolder();  // taken before it is replaced
     qputenv("XDG_CONFIG_HOME", QDir(folder.path()).absolutePath().toLocal8Bit());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
@@ -38,8 +45,8 @@ inline OwnSettings& ownSettings() {
 // Calling it again changes nothing.
 inline QString UseOwnSettings() { return detail::ownSettings().folder.path(); }
 
-// The configuration folder of the user who runs the tests (where the programs would have written
-// without UseOwnSettings).
-inline QString UsersConfigFolder() { return detail::ownSettings().usersFolder; }
+// The configuration folder of the user who runs the tests (where the programs would write without
+// UseOwnSettings); it does not make the settings the process's own.
+inline QString UsersConfigFolder() { return detail::usersFolder().isEmpty() ? detail::configFolder() : detail::usersFolder(); }
 
 }  // namespace testsupport
