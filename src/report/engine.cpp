@@ -4,8 +4,10 @@
 #include "report/barcode.h"
 #include "report/text_format.h"
 
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 #include <cmath>
 
@@ -18,6 +20,9 @@ constexpr double kTextPadding = 0.5;  // mm, left and right inside a text object
 // How far inside its object the ink of a line must stay to be drawn without a clip: a clip closer to
 // the glyphs than a pixel of a coarse screen could still change the shading of their edge pixels.
 constexpr double kInkMargin = 0.25;  // mm
+// An object counts as below another when it starts at most this far above the other's bottom (the
+// boxes of a form's rows often overlap a little).
+constexpr double kBelowOverlap = 1.0;  // mm
 constexpr int kMaxPages = 20000;
 constexpr qint64 kMaxRowCount = 1000000;
 
@@ -165,6 +170,7 @@ class Engine::Impl : public Scope {
   bool pageOpen_ = false;
   int cell_ = 0;
   bool preparing_ = false;
+  QSet<QString> overflowKeys_;  // the overflows of this pass, listed once each
 
   // ---- variables ----------------------------------------------------------------------------
   void resetVariables() {
@@ -512,12 +518,39 @@ class Engine::Impl : public Scope {
     return s;
   }
 
-  void renderText(const ReportObject& o, Rendered& r) {
+  void noteOverflow(Overflow::Kind kind, const ReportObject& o, const QString& value) {
+    Overflow f;
+    f.kind = kind;
+    f.form = QFileInfo(tmpl_->fileName).fileName();
+    f.band = band_ ? band_->name : QString();
+    f.object = o.name;
+    f.value = value;
+    f.page = pageNo_;
+    const QString key = QString::number(static_cast<int>(kind)) + QLatin1Char('|') + f.band + QLatin1Char('|') + f.object +
+                        QLatin1Char('|') + value;
+    if (overflowKeys_.contains(key)) return;
+    overflowKeys_.insert(key);
+    if (out_) out_->overflows.push_back(f);
+  }
+
+  // Returns how far the object grew below its declared height (a stretched text).
+  double renderText(const ReportObject& o, Rendered& r) {
     const QString s = buildText(o, true);
     const double innerW = std::max(0.1, o.width - 2 * kTextPadding);
     const QVector<LaidOutLine> lines = layoutText(s, o.font, innerW, o.align, o.wordWrap);
     double textH = 0;
+    // A stretched text holds its glyphs too: Thai marks stacked above a tall letter, or a vowel
+    // below, may reach out of the font's line; the text moves down (and the object grows) so much.
+    double lead = 0, tail = 0;
     for (const LaidOutLine& l : lines) textH += l.height;
+    if (o.stretch) {
+      for (const LaidOutLine& l : lines) {
+        if (l.ink.isEmpty()) continue;
+        lead = std::max(lead, kInkMargin - (l.baseline + l.ink.top()));
+        tail = std::max(tail, l.baseline + l.ink.bottom() + kInkMargin - textH);
+      }
+      textH += lead + tail;
+    }
     const double objH = o.stretch ? std::max(o.height, textH) : o.height;
     const QRectF area(o.x, o.y, o.width, objH);
     if (o.background.isValid() || o.border) {
@@ -529,16 +562,19 @@ class Engine::Impl : public Scope {
       p.color = o.lineColor;
       r.items.push_back(p);
     }
-    double offset = 0;
+    double offset = lead;
     if (textH < objH) {
-      if (o.valign == VAlign::Middle) offset = (objH - textH) / 2;
-      else if (o.valign == VAlign::Bottom) offset = objH - textH;
+      if (o.valign == VAlign::Middle) offset += (objH - textH) / 2;
+      else if (o.valign == VAlign::Bottom) offset += objH - textH;
     }
     const int cell = ++cell_;
     double top = 0;
     for (int i = 0; i < lines.size(); ++i) {
       const LaidOutLine& l = lines[i];
-      if (i > 0 && !o.stretch && top + l.height > objH + kEps) break;  // no room left in the object
+      if (i > 0 && !o.stretch && top + l.height > objH + kEps) {  // no room left in the object
+        noteOverflow(Overflow::Kind::LinesLeftOut, o, s);
+        break;
+      }
       if (!l.text.isEmpty()) {
         Primitive p;
         p.type = Primitive::Type::Text;
@@ -551,13 +587,16 @@ class Engine::Impl : public Scope {
         // A line whose glyphs lie inside its object needs no clip (each clip costs the PDF a saved
         // and restored graphics state, and the glyphs of most lines fit although the font's line is
         // taller than the object); one whose ink reaches out of the object is cut at its edges.
-        if (!l.ink.isEmpty() && !area.adjusted(kInkMargin, kInkMargin, -kInkMargin, -kInkMargin).contains(l.ink.translated(p.origin)))
+        if (!l.ink.isEmpty() && !area.adjusted(kInkMargin, kInkMargin, -kInkMargin, -kInkMargin).contains(l.ink.translated(p.origin))) {
           p.clip = area;
+          if (!area.adjusted(-kEps, -kEps, kEps, kEps).contains(l.ink.translated(p.origin))) noteOverflow(Overflow::Kind::GlyphsCut, o, s);
+        }
         r.items.push_back(p);
       }
       top += l.height;
     }
     r.height = std::max(r.height, o.y + objH);
+    return objH - o.height;
   }
 
   void renderBarcode(const Band& b, const ReportObject& o, Rendered& r) {
@@ -609,15 +648,122 @@ class Engine::Impl : public Scope {
     r.height = std::max(r.height, o.y + o.height);
   }
 
+  // An object as rendered into a band: its primitives and how far a stretched text grew.
+  struct Placed {
+    const ReportObject* object = nullptr;
+    qsizetype first = 0, end = 0;  // its primitives in Rendered::items
+    double grown = 0;
+  };
+
+  // Objects below a stretched text make room for it, and frames around it grow with it:
+  // - an object moves down by the growth (and move) of every object that ends above its top and
+  //   shares some of its width (overlapping it by at most kBelowOverlap); objects that start on one line (the same top) move together, so a
+  //   label stays beside its value;
+  // - a rectangle grows to keep holding the objects inside it, and lines and rectangles that span
+  //   the same lines as a grown one (a row of frames) grow with it;
+  // - lines and rectangles that reach the band's bottom reach its new bottom (a row's rules), as
+  //   far as the objects moved or grew below it.
+  // The band is as high as its lowest object.
+  static void makeRoomForGrowth(const Band& b, const QVector<Placed>& placed, Rendered& r) {
+    const qsizetype n = placed.size();
+    struct Box {
+      double left, top, right, bottom;
+    };
+    QVector<Box> boxes(n);
+    QVector<bool> shape(n), frame(n), anchored(n);
+    for (qsizetype i = 0; i < n; ++i) {
+      const ReportObject& o = *placed[i].object;
+      boxes[i] = {std::min(o.x, o.x + o.width), std::min(o.y, o.y + o.height), std::max(o.x, o.x + o.width),
+                  std::max(o.y, o.y + o.height)};
+      shape[i] = o.kind == ObjectKind::Line || o.kind == ObjectKind::Rectangle;
+      frame[i] = o.kind == ObjectKind::Rectangle;
+      anchored[i] = shape[i] && std::abs(boxes[i].bottom - b.height) <= kEps;
+    }
+    const auto sharesWidth = [](const Box& a, const Box& c) {
+      if (std::max(a.left, c.left) < std::min(a.right, c.right) - kEps) return true;
+      // A vertical line shares the width of what spans across it.
+      const auto across = [](const Box& line, const Box& other) {
+        return line.right - line.left < kEps && line.left > other.left + kEps && line.left < other.right - kEps;
+      };
+      return across(a, c) || across(c, a);
+    };
+    const auto inside = [](const Box& a, const Box& f) {
+      return a.left >= f.left - kEps && a.right <= f.right + kEps && a.top >= f.top - kEps && a.bottom <= f.bottom + kEps;
+    };
+    QVector<double> shift(n, 0.0), grow(n, 0.0);
+    for (qsizetype i = 0; i < n; ++i) grow[i] = placed[i].grown;
+    double bandGrowth = 0;
+    bool changed = true;
+    for (qsizetype pass = 0; changed && pass <= 2 * n + 2; ++pass) {
+      changed = false;
+      const auto raise = [&changed](double& v, double to) {
+        if (to > v + kEps) {
+          v = to;
+          changed = true;
+        }
+      };
+      for (qsizetype j = 0; j < n; ++j) {
+        for (qsizetype i = 0; i < n; ++i) {
+          if (i == j) continue;
+          if (boxes[i].bottom <= boxes[j].top + kBelowOverlap && boxes[j].top > boxes[i].top + kEps && sharesWidth(boxes[i], boxes[j]))
+            raise(shift[j], shift[i] + grow[i]);
+          if (std::abs(boxes[i].top - boxes[j].top) <= kEps) raise(shift[j], shift[i]);
+          if (frame[j] && inside(boxes[i], boxes[j])) raise(grow[j], shift[i] + grow[i] - shift[j]);
+          if (shape[j] && shape[i] && std::abs(boxes[i].top - boxes[j].top) <= kEps && std::abs(boxes[i].bottom - boxes[j].bottom) <= kEps)
+            raise(grow[j], grow[i]);
+        }
+        if (anchored[j]) {
+          if (boxes[j].bottom - boxes[j].top <= kEps) raise(shift[j], bandGrowth);  // a rule along the bottom
+          else raise(grow[j], bandGrowth - shift[j]);
+        }
+      }
+      // How far the objects reach below the band's bottom, or below their own for objects placed
+      // under it (printed only sometimes, such as a payment code: the row's rules do not reach them).
+      for (qsizetype i = 0; i < n; ++i) {
+        if (!anchored[i]) raise(bandGrowth, boxes[i].bottom + shift[i] + grow[i] - std::max(b.height, boxes[i].bottom));
+      }
+    }
+    double height = r.height;
+    for (qsizetype i = 0; i < n; ++i) {
+      const Placed& pl = placed[i];
+      const bool resize = shape[i] && grow[i] > kEps;
+      for (qsizetype k = pl.first; k < pl.end; ++k) {
+        Primitive& p = r.items[k];
+        if (shift[i] > kEps) translate(p, 0, shift[i]);
+        if (!resize) continue;
+        if (p.type == Primitive::Type::Rect) {
+          p.box.setHeight(p.box.height() + grow[i]);
+        } else if (p.type == Primitive::Type::Line) {
+          if (p.line.y1() > p.line.y2()) p.line.setP1(p.line.p1() + QPointF(0, grow[i]));
+          else p.line.setP2(p.line.p2() + QPointF(0, grow[i]));
+        }
+      }
+      const double grownBy = pl.object->kind == ObjectKind::Text ? pl.grown : shape[i] ? grow[i] : 0.0;
+      height = std::max(height, boxes[i].bottom + shift[i] + grownBy);
+    }
+    r.height = std::max(height, b.height + bandGrowth);
+  }
+
   Rendered render(const Band& b) {
     band_ = &b;
     Rendered r;
     r.height = b.height;
+    QVector<Placed> placed;
+    placed.reserve(b.objects.size());
+    bool grown = false;
     for (const ReportObject& o : b.objects) {
       try {
         if (o.visible && !report::evaluate(*o.visible, *this).toBool()) continue;
+        Placed pl;
+        pl.object = &o;
+        pl.first = r.items.size();
+        const auto placedAfter = qScopeGuard([&] {
+          pl.end = r.items.size();
+          if (pl.end > pl.first) placed.push_back(pl);
+          grown = grown || pl.grown > kEps;
+        });
         switch (o.kind) {
-          case ObjectKind::Text: renderText(o, r); break;
+          case ObjectKind::Text: pl.grown = renderText(o, r); break;
           case ObjectKind::Barcode: renderBarcode(b, o, r); break;
           case ObjectKind::QrCode: renderQrCode(o, r); break;
           case ObjectKind::Line: {
@@ -663,6 +809,7 @@ class Engine::Impl : public Scope {
         throw ReportError(objectWhere(b, o) + QStringLiteral(": ") + what + QStringLiteral(": ") + e.message());
       }
     }
+    if (grown) makeRoomForGrowth(b, placed, r);
     return r;
   }
 
@@ -729,8 +876,19 @@ class Engine::Impl : public Scope {
       newPage();
       r = render(b);
     }
+    if (curY_ + r.height > bottomLimit() + kEps) noteBandPastPageEnd(b);
     append(r, curY_);
     curY_ += r.height;
+  }
+
+  // A band taller than the room of a whole page is placed all the same: what lies below the room is
+  // printed over the page footer or off the page.
+  void noteBandPastPageEnd(const Band& b) {
+    ReportObject none;
+    const Band* previous = band_;
+    band_ = &b;
+    noteOverflow(Overflow::Kind::PastPageEnd, none, QString());
+    band_ = previous;
   }
 
   void runMaster(int mi) {
@@ -802,6 +960,8 @@ class Engine::Impl : public Scope {
   void runPass(PreparedReport& out) {
     out.page = tmpl_->page;
     out.pages.clear();
+    out.overflows.clear();
+    overflowKeys_.clear();
     out_ = &out;
     pageNo_ = 0;
     line_ = 0;

@@ -53,6 +53,15 @@ QFont layoutFont(const FontSpec& f) {
   return *lastFont;
 }
 
+QString Overflow::describe() const {
+  if (kind == Kind::PastPageEnd)
+    return QStringLiteral("%1: band '%2', page %3: the band is taller than the room of a page").arg(form, band).arg(page);
+  return QStringLiteral("%1: band '%2', object '%3', page %4: %5 '%6'")
+      .arg(form, band, object)
+      .arg(page)
+      .arg(kind == Kind::LinesLeftOut ? QStringLiteral("lines left out of") : QStringLiteral("glyphs cut of"), value);
+}
+
 double lineHeightMm(const FontSpec& font) {
   return QFontMetricsF(layoutFont(font)).lineSpacing() / kLayoutUnitsPerMm;
 }

@@ -37,9 +37,27 @@ struct PreparedPage {
   QVector<Primitive> items;
 };
 
+// A text object that did not hold its text as prepared: lines left out below it (no room and no
+// `stretch`), or glyphs cut at its edges (a line too wide without word wrap, or marks reaching out of
+// a low object); or a band that grew taller than the room of a page (object and value empty). Each
+// is listed once, on the first page it happened.
+struct Overflow {
+  enum class Kind { LinesLeftOut, GlyphsCut, PastPageEnd };
+  Kind kind = Kind::LinesLeftOut;
+  QString form;    // the template's file name
+  QString band;
+  QString object;
+  QString value;   // the object's whole text
+  int page = 0;    // 1-based
+
+  // "Form_IV_A.frf: band 'Header', object 'CusName', page 1: lines left out of 'ห้าง...'"
+  QString describe() const;
+};
+
 struct PreparedReport {
   PageSetup page;
   QVector<PreparedPage> pages;
+  QVector<Overflow> overflows;
 };
 
 // Text is laid out and drawn with fonts sized for this resolution, so that line breaks do not

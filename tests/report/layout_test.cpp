@@ -332,3 +332,61 @@ TEST(Layout, AggregatesReachTheArgumentTextsOfUserFunctions) {
   ASSERT_TRUE(r.prepare());
   EXPECT_NE(findText(r.prepared().pages[0], QStringLiteral("words:100 avg 2.5")), nullptr);
 }
+
+// The prepared report lists every text that did not fit its object: lines left out of a low object
+// and glyphs cut by a narrow one; a stretched text and its neighbours never appear there.
+TEST(Layout, OverflowsNameTheFormBandObjectAndValue) {
+  reporttest::Site site;
+  report::Report r;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("small.frf"), R"({
+    "page": {"width": 100, "height": 100, "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "defaultFont": {"family": "Garuda", "size": 10},
+    "bands": [{"type": "reportTitle", "name": "Title", "height": 40, "objects": [
+      {"kind": "text", "name": "Low", "width": 30, "height": 6, "text": "one two three four five six seven"},
+      {"kind": "text", "name": "Narrow", "y": 10, "width": 12, "height": 6, "wordWrap": false, "text": "[UPPERCASE('customer')] name"},
+      {"kind": "text", "name": "Grows", "y": 20, "width": 30, "height": 6, "stretch": true, "text": "one two three four five six seven"},
+      {"kind": "text", "name": "Fits", "x": 40, "y": 20, "width": 30, "height": 6, "text": "short"}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  QStringList found;
+  for (const report::Overflow& f : r.prepared().overflows) found << f.describe();
+  EXPECT_EQ(found, (QStringList{"small.frf: band 'Title', object 'Low', page 1: lines left out of 'one two three four five six seven'",
+                                "small.frf: band 'Title', object 'Narrow', page 1: glyphs cut of 'CUSTOMER name'"}));
+}
+
+// Objects below a stretched text move down by its growth (a label beside a moved value with it),
+// a frame around it grows, and the row's rules reach the band's new bottom; objects beside it stay.
+TEST(Layout, ObjectsBelowAStretchedTextMakeRoomAndFramesGrowWithIt) {
+  reporttest::Site site;
+  report::Report r;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("grow.frf"), R"({
+    "page": {"width": 100, "height": 200, "margins": {"left": 0, "top": 0, "right": 0, "bottom": 0}},
+    "defaultFont": {"family": "Garuda", "size": 10},
+    "bands": [{"type": "reportTitle", "name": "Title", "height": 30, "objects": [
+      {"kind": "rectangle", "name": "Frame", "x": 0, "y": 0, "width": 50, "height": 20},
+      {"kind": "text", "name": "Name", "x": 1, "y": 1, "width": 30, "height": 6, "stretch": true,
+       "text": "[IF(True, 'one two three four five six seven eight nine ten', '')]"},
+      {"kind": "text", "name": "Below", "x": 1, "y": 8, "width": 20, "height": 6, "text": "below"},
+      {"kind": "text", "name": "Label", "x": 60, "y": 8, "width": 20, "height": 6, "text": "label"},
+      {"kind": "text", "name": "Beside", "x": 60, "y": 1, "width": 20, "height": 6, "text": "beside"},
+      {"kind": "line", "name": "Rule", "x": 55, "y": 0, "width": 0, "height": 30}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  EXPECT_TRUE(r.prepared().overflows.isEmpty());
+  const auto& page = r.prepared().pages[0];
+  double nameBottom = 0;
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Text && p.box.left() < 40 && p.text != QLatin1String("below")) nameBottom = std::max(nameBottom, p.box.bottom());
+  }
+  ASSERT_GT(nameBottom, 14);  // several lines
+  const Primitive* below = findText(page, QStringLiteral("below"));
+  const Primitive* label = findText(page, QStringLiteral("label"));
+  const Primitive* beside = findText(page, QStringLiteral("beside"));
+  ASSERT_TRUE(below && label && beside);
+  EXPECT_GE(below->box.top(), nameBottom - 0.01);                // moved below the grown name
+  EXPECT_NEAR(label->box.top(), below->box.top(), 0.01);          // the same line moves together
+  EXPECT_NEAR(beside->box.top(), 1, 0.01);                        // beside the name: stays
+  const double growth = below->box.top() - 8;
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Rect) EXPECT_NEAR(p.box.height(), 20 + growth, 0.01);  // the frame holds the moved text
+    if (p.type == Primitive::Type::Line) EXPECT_NEAR(p.line.length(), std::max(30.0, 20 + growth), 0.01);  // to the new bottom
+  }
+}

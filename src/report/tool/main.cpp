@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
       bool empty = true;
       for (const report::PreparedPage& page : rep.prepared().pages) empty = empty && page.items.isEmpty();
       if (empty) err() << o.templ << ": warning: the report is empty (its datasets returned no rows)\n";
+      for (const report::Overflow& f : rep.prepared().overflows) err() << "warning: " << f.describe() << "\n";
       // A file that exists is never replaced: the output goes to a free name, and the tool says so.
       const int pages = int(rep.prepared().pages.size());
       const auto freeName = [&](const QString& path, bool imagePerPage) {
