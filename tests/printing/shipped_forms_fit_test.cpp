@@ -257,7 +257,7 @@ TEST_F(ShippedFormsFit, EveryFormHoldsTheLongestValues) {
 }
 
 // The check finds an object made too small: a shipped form whose customer name is given a third of
-// its width and no room to grow, and the letterhead's name no room below its first line.
+// its width and no room to grow, and the letterhead's name less than a line's height and no room to grow.
 TEST_F(ShippedFormsFit, AnObjectMadeTooSmallIsReportedByFormBandObjectAndValue) {
   fillLongestValues();
   const QString form = QStringLiteral("Form_IV_A.frf");
@@ -278,6 +278,7 @@ TEST_F(ShippedFormsFit, AnObjectMadeTooSmallIsReportedByFormBandObjectAndValue) 
         o.insert(QStringLiteral("stretch"), false);
         ++changed;
       } else if (name == QLatin1String("CompanyName")) {
+        o.insert(QStringLiteral("height"), 5);  // lower than one line of its type
         o.insert(QStringLiteral("stretch"), false);
         ++changed;
       }
