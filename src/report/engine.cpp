@@ -881,6 +881,21 @@ class Engine::Impl : public Scope {
     curY_ += r.height;
   }
 
+  // How high a band prints for the current row, without leaving a trace (its overflows are noted
+  // when it is placed).
+  double measure(const Band& b) {
+    const Band* previousBand = band_;
+    const int previousCell = cell_;
+    const qsizetype noted = out_ ? out_->overflows.size() : 0;
+    const QSet<QString> keys = overflowKeys_;
+    const double height = render(b).height;
+    if (out_) out_->overflows.resize(noted);
+    overflowKeys_ = keys;
+    cell_ = previousCell;
+    band_ = previousBand;
+    return height;
+  }
+
   // A band taller than the room of a whole page is placed all the same: what lies below the room is
   // printed over the page footer or off the page.
   void noteBandPastPageEnd(const Band& b) {
@@ -942,9 +957,19 @@ class Engine::Impl : public Scope {
       }
       if (breakLevel >= 0) {
         resetAggregates(AggScope::Group, mi, breakLevel);
+        // Each heading keeps with the headings after it and the first row as they print (a row
+        // that wraps is taller than its band), so no heading is left alone at a page's bottom.
+        QVector<const Band*> heads;
         for (int g = breakLevel; g < groups; ++g) {
-          for (const Band& h : b.groups[g].header) placeBand(h, b.height);
+          for (const Band& h : b.groups[g].header) heads.push_back(&h);
         }
+        QVector<double> keepWith(heads.size(), 0.0);
+        double below = measure(b);
+        for (qsizetype k = heads.size() - 1; k >= 0; --k) {
+          keepWith[k] = below;
+          below += measure(*heads[k]);
+        }
+        for (qsizetype k = 0; k < heads.size(); ++k) placeBand(*heads[k], keepWith[k]);
       }
       keys = newKeys;
       placeBand(b);

@@ -390,3 +390,35 @@ TEST(Layout, ObjectsBelowAStretchedTextMakeRoomAndFramesGrowWithIt) {
     if (p.type == Primitive::Type::Line) EXPECT_NEAR(p.line.length(), std::max(30.0, 20 + growth), 0.01);  // to the new bottom
   }
 }
+
+// A group heading stays with its first row as that row prints, not as its band is declared: a row
+// that wraps onto more lines takes its heading with it to the next page.
+TEST(Layout, GroupHeaderMovesWithAStretchedFirstRow) {
+  report::Report r;
+  reporttest::Site site;
+  // Heading A at 10 mm, rows 1..7 at 16..72 mm; heading B and a declared 8 mm row would fit above
+  // 90 mm, but row 8 wraps onto many lines and does not.
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("orphan.frf"), R"json({
+    "page": {"width": 100, "height": 100, "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "bands": [{"type": "masterData", "name": "Rows", "rowCount": "10", "height": 8,
+      "groups": [{"expression": "IF(LINE < 8, 'A', 'B')",
+        "header": {"type": "groupHeader", "name": "GroupHead", "height": 6, "objects": [
+          {"kind": "text", "name": "GroupName", "width": 80, "height": 6, "text": "Group [IF(LINE < 8, 'A', 'B')]"}]}}],
+      "objects": [
+      {"kind": "text", "name": "Body", "width": 30, "height": 8, "stretch": true, "font": {"family": "Loma", "size": 10},
+       "text": "[IF(LINE = 8, 'one two three four five six seven eight nine ten eleven twelve', 'Line ' + STR(LINE))]"},
+      {"kind": "text", "name": "Mark", "x": 40, "width": 20, "height": 6, "text": "#[LINE]"}]}]})json")));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 2);
+  const auto& p1 = r.prepared().pages[0];
+  const auto& p2 = r.prepared().pages[1];
+  ASSERT_NE(findText(p1, QStringLiteral("#7")), nullptr);
+  EXPECT_EQ(findText(p1, QStringLiteral("Group B")), nullptr) << "the heading is left alone at the bottom of page 1";
+  const Primitive* head = findText(p2, QStringLiteral("Group B"));
+  ASSERT_NE(head, nullptr);
+  EXPECT_NEAR(head->box.top(), 10, 0.01);
+  const Primitive* eight = findText(p2, QStringLiteral("#8"));
+  ASSERT_NE(eight, nullptr);
+  EXPECT_NEAR(eight->box.top(), 16, 0.01);
+  EXPECT_TRUE(r.prepared().overflows.isEmpty());
+}
