@@ -871,8 +871,13 @@ class Engine::Impl : public Scope {
   // `keepWith` millimetres after it). A band taller than an empty page is placed all the same.
   void placeBand(const Band& b, double keepWith = 0) {
     if (b.startNewPage && curY_ > contentTop_ + kEps) newPage();
+    const qsizetype noted = out_ ? out_->overflows.size() : 0;
+    const QSet<QString> keys = overflowKeys_;
     Rendered r = render(b);
     if (curY_ + r.height + keepWith > bottomLimit() + kEps && curY_ > contentTop_ + kEps) {
+      // What the band cuts is reported on the page it prints on.
+      if (out_) out_->overflows.resize(noted);
+      overflowKeys_ = keys;
       newPage();
       r = render(b);
     }

@@ -422,3 +422,21 @@ TEST(Layout, GroupHeaderMovesWithAStretchedFirstRow) {
   EXPECT_NEAR(eight->box.top(), 16, 0.01);
   EXPECT_TRUE(r.prepared().overflows.isEmpty());
 }
+
+// A band that does not fit moves to the next page: what it cuts is reported on the page it prints on.
+TEST(Layout, AnOverflowOfABandMovedToTheNextPageNamesThatPage) {
+  reporttest::Site site;
+  site.addLines(10);
+  report::Report r;
+  r.setConnection(*site.conn);
+  const QByteArray summary = R"(, {"type": "reportSummary", "name": "Total", "height": 8, "objects": [
+        {"kind": "text", "name": "TotalText", "width": 12, "height": 8, "wordWrap": false, "text": "Total [SUM(Amount)] of [COUNT()]"}]})";
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("moved.frf"), pagedTemplate(QByteArray(), summary))));
+  r.setVariable(QStringLiteral("MaxId"), QStringLiteral("10"));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 2);  // ten rows fill page 1
+  ASSERT_NE(findText(r.prepared().pages[1], QStringLiteral("Total 550 of 10")), nullptr);
+  QStringList found;
+  for (const report::Overflow& f : r.prepared().overflows) found << f.describe();
+  EXPECT_EQ(found.join(QLatin1Char('\n')).toStdString(), "moved.frf: band 'Total', object 'TotalText', page 2: glyphs cut of 'Total 550 of 10'");
+}
