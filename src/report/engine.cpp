@@ -717,10 +717,11 @@ class Engine::Impl : public Scope {
           else raise(grow[j], bandGrowth - shift[j]);
         }
       }
-      // How far the objects reach below the band's bottom, or below their own for objects placed
-      // under it (printed only sometimes, such as a payment code: the row's rules do not reach them).
+      // How far the band's own objects reach below its bottom. Objects placed under it (printed only
+      // sometimes, such as a payment code) follow its rules but do not lengthen them: counting them
+      // would move them again by their own growth.
       for (qsizetype i = 0; i < n; ++i) {
-        if (!anchored[i]) raise(bandGrowth, boxes[i].bottom + shift[i] + grow[i] - std::max(b.height, boxes[i].bottom));
+        if (!anchored[i] && boxes[i].top < b.height - kEps) raise(bandGrowth, boxes[i].bottom + shift[i] + grow[i] - std::max(b.height, boxes[i].bottom));
       }
     }
     double height = r.height;

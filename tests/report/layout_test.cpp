@@ -440,3 +440,40 @@ TEST(Layout, AnOverflowOfABandMovedToTheNextPageNamesThatPage) {
   for (const report::Overflow& f : r.prepared().overflows) found << f.describe();
   EXPECT_EQ(found.join(QLatin1Char('\n')).toStdString(), "moved.frf: band 'Total', object 'TotalText', page 2: glyphs cut of 'Total 550 of 10'");
 }
+
+// An object placed under a row (printed only sometimes, such as a payment code) follows the row's
+// grown rules, and the rules end where the row's own objects end, even when the object under it
+// grows too: the row does not grow by what hangs under it.
+TEST(Layout, AGrowingObjectUnderARowFollowsItsRulesWithoutLengtheningThem) {
+  report::Report r;
+  reporttest::Site site;
+  ASSERT_TRUE(r.loadFromFile(site.writeTemplate(QStringLiteral("under.frf"), R"({
+    "page": {"width": 100, "height": 200, "margins": {"left": 10, "top": 10, "right": 10, "bottom": 10}},
+    "bands": [{"type": "masterData", "name": "Rows", "rowCount": "2", "height": 8, "objects": [
+      {"kind": "text", "name": "Body", "width": 30, "height": 8, "stretch": true, "font": {"family": "Loma", "size": 10},
+       "text": "[IF(LINE = 1, 'one two three four five six seven eight nine ten', 'Line ' + STR(LINE))]"},
+      {"kind": "line", "name": "RuleLeft", "x": 0, "y": 0, "width": 0, "height": 8},
+      {"kind": "line", "name": "RuleRight", "x": 60, "y": 0, "width": 0, "height": 8},
+      {"kind": "text", "name": "Under", "y": 8, "width": 60, "height": 5, "stretch": true, "font": {"family": "Loma", "size": 10},
+       "text": "Under [LINE] one two three four five six seven eight nine ten eleven twelve thirteen"}]}]})")));
+  ASSERT_TRUE(r.prepare());
+  ASSERT_EQ(r.pageCount(), 1);
+  const auto& page = r.prepared().pages[0];
+  // The first line of the text under the first row; the lowest line of that row's body above it;
+  // the first row's rules.
+  double underTop = 1e9, bodyBottom = 0, ruleBottom = 0;
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Text && p.text.startsWith(QLatin1String("Under 1"))) underTop = std::min(underTop, p.box.top());
+  }
+  ASSERT_LT(underTop, 1e9);
+  for (const Primitive& p : page.items) {
+    if (p.type == Primitive::Type::Text && p.box.top() < underTop) bodyBottom = std::max(bodyBottom, p.box.bottom());
+    if (p.type == Primitive::Type::Line && std::min(p.line.y1(), p.line.y2()) < 11) ruleBottom = std::max({ruleBottom, p.line.y1(), p.line.y2()});
+  }
+  ASSERT_GT(bodyBottom, 10 + 8 + 2) << "the first row's body wraps";
+  EXPECT_NEAR(ruleBottom, bodyBottom, 1.0) << "the rules end with the row's own objects";
+  EXPECT_NEAR(underTop, ruleBottom, 1.0) << "the object under the row follows its rules";
+  const Primitive* second = findText(page, QStringLiteral("Line 2"));
+  ASSERT_NE(second, nullptr);
+  EXPECT_LT(second->box.top(), ruleBottom + 20) << "the second row follows the first row's object under it";
+}
