@@ -244,6 +244,8 @@ class ShippedFormsFit : public ::testing::Test {
       spread(QStringLiteral("MoneyBill"), QStringLiteral("BalanceAmount"), lines, 9999999.99);
     }
     exec(QStringLiteral("Update IvDt Set Quantity = 9999"));
+    // A company that takes PromptPay: the invoices and the collection list print their payment code.
+    exec(QStringLiteral("Update Config Set PromptPayId = '0105500000000'"));
   }
 
   testsupport::TempSite site;
