@@ -259,7 +259,7 @@ TEST_F(ConsolidateWindow, LoadTakesTheSendDateAsTheClerkTypesIt) {
     std::sort(listed.begin(), listed.end());
     return listed;
   };
-  auto be = [](const QDate& d) { return d.toString("dd/MM/") + QString::number(d.year() + 543); };
+  auto be = [](const QDate& d) -> QString { return d.toString("dd/MM/") + QString::number(d.year() + 543); };
 
   const QVector<qint64> dueToday = load(today.toString("dd/MM/yyyy"));
   const QVector<qint64> dueInThreeDays = load(inThreeDays.toString("dd/MM/yyyy"));
