@@ -149,13 +149,8 @@ class ConsolidationWindow : public TFrConsolidate_Qel_Dru {
   }
 };
 
-int consolidateZone(const QString& zone) {
-  QStringList errors;
-  data::SetExceptionHandler([&](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
-  ConsolidationWindow w;
-  w.show();
-  QApplication::setActiveWindow(&w);
-  if (!QTest::qWaitForWindowActive(&w)) throw std::runtime_error("the consolidation window did not become active");
+// A new zone consolidation of `zone`, loaded, with every line ticked.
+void loadAndTickZone(ConsolidationWindow& w, const QString& zone) {
   w.AcNew->trigger();
   // An empty number field, left: a new document.
   w.FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
@@ -171,6 +166,16 @@ int consolidateZone(const QString& zone) {
   const int tick = w.QConsoDt.findColumn(QStringLiteral("ToConso"));
   for (int r = 0; r < w.QConsoDt.rowCount(); ++r)
     if (w.QConsoDt.at(r, tick).toString() != QLatin1String("Y")) model->toggle(model->index(r, tickColumn));
+}
+
+int consolidateZone(const QString& zone) {
+  QStringList errors;
+  data::SetExceptionHandler([&](QObject*, std::exception_ptr e) { errors << data::ErrorMessageOf(e); });
+  ConsolidationWindow w;
+  w.show();
+  QApplication::setActiveWindow(&w);
+  if (!QTest::qWaitForWindowActive(&w)) throw std::runtime_error("the consolidation window did not become active");
+  loadAndTickZone(w, zone);
   if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
   waitForGo();
   QStringList loaded;
@@ -226,20 +231,7 @@ int editConsolidation(const QString& docNo, const QString& action) {
 // CONSOLIDATE_PROMPTS_ANSWERS); returns "saved NUMBER" or "not saved".
 QString saveZone(ConsolidationWindow& w, const QString& zone, QStringList& errors) {
   w.printed.clear();
-  w.AcNew->trigger();
-  w.FaGetDocNo1->DocNo->setFocus(Qt::TabFocusReason);
-  w.FaGetDocNo1->DocNo->clear();
-  w.EZone->setFocus(Qt::TabFocusReason);
-  QApplication::processEvents();
-  const int z = w.EZone->findData(zone);
-  if (z < 0) throw std::runtime_error("no zone " + zone.toStdString());
-  w.EZone->setCurrentIndex(z);
-  w.BLoad->click();
-  auto* model = w.DgDt->resultModel();
-  const int tickColumn = model->columnOf(QStringLiteral("ToConso"));
-  const int tick = w.QConsoDt.findColumn(QStringLiteral("ToConso"));
-  for (int r = 0; r < w.QConsoDt.rowCount(); ++r)
-    if (w.QConsoDt.at(r, tick).toString() != QLatin1String("Y")) model->toggle(model->index(r, tickColumn));
+  loadAndTickZone(w, zone);
   w.AcSave->trigger();
   if (!errors.isEmpty()) throw std::runtime_error(errors.join(QLatin1Char('\n')).toStdString());
   return w.printed.isEmpty() ? QStringLiteral("not saved") : QStringLiteral("saved ") + w.printed;
